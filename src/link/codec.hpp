@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace helvanta {
+
+inline constexpr char STX = '\x02';
+inline constexpr char ETX = '\x03';
+inline constexpr std::string_view kRequestPrefix = "0053??";
+inline constexpr int kTelegramSize = 13;
+inline constexpr std::string_view PseudoAnswer = "X0053008E4XX";
+
+// Advances the index (44 or more wraps to 0), marks that entry "N/A" and returns the
+// 13-byte request telegram for it.
+std::string BuildRequest(std::int32_t& MeasurandIndex);
+
+// Decodes a 12-character answer packet into Measurands[index]; never throws.
+void DecodeAnswer(std::string_view packet, std::int32_t index);
+
+}  // namespace helvanta

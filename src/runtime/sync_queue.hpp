@@ -1,0 +1,63 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+namespace helvanta {
+
+// Synchronous hand-over of work from helper threads to the main thread. The caller
+// waits until the main thread has run its request; an exception thrown by the request
+// is thrown again in the caller. The main thread runs requests from its event loop
+// (the queue's descriptor becomes readable) and while it waits for a thread to end.
+class SyncQueue {
+ public:
+  SyncQueue();
+  ~SyncQueue();
+  SyncQueue(const SyncQueue&) = delete;
+  SyncQueue& operator=(const SyncQueue&) = delete;
+
+  // Runs fn on the owner thread and waits for it; on the owner thread itself it runs
+  // fn at once.
+  void Synchronize(const std::function<void()>& fn);
+
+  // Owner thread: runs every waiting request; returns how many ran.
+  int RunPending();
+
+  // Owner thread: runs requests as they come until done() is true. Whoever changes what
+  // done() reads calls Wake() afterwards; done() must not call into the queue.
+  void ServeUntil(const std::function<bool()>& done);
+
+  // Rouses ServeUntil so that it tests its condition again.
+  void Wake();
+
+  // Readable while requests wait; for poll() or a Qt socket notifier.
+  int WakeFd() const { return wakeFd_; }
+
+  // Makes the calling thread the one that runs requests.
+  void BindToCurrentThread();
+  bool OnOwnerThread() const;
+
+ private:
+  struct Request {
+    const std::function<void()>* fn;
+    std::exception_ptr error;
+    bool done = false;
+  };
+
+  void DrainWakeFd();
+
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Request*> pending_;
+  std::thread::id owner_;
+  int wakeFd_ = -1;
+};
+
+// The process's main-thread queue; bound to the thread that loads the program.
+SyncQueue& MainSyncQueue();
+
+}  // namespace helvanta

@@ -1,0 +1,98 @@
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <system_error>
+
+#include "runtime/sync_queue.hpp"
+
+namespace helvanta {
+
+SyncQueue::SyncQueue() : owner_(std::this_thread::get_id()) {
+  wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (wakeFd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+}
+
+SyncQueue::~SyncQueue() { close(wakeFd_); }
+
+void SyncQueue::BindToCurrentThread() {
+  std::lock_guard lock(mutex_);
+  owner_ = std::this_thread::get_id();
+}
+
+bool SyncQueue::OnOwnerThread() const {
+  std::lock_guard lock(mutex_);
+  return owner_ == std::this_thread::get_id();
+}
+
+void SyncQueue::Synchronize(const std::function<void()>& fn) {
+  if (OnOwnerThread()) {
+    fn();
+    return;
+  }
+  Request request{&fn, nullptr, false};
+  {
+    std::unique_lock lock(mutex_);
+    pending_.push_back(&request);
+    const std::uint64_t one = 1;
+    // A full counter still leaves the descriptor readable, so a failed write loses nothing.
+    [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return request.done; });
+  }
+  if (request.error) std::rethrow_exception(request.error);
+}
+
+void SyncQueue::DrainWakeFd() {
+  std::uint64_t value = 0;
+  [[maybe_unused]] const ssize_t n = read(wakeFd_, &value, sizeof value);
+}
+
+int SyncQueue::RunPending() {
+  int count = 0;
+  std::unique_lock lock(mutex_);
+  DrainWakeFd();
+  while (!pending_.empty()) {
+    Request* r = pending_.front();
+    pending_.pop_front();
+    lock.unlock();
+    try {
+      (*r->fn)();
+    } catch (...) {
+      r->error = std::current_exception();
+    }
+    lock.lock();
+    r->done = true;
+    changed_.notify_all();
+    ++count;
+  }
+  return count;
+}
+
+void SyncQueue::ServeUntil(const std::function<bool()>& done) {
+  for (;;) {
+    RunPending();
+    // done() is tested under the lock that Wake() takes, so no wake-up slips in between.
+    std::unique_lock lock(mutex_);
+    if (pending_.empty() && done()) return;
+    changed_.wait(lock, [&] { return !pending_.empty() || done(); });
+  }
+}
+
+void SyncQueue::Wake() {
+  std::lock_guard lock(mutex_);
+  changed_.notify_all();
+}
+
+SyncQueue& MainSyncQueue() {
+  static SyncQueue queue;
+  return queue;
+}
+
+namespace {
+// Construct the queue while the program loads, so that it belongs to the main thread.
+[[maybe_unused]] SyncQueue& gMainQueueAtLoad = MainSyncQueue();
+}  // namespace
+
+}  // namespace helvanta

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+#include "runtime/main_loop.hpp"
+
+namespace helvanta {
+namespace {
+
+TEST(MainLoop, QuitFromAnotherThreadEndsRunWithItsCode) {
+  SyncQueue queue;
+  MainLoop loop(queue);
+  std::thread stopper([&] { loop.Quit(7); });
+  EXPECT_EQ(loop.Run(), 7);
+  stopper.join();
+}
+
+TEST(MainLoop, DeliversHandOversAndWatchedDescriptors) {
+  SyncQueue queue;
+  MainLoop loop(queue);
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  int readable = 0;
+  loop.WatchFd(fds[0], [&] {
+    char c;
+    if (read(fds[0], &c, 1) == 1) ++readable;
+    loop.Quit();
+  });
+  std::atomic<bool> delivered{false};
+  std::thread worker([&] {
+    queue.Synchronize([&] { delivered = true; });
+    ASSERT_EQ(write(fds[1], "x", 1), 1);
+  });
+  loop.Run();
+  worker.join();
+  EXPECT_TRUE(delivered);
+  EXPECT_EQ(readable, 1);
+  close(fds[0]);
+  close(fds[1]);
+}
+
+}  // namespace
+}  // namespace helvanta
