@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "runtime/date_time.hpp"
+
+// The steps of the one-second tick that the window and the service share. Each host
+// keeps its own port, framer, timer and MeasurandIndex and calls these in the order
+// of its tick; every step takes "now" from the caller, who reads ProgramClock() when
+// the step runs.
+
+namespace helvanta {
+
+class TComPort;
+class TLanguageList;
+
+// Raised when From or Till of the settings is not a time of day, so the tick cannot
+// tell whether the port belongs open.
+class ETimeOfDay : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Today's connection window: today's date at the From time and at the Till time.
+struct ConnectionWindow {
+  DateTime start;
+  DateTime end;
+};
+
+// Builds the window from now's date and the settings' From and Till (read at each
+// call, so a changed setting counts at the next tick). Throws ETimeOfDay.
+ConnectionWindow ComputeConnectionWindow(const DateTime& now);
+ConnectionWindow ComputeConnectionWindow(const DateTime& now, std::string_view from, std::string_view till);
+
+// Open a closed port only in service mode and only strictly inside the window.
+bool AutoConnectDue(bool open, const DateTime& now, const ConnectionWindow& window, bool serviceMode);
+// Close an open port once now is strictly later than the window end.
+bool AutoDisconnectDue(bool open, const DateTime& now, const ConnectionWindow& window);
+
+// Sets the port name from the ComPort setting and opens the port (raises EComPort).
+void ConnectPort(TComPort& port);
+
+// Result codes of the logger.
+inline constexpr int kLogNothingToReport = 0;
+inline constexpr int kLogTemplateUnreadable = 1;
+inline constexpr int kLogFileNotWritable = 2;
+
+// Runs the daily logger once and returns its result (0, 1 or 2).
+int RunLoggerStep();
+
+// The day's log file as the messages name it: OutputFolder + '/' + yymmdd + ".csv".
+std::string DailyLogFileName(const DateTime& now);
+
+// The message for a logger result: "0007" with TemplateFile, "0008" with the day's
+// file, each composed with lineBreak; "" for result 0.
+std::string LoggerMessage(const TLanguageList& list, int result, std::string_view lineBreak, const DateTime& now);
+
+// Advances the index and writes the next request telegram to the port unchanged
+// (raises EComPort when the write fails; the index has advanced by then).
+void SendRequest(TComPort& port, std::int32_t& MeasurandIndex);
+
+// When ReceivePseudoData is set, hands the fixed pseudo answer to the host's packet
+// handler as if it had been received; returns whether it did.
+bool DeliverPseudoAnswer(const std::function<void(const std::string& packet)>& packetHandler);
+
+// Steps of an open port in order: logger (its non-zero result goes to onLoggerResult),
+// request, pseudo answer. A failed write ends them before the pseudo answer.
+void RunConnectedSteps(TComPort& port, std::int32_t& MeasurandIndex, const std::function<void(int result)>& onLoggerResult,
+                       const std::function<void(const std::string& packet)>& packetHandler);
+
+}  // namespace helvanta
