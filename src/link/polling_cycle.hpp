@@ -41,6 +41,10 @@ bool AutoConnectDue(bool open, const DateTime& now, const ConnectionWindow& wind
 // Close an open port once now is strictly later than the window end.
 bool AutoDisconnectDue(bool open, const DateTime& now, const ConnectionWindow& window);
 
+// The inverter's line: 1200 baud, 8 data bits, even parity generated but not checked,
+// 1 stop bit, no flow control, DTR and RTS off. Hosts call it once, at creation.
+void ConfigureInverterPort(TComPort& port);
+
 // Sets the port name from the ComPort setting and opens the port (raises EComPort).
 void ConnectPort(TComPort& port);
 
