@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -7,6 +8,11 @@
 namespace helvanta {
 
 // Numbered texts of the optional language file Helvanta.lng.
+//
+// Lines end at CR LF, a lone CR or a lone LF; a zero byte ends the text. A line's key is
+// everything before its first "=", its value everything after it: nothing is trimmed, so
+// "1001 =x" defines the key "1001 " that no lookup asks for. Lines without "=" are
+// ignored; of several lines with the same key the first counts.
 class TLanguageList {
  public:
   // Replaces the list with the file's lines; a missing or unreadable file leaves it empty.
@@ -26,8 +32,20 @@ std::string LanguageFilePath();
 // The built-in English text of a key ("0001" ... "3012", "2001" ... "2030"); "" if unknown.
 std::string_view BuiltinText(std::string_view key);
 
-// Fills "%s" with the argument (unless it is empty), then turns the line-break marker
-// of the text into lineBreak.
+struct BuiltinTextEntry {
+  std::string_view key;
+  std::string_view text;
+};
+// Every key with its built-in text, in key order.
+std::span<const BuiltinTextEntry> BuiltinTexts();
+
+// Key 1009 is the menu item "About..." and the tool button's hint "About": the table
+// holds the menu text, and the hint's built-in text is this.
+inline constexpr std::string_view kBuiltinAboutHint = "About";
+
+// Fills "%s" with the argument (unless it is empty) and turns each backslash-n marker of
+// the text into lineBreak. A backslash followed by "n" inside the argument (a folder such
+// as /data/new) is part of the argument and stays as it is.
 std::string ComposeMessage(std::string_view text, std::string_view argument, std::string_view lineBreak);
 
 // The message of a key: the built-in text composed, replaced by the translation when

@@ -24,7 +24,9 @@ bool SettingsFileExists();
 
 // Reads the seven "Data Logging" keys into AppSettings.
 void LoadSettings();
-// Fills in defaults and corrects out-of-range values.
+// Fills in defaults and corrects out-of-range values. From and Till come out as valid
+// "hh:nn:ss" texts: "h:nn:ss" and "hh:nn" are rewritten so, and an empty text or one that
+// is not a time of day gets its default.
 void ValidateSettings();
 // Writes ComPort, From, Till, TemplateFile, OutputFolder; false when a write failed.
 bool SaveDialogSettings();
@@ -39,7 +41,8 @@ WindowPlacement LoadWindowPlacement();
 // Writes Top and Left (unless maximised) and then InitMax; false when a write failed.
 bool SaveWindowPlacement(int top, int left, bool maximised);
 
-// Device for a port name COM1..COM7: key COMn of section "Ports", else /dev/ttyS<n-1>.
+// Device for a port name COM1..COM9: key COMn of section "Ports", else /dev/ttyS<n-1>.
+// Any other name is returned as it is.
 std::string DeviceForPort(const std::string& portName);
 
 }  // namespace helvanta

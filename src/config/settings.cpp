@@ -1,0 +1,108 @@
+#include "config/settings.hpp"
+
+#include <algorithm>
+#include <array>
+
+#include "config/file_access.hpp"
+#include "config/ini_file.hpp"
+#include "config/time_of_day.hpp"
+#include "runtime/program_folder.hpp"
+
+namespace helvanta {
+
+TAppSettings AppSettings;
+
+namespace {
+
+constexpr std::string_view kDataLogging = "Data Logging";
+constexpr std::string_view kWindow = "Window";
+constexpr std::string_view kPorts = "Ports";
+
+constexpr std::string_view kDefaultComPort = "COM1";
+constexpr std::string_view kDefaultFrom = "04:30:00";
+constexpr std::string_view kDefaultTill = "22:30:00";
+constexpr std::int32_t kDefaultRequestInterval = 4;
+constexpr std::array<std::int32_t, 10> kRequestIntervals{1, 2, 3, 4, 5, 6, 10, 15, 30, 60};
+
+std::string DefaultTemplateFile() { return ProgramFolder() + "Template.csv"; }
+std::string DefaultOutputFolder() { return ProgramFolder() + "Data"; }
+
+// A time of day the tick and the dialog can convert: a valid one in "hh:nn:ss", anything
+// else (empty or not a time) the default.
+std::string ValidTimeOfDay(const std::string& text, std::string_view defaultValue) {
+  const std::optional<TimeOfDay> time = ParseTimeOfDay(text);
+  return time ? FormatTimeOfDay(*time) : std::string(defaultValue);
+}
+
+}  // namespace
+
+std::string SettingsFilePath() { return ProgramFolder() + "Helvanta.ini"; }
+
+bool SettingsFileExists() { return RegularFileExists(SettingsFilePath()); }
+
+void LoadSettings() {
+  const IniFile ini(SettingsFilePath());
+  AppSettings.ComPort = ini.ReadString(kDataLogging, "ComPort", kDefaultComPort);
+  AppSettings.From = ini.ReadString(kDataLogging, "From", kDefaultFrom);
+  AppSettings.Till = ini.ReadString(kDataLogging, "Till", kDefaultTill);
+  AppSettings.TemplateFile = ini.ReadString(kDataLogging, "TemplateFile", DefaultTemplateFile());
+  AppSettings.OutputFolder = ini.ReadString(kDataLogging, "OutputFolder", DefaultOutputFolder());
+  AppSettings.RequestInterval = ini.ReadInteger(kDataLogging, "RequestInterval", kDefaultRequestInterval);
+  AppSettings.ReceivePseudoData = ini.ReadBool(kDataLogging, "ReceivePseudoData", false);
+}
+
+void ValidateSettings() {
+  TAppSettings& s = AppSettings;
+  if (s.ComPort.size() >= 4 && s.ComPort[3] >= '1' && s.ComPort[3] <= '7') {
+    s.ComPort = std::string("COM") + s.ComPort[3];
+  } else {
+    s.ComPort = kDefaultComPort;
+  }
+  s.From = ValidTimeOfDay(s.From, kDefaultFrom);
+  s.Till = ValidTimeOfDay(s.Till, kDefaultTill);
+  if (s.TemplateFile.empty()) s.TemplateFile = DefaultTemplateFile();
+  if (s.OutputFolder.empty()) s.OutputFolder = DefaultOutputFolder();
+  if (std::find(kRequestIntervals.begin(), kRequestIntervals.end(), s.RequestInterval) == kRequestIntervals.end()) {
+    s.RequestInterval = kDefaultRequestInterval;
+  }
+}
+
+bool SaveDialogSettings() {
+  IniFile ini(SettingsFilePath());
+  return ini.WriteString(kDataLogging, "ComPort", AppSettings.ComPort) &&
+         ini.WriteString(kDataLogging, "From", AppSettings.From) &&
+         ini.WriteString(kDataLogging, "Till", AppSettings.Till) &&
+         ini.WriteString(kDataLogging, "TemplateFile", AppSettings.TemplateFile) &&
+         ini.WriteString(kDataLogging, "OutputFolder", AppSettings.OutputFolder);
+}
+
+WindowPlacement LoadWindowPlacement() {
+  const IniFile ini(SettingsFilePath());
+  WindowPlacement placement;
+  placement.Top = ini.ReadInteger(kWindow, "Top", placement.Top);
+  placement.Left = ini.ReadInteger(kWindow, "Left", placement.Left);
+  placement.InitMax = ini.ReadBool(kWindow, "InitMax", placement.InitMax);
+  return placement;
+}
+
+bool SaveWindowPlacement(int top, int left, bool maximised) {
+  IniFile ini(SettingsFilePath());
+  if (!maximised && !(ini.WriteInteger(kWindow, "Top", top) && ini.WriteInteger(kWindow, "Left", left))) {
+    return false;
+  }
+  return ini.WriteBool(kWindow, "InitMax", maximised);
+}
+
+std::string DeviceForPort(const std::string& portName) {
+  const bool comStyle = portName.size() == 4 && (portName[0] == 'C' || portName[0] == 'c') &&
+                        (portName[1] == 'O' || portName[1] == 'o') && (portName[2] == 'M' || portName[2] == 'm') &&
+                        portName[3] >= '1' && portName[3] <= '9';
+  if (!comStyle) return portName;
+  const IniFile ini(SettingsFilePath());
+  const std::string key = std::string("COM") + portName[3];
+  std::string device = ini.ReadString(kPorts, key, "");
+  if (!device.empty()) return device;
+  return "/dev/ttyS" + std::to_string(portName[3] - '1');
+}
+
+}  // namespace helvanta
