@@ -17,6 +17,9 @@ inline constexpr int kMeasurandSlots = 50;
 inline constexpr int kMeasurandCount = 45;
 inline constexpr int kDisplayRowCount = 32;
 
+// The value text of an entry that has no answer yet.
+inline constexpr std::string_view kNotAvailable = "N/A";
+
 // The process-wide table: 50 slots, the first 45 used.
 extern std::array<TMeasurand, kMeasurandSlots> Measurands;
 
@@ -35,6 +38,9 @@ void InitMeasurands();
 
 // Display row of a descriptor (characters 7-8), or -1 when it is not shown.
 int DisplayRow(std::string_view descriptor);
+
+// Index of the entry shown in display row 0..31, or -1 for any other row.
+int IndexOfRow(int row);
 
 // Caption and unit of display row 0..31 as built in.
 std::string_view RowCaption(int row);
