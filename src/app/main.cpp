@@ -1,0 +1,32 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/startup.hpp"
+#include "app/window_error.hpp"
+#include "config/settings.hpp"
+#include "serial/comport.hpp"
+#include "service/service_host.hpp"
+
+#ifdef HELVANTA_HAVE_WINDOW
+#include "ui/window_mode.hpp"
+#endif
+
+int main(int argc, char** argv) {
+  using namespace helvanta;
+  // COMn names the device given in the Ports section of Helvanta.ini.
+  SetPortDeviceResolver([](const std::string& portName) { return DeviceForPort(portName); });
+
+  TProgramHosts hosts;
+#ifdef HELVANTA_HAVE_WINDOW
+  hosts.runWindow = [argc, argv] { return RunWindowMode(argc, argv); };
+#else
+  hosts.runWindow = [] {
+    std::fprintf(stderr, "%s: this build has no window; start it with -service.\n", kApplicationTitleText);
+    return 0;
+  };
+#endif
+  hosts.runService = RunServiceHost;
+  hosts.reportWindowError = ReportWindowError;
+  return RunProgram(std::vector<std::string>(argv + 1, argv + argc), hosts);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace helvanta {
+
+enum class TEventType { etError, etWarning, etInformation };
+
+// Where the service writes its messages; syslog in the program, a recording sink in tests.
+class TEventLog {
+ public:
+  virtual ~TEventLog() = default;
+  virtual void Write(TEventType type, const std::string& message) = 0;
+};
+
+}  // namespace helvanta

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "config/language.hpp"
+#include "runtime/main_loop.hpp"
+#include "serial/comdatapacket.hpp"
+#include "serial/comport.hpp"
+#include "service/event_log.hpp"
+
+namespace helvanta {
+
+// The service module: polls the inverter and logs without a window, and reports to the
+// event log what the window would show in its status bar.
+class THelvantaService {
+ public:
+  THelvantaService(MainLoop& loop, TEventLog& eventLog);
+  ~THelvantaService();
+  THelvantaService(const THelvantaService&) = delete;
+  THelvantaService& operator=(const THelvantaService&) = delete;
+
+  // Prepares the shared state, opens the port whatever the time of day, enables the
+  // timer and writes the start event. Raises when the port cannot be opened.
+  void ServiceStart();
+  // Disables the timer, closes the port and writes the stop event.
+  void ServiceStop();
+  // The one-second tick.
+  void Timer1Timer();
+  // An answer packet from the framer.
+  void ComDataPacket1Packet(const std::string& packet);
+
+  TComPort ComPort1;
+  TComDataPacket ComDataPacket1;
+  SecondTimer Timer1;
+  TLanguageList LanguageList;
+  std::int32_t MeasurandIndex = -1;
+
+ private:
+  TEventLog& eventLog_;
+};
+
+}  // namespace helvanta

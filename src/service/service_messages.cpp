@@ -1,0 +1,35 @@
+#include "service/service_messages.hpp"
+
+#include "config/language.hpp"
+#include "config/settings.hpp"
+
+namespace helvanta {
+
+namespace {
+
+// Two texts joined by the line-break marker; the translation counts only as a pair.
+std::string PairMessage(const TLanguageList& list, std::string_view firstKey, std::string_view secondKey) {
+  std::string first = list.LookupText(firstKey);
+  std::string second = list.LookupText(secondKey);
+  if (first.empty() || second.empty()) {
+    first = BuiltinText(firstKey);
+    second = BuiltinText(secondKey);
+  }
+  return ComposeMessage(first + "\\n" + second, "", kEventLineBreak);
+}
+
+}  // namespace
+
+std::string SettingsMissingMessage(const TLanguageList& list) {
+  return ComposeKeyMessage(list, "0006", SettingsFilePath(), kEventLineBreak);
+}
+
+std::string StartMessage(const TLanguageList& list) { return PairMessage(list, "0004", "0002"); }
+
+std::string StopMessage(const TLanguageList& list) { return PairMessage(list, "0005", "0003"); }
+
+std::string ServiceFailedMessage(std::string_view action, std::string_view message) {
+  return "Service failed on " + std::string(action) + ": " + std::string(message);
+}
+
+}  // namespace helvanta
