@@ -19,6 +19,10 @@ class TComParity {
   TComParity& operator=(const TComParity& other);
 
   TCustomComPort* ComPort() const { return comPort_; }
+  // Compares the fields, not the owner.
+  friend bool operator==(const TComParity& a, const TComParity& b) {
+    return a.bits_ == b.bits_ && a.check_ == b.check_ && a.replace_ == b.replace_ && a.replaceChar_ == b.replaceChar_;
+  }
 
   TParityBits Bits() const { return bits_; }
   void SetBits(TParityBits value);
@@ -47,6 +51,13 @@ class TComFlowControl {
   TComFlowControl& operator=(const TComFlowControl& other);
 
   TCustomComPort* ComPort() const { return comPort_; }
+  // Compares the fields, not the owner.
+  friend bool operator==(const TComFlowControl& a, const TComFlowControl& b) {
+    return a.outCTSFlow_ == b.outCTSFlow_ && a.outDSRFlow_ == b.outDSRFlow_ && a.controlDTR_ == b.controlDTR_ &&
+           a.controlRTS_ == b.controlRTS_ && a.xonXoffOut_ == b.xonXoffOut_ && a.xonXoffIn_ == b.xonXoffIn_ &&
+           a.dsrSensitivity_ == b.dsrSensitivity_ && a.txContinueOnXoff_ == b.txContinueOnXoff_ &&
+           a.xonChar_ == b.xonChar_ && a.xoffChar_ == b.xoffChar_;
+  }
 
   bool OutCTSFlow() const { return outCTSFlow_; }
   void SetOutCTSFlow(bool value);
@@ -98,6 +109,12 @@ class TComTimeouts {
   TComTimeouts& operator=(const TComTimeouts& other);
 
   TCustomComPort* ComPort() const { return comPort_; }
+  // Compares the fields, not the owner.
+  friend bool operator==(const TComTimeouts& a, const TComTimeouts& b) {
+    return a.readInterval_ == b.readInterval_ && a.readTotalMultiplier_ == b.readTotalMultiplier_ &&
+           a.readTotalConstant_ == b.readTotalConstant_ && a.writeTotalMultiplier_ == b.writeTotalMultiplier_ &&
+           a.writeTotalConstant_ == b.writeTotalConstant_;
+  }
 
   int ReadInterval() const { return readInterval_; }
   void SetReadInterval(int value);
@@ -130,6 +147,10 @@ class TComBuffer {
   TComBuffer& operator=(const TComBuffer& other);
 
   TCustomComPort* ComPort() const { return comPort_; }
+  // Compares the fields, not the owner.
+  friend bool operator==(const TComBuffer& a, const TComBuffer& b) {
+    return a.inputSize_ == b.inputSize_ && a.outputSize_ == b.outputSize_;
+  }
 
   int InputSize() const { return inputSize_; }
   void SetInputSize(int value);
