@@ -1,0 +1,48 @@
+#include "ui/display_text.hpp"
+
+#include <QStringDecoder>
+#include <array>
+
+namespace helvanta {
+namespace {
+
+// Code points of bytes 0x80..0x9F in Windows-1252; the five unassigned bytes keep
+// their C1 value, as Windows itself maps them.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString FromWindows1252(std::string_view bytes) {
+  QString result;
+  result.reserve(static_cast<qsizetype>(bytes.size()));
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 0x80 && b <= 0x9F) {
+      result.append(QChar(kHighControls[b - 0x80]));
+    } else {
+      result.append(QChar(static_cast<char16_t>(b)));
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+QString ToDisplay(std::string_view bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (!utf8.hasError()) {
+    return text;
+  }
+  return FromWindows1252(bytes);
+}
+
+std::string FromDisplay(const QString& text, const std::string& original) {
+  if (text == ToDisplay(original)) {
+    return original;
+  }
+  return text.toStdString();
+}
+
+}  // namespace helvanta

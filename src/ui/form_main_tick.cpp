@@ -1,0 +1,114 @@
+#include <QAction>
+#include <QTimer>
+#include <QToolButton>
+#include <cstdio>
+
+#include "link/codec.hpp"
+#include "link/measurands.hpp"
+#include "link/polling_cycle.hpp"
+#include "runtime/clock.hpp"
+#include "ui/display_text.hpp"
+#include "ui/error_box.hpp"
+#include "ui/form_main.hpp"
+
+namespace helvanta {
+namespace {
+
+// How long after a wall-clock second begins the tick fires.
+constexpr int kTickLatencyMs = 5;
+constexpr int kHistoryFirstColumn = 3;
+constexpr int kHistoryLastColumn = 6;
+
+std::string TwoDigits(int value) {
+  char text[4];
+  std::snprintf(text, sizeof text, "%02d", value % 100);
+  return text;
+}
+
+std::string ClockText(const DateTime& t) {
+  return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
+}
+
+}  // namespace
+
+void TFormMain::Timer1Timer() {
+  const DateTime boundsNow = ProgramClock().Now();
+  const ConnectionWindow window = ComputeConnectionWindow(boundsNow);
+  if (AutoDisconnectDue(ComPort1.Connected(), ProgramClock().Now(), window)) {
+    Connect1Click();
+  }
+  SetStatusPanel(0, ClockText(ProgramClock().Now()));
+  if (!ComPort1.Connected()) {
+    return;
+  }
+  RunConnectedSteps(
+      ComPort1, MeasurandIndex,
+      [this](int result) { SetStatusPanel(1, LoggerMessage(LanguageList, result, " ", ProgramClock().Now())); },
+      [this](const std::string& packet) { ComDataPacket1Packet(packet); });
+  ShowPreviousMeasurand();
+  const DateTime now = ProgramClock().Now();
+  if (now.second == 0) {
+    ShiftHistory(TwoDigits(now.hour) + ":" + TwoDigits(now.minute));
+  }
+}
+
+void TFormMain::ShowPreviousMeasurand() {
+  int previous = MeasurandIndex - 1;
+  if (previous < 0) {
+    previous = kMeasurandCount - 1;
+  }
+  const TMeasurand& measurand = Measurands[static_cast<std::size_t>(previous)];
+  const int row = DisplayRow(measurand.Descriptor);
+  if (row >= 0 && row < kDisplayRowCount) {
+    SetCell(row, 1, measurand.Value);
+  }
+}
+
+void TFormMain::ShiftHistory(const std::string& caption) {
+  // Right to left, so that each cell is read before it is overwritten.
+  for (int column = kHistoryLastColumn; column > kHistoryFirstColumn; --column) {
+    SetColumnCaption(column, ColumnCaption(column - 1));
+  }
+  SetColumnCaption(kHistoryFirstColumn, caption);
+  for (int row = 0; row < kDisplayRowCount; ++row) {
+    for (int column = kHistoryLastColumn; column > kHistoryFirstColumn; --column) {
+      SetCell(row, column, CellText(row, column - 1));
+    }
+    SetCell(row, kHistoryFirstColumn, CellText(row, 1));
+  }
+}
+
+void TFormMain::ComDataPacket1Packet(const std::string& packet) { DecodeAnswer(packet, MeasurandIndex); }
+
+void TFormMain::Connect1Click() {
+  std::string message;
+  if (ComPort1.Connected()) {
+    ComPort1.Close();
+    Connect1->setText(ToDisplay(Translated("1002", "Connect")));
+    message = ComposeKeyMessage(LanguageList, "0003", "", "\r\n");
+  } else {
+    ConnectPort(ComPort1);
+    Connect1->setText(ToDisplay(Translated("1003", "Disconnect")));
+    message = ComposeKeyMessage(LanguageList, "0002", "", "\r\n");
+  }
+  ToolButton1->setToolTip(Connect1->text());
+  SetStatusPanel(1, message);
+}
+
+void TFormMain::OnTimer1() {
+  // The timer is armed again only after the tick, so an error box a tick raises holds
+  // the ticks that would follow instead of piling up one box per second.
+  const std::int64_t second = ToEpochMilliseconds(ProgramClock().Now()) / 1000;
+  if (second != lastTickSecond_) {
+    lastTickSecond_ = second;
+    RunGuarded(this, [this] { Timer1Timer(); });
+  }
+  ArmTimer1();
+}
+
+void TFormMain::ArmTimer1() {
+  const int millisecond = ProgramClock().Now().millisecond;
+  Timer1->start(1000 - millisecond + kTickLatencyMs);
+}
+
+}  // namespace helvanta
