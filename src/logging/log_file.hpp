@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace helvanta {
+
+// The whole content of a file, or nothing when it cannot be read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
+
+// Appends to the file at path in one write: header + record when this call creates
+// the file, record alone when it exists already. On any failure the file is left as
+// it was (a file created here is removed again) and false is returned.
+bool AppendToDailyFile(const std::string& path, std::string_view header, std::string_view record);
+
+}  // namespace helvanta

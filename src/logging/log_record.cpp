@@ -1,0 +1,74 @@
+#include "logging/log_record.hpp"
+
+#include <array>
+#include <cstdio>
+#include <string_view>
+
+#include "config/settings.hpp"
+#include "link/measurands.hpp"
+#include "logging/date_time_separators.hpp"
+#include "logging/log_file.hpp"
+#include "logging/record_pattern.hpp"
+#include "logging/template_lines.hpp"
+#include "runtime/clock.hpp"
+#include "runtime/program_folder.hpp"
+
+namespace helvanta {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+
+bool AnyValueNotAvailable() {
+  for (int i = 0; i < kMeasurandCount; ++i) {
+    if (Measurands[static_cast<std::size_t>(i)].Value == kNotAvailable) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool IsLoggingMoment(const DateTime& now, int requestInterval) {
+  if (now.second != 0) return false;
+  // The marks are 0, I, 2I, ... below 60; an interval below 1 (never left by the
+  // settings' validation) keeps only the mark 0 instead of counting forever.
+  if (requestInterval < 1) return now.minute == 0;
+  return now.minute % requestInterval == 0;
+}
+
+std::string DailyLogFilePath(const DateTime& day) {
+  std::array<char, 32> name{};
+  std::snprintf(name.data(), name.size(), "%02d%02d%02d.csv", day.year % 100, day.month, day.day);
+  std::string path = AppSettings.OutputFolder;
+  path += kPathSeparator;
+  path += name.data();
+  return path;
+}
+
+int WriteLogRecord() {
+  // One reading serves the decision, the file name and the record, so a record
+  // never lands in another day's file than its date says.
+  const DateTime now = ProgramClock().Now();
+  if (!IsLoggingMoment(now, AppSettings.RequestInterval)) return 0;
+  if (AnyValueNotAvailable()) return 0;
+
+  const std::string path = DailyLogFilePath(now);
+  const auto content = ReadWholeFile(AppSettings.TemplateFile);
+  if (!content) return 1;
+  const std::vector<std::string> lines = SplitTemplateLines(*content);
+
+  // The whole text is ready before the day's file is touched.
+  std::string header;
+  for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+    header += lines[i];
+    header += kLineEnd;
+  }
+  std::string record =
+      FillRecordPattern(lines.empty() ? std::string_view{} : std::string_view(lines.back()), now,
+                        CurrentDateTimeSeparators());
+  record += kLineEnd;
+
+  return AppendToDailyFile(path, header, record) ? 0 : 2;
+}
+
+}  // namespace helvanta

@@ -1,0 +1,22 @@
+#include "logging/template_lines.hpp"
+
+namespace helvanta {
+
+std::vector<std::string> SplitTemplateLines(std::string_view text) {
+  if (const auto nul = text.find('\0'); nul != std::string_view::npos) text = text.substr(0, nul);
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      break;
+    }
+    lines.emplace_back(text.substr(start, end - start));
+    start = end + 1;
+    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+  }
+  return lines;
+}
+
+}  // namespace helvanta
