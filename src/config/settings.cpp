@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "config/file_access.hpp"
 #include "config/ini_file.hpp"
+#include "config/ini_text.hpp"
 #include "config/time_of_day.hpp"
 #include "runtime/program_folder.hpp"
 
@@ -68,12 +70,23 @@ void ValidateSettings() {
 }
 
 bool SaveDialogSettings() {
+  const std::array<std::pair<std::string_view, const std::string*>, 5> entries{{
+      {"ComPort", &AppSettings.ComPort},
+      {"From", &AppSettings.From},
+      {"Till", &AppSettings.Till},
+      {"TemplateFile", &AppSettings.TemplateFile},
+      {"OutputFolder", &AppSettings.OutputFolder},
+  }};
+  // A text that cannot be stored (a line break typed into a path) fails the save before
+  // any key is written, so the file never holds half of the dialog's values.
+  for (const auto& [key, value] : entries) {
+    if (!IsWritableIniEntry(kDataLogging, key, *value)) return false;
+  }
   IniFile ini(SettingsFilePath());
-  return ini.WriteString(kDataLogging, "ComPort", AppSettings.ComPort) &&
-         ini.WriteString(kDataLogging, "From", AppSettings.From) &&
-         ini.WriteString(kDataLogging, "Till", AppSettings.Till) &&
-         ini.WriteString(kDataLogging, "TemplateFile", AppSettings.TemplateFile) &&
-         ini.WriteString(kDataLogging, "OutputFolder", AppSettings.OutputFolder);
+  for (const auto& [key, value] : entries) {
+    if (!ini.WriteString(kDataLogging, key, *value)) return false;
+  }
+  return true;
 }
 
 WindowPlacement LoadWindowPlacement() {
