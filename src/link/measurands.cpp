@@ -2,7 +2,8 @@
 
 namespace helvanta {
 
-std::array<TMeasurand, kMeasurandSlots> Measurands;
+// Constant-initialized, so the table exists before any other static object uses it.
+constinit std::array<TMeasurand, kMeasurandSlots> Measurands;
 
 namespace {
 
