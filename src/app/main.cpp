@@ -5,7 +5,7 @@
 #include "app/startup.hpp"
 #include "app/window_error.hpp"
 #include "config/settings.hpp"
-#include "serial/comport.hpp"
+#include "serial/port_device.hpp"
 #include "service/service_host.hpp"
 
 #ifdef HELVANTA_HAVE_WINDOW

@@ -56,9 +56,6 @@ inline constexpr int kLogFileNotWritable = 2;
 // Runs the daily logger once and returns its result (0, 1 or 2).
 int RunLoggerStep();
 
-// The day's log file as the messages name it: OutputFolder + '/' + yymmdd + ".csv".
-std::string DailyLogFileName(const DateTime& now);
-
 // The message for a logger result: "0007" with TemplateFile, "0008" with the day's
 // file, each composed with lineBreak; "" for result 0.
 std::string LoggerMessage(const TLanguageList& list, int result, std::string_view lineBreak, const DateTime& now);
