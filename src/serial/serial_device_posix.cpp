@@ -30,6 +30,17 @@ int MillisecondsLeft(SteadyClock::time_point deadline) {
   return left > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(left);
 }
 
+// True when the device took every attribute but parity and byte size. A pseudo-terminal
+// has no parity and silently keeps 8 bits without it; the C library then reports EINVAL
+// although all else was applied.
+bool AppliedButParity(const termios& applied, const termios& wanted) {
+  const tcflag_t parityBits = CSIZE | PARENB | PARODD | CMSPAR;
+  return applied.c_iflag == wanted.c_iflag && applied.c_oflag == wanted.c_oflag &&
+         applied.c_lflag == wanted.c_lflag && (applied.c_cflag & ~parityBits) == (wanted.c_cflag & ~parityBits) &&
+         applied.c_cc[VMIN] == wanted.c_cc[VMIN] && applied.c_cc[VTIME] == wanted.c_cc[VTIME] &&
+         cfgetospeed(&applied) == cfgetospeed(&wanted);
+}
+
 SteadyClock::time_point After(std::uint64_t milliseconds) {
   return SteadyClock::now() + std::chrono::milliseconds(static_cast<std::int64_t>(milliseconds));
 }
@@ -56,7 +67,12 @@ int SerialDevice::Open(const std::string& path) {
 }
 
 void SerialDevice::Close() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) {
+    // Bytes of this session that nobody read must not reach the next one; the output
+    // is left to drain.
+    ::tcflush(fd_, TCIFLUSH);
+    ::close(fd_);
+  }
   fd_ = -1;
   frameCount_ = parityCount_ = overrunCount_ = breakCount_ = bufferOverrunCount_ = 0;
 }
@@ -66,7 +82,11 @@ int SerialDevice::SetState(const Dcb& dcb) {
   if (::tcgetattr(fd_, &current) != 0) return errno;
   const std::optional<termios> wanted = DcbToTermios(dcb, current);
   if (!wanted) return EINVAL;
-  if (::tcsetattr(fd_, TCSANOW, &*wanted) != 0) return errno;
+  if (::tcsetattr(fd_, TCSANOW, &*wanted) != 0) {
+    const int error = errno;
+    termios applied{};
+    if (error != EINVAL || ::tcgetattr(fd_, &applied) != 0 || !AppliedButParity(applied, *wanted)) return error;
+  }
   const ModemLineChange lines = ModemLinesFromDcb(dcb);
   if (lines.raise != 0 && ::ioctl(fd_, TIOCMBIS, &lines.raise) != 0 && errno != ENOTTY) return errno;
   if (lines.lower != 0 && ::ioctl(fd_, TIOCMBIC, &lines.lower) != 0 && errno != ENOTTY) return errno;

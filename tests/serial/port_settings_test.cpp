@@ -3,6 +3,7 @@
 #include <string>
 
 #include "serial/comport.hpp"
+#include "serial/dcb.hpp"
 
 namespace helvanta {
 namespace {
@@ -79,6 +80,8 @@ TEST(TComPort, OddBufferSizesAreStoredOneLower) {
   port.Buffer().SetOutputSize(7);
   EXPECT_EQ(port.Buffer().InputSize(), 1024);
   EXPECT_EQ(port.Buffer().OutputSize(), 6);
+  EXPECT_EQ(BuildDcb(port).XonLim, 256);
+  EXPECT_EQ(BuildDcb(port).XoffLim, 256);
   port.Buffer().SetInputSize(2048);
   EXPECT_EQ(port.Buffer().InputSize(), 2048);
   port.Buffer().SetInputSize(-3);  // only positive sizes are evened
