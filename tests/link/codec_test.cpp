@@ -101,7 +101,7 @@ TEST_F(CodecTest, FrequencyFromPeriod) {
   EXPECT_EQ(Decode("FFFF", 4), "15.26");
 }
 
-TEST_F(CodecTest, IndexBoundSpecialCases) {
+TEST_F(CodecTest, IndexBoundDecoding) {
   EXPECT_EQ(Decode("09E2", 18), "25:30");
   EXPECT_EQ(Decode("0173", 2), "1.15");
   EXPECT_EQ(Decode("0173", 0), "115");
