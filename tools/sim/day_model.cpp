@@ -20,12 +20,12 @@ enum NoiseChannel { kAcVoltageNoise, kPowerNoise, kDcVoltageNoise, kTemperatureN
 
 std::int64_t EpochDay(int year, int month, int day) { return DaysFromCivil(year, month, day); }
 
-const std::int64_t kInstallDay =
+const std::int64_t kInstallEpochDay =
     EpochDay(DayModel::kInstallYear, DayModel::kInstallMonth, DayModel::kInstallDay);
 
 // Whole days from `from` (included) to `to` (excluded) on which the inverter was installed.
 std::uint32_t DaysInService(std::int64_t from, std::int64_t to) {
-  return static_cast<std::uint32_t>(std::max<std::int64_t>(0, to - std::max(from, kInstallDay)));
+  return static_cast<std::uint32_t>(std::max<std::int64_t>(0, to - std::max(from, kInstallEpochDay)));
 }
 
 // Share of today's yield delivered by this time of day.
@@ -76,12 +76,12 @@ InverterState DayModel::At(const DateTime& t) const {
       t.month == 1 ? EpochDay(t.year - 1, 12, 1) : EpochDay(t.year, t.month - 1, 1);
   const std::int64_t yearStart = EpochDay(t.year, 1, 1);
   const std::int64_t lastYearStart = EpochDay(t.year - 1, 1, 1);
-  const bool inService = today >= kInstallDay;
+  const bool inService = today >= kInstallEpochDay;
 
   s.workCurrentDay = inService ? std::min(kDailyYield, static_cast<std::uint32_t>(
                                                             std::floor(kDailyYield * DayProgress(secondOfDay))))
                                : 0;
-  s.workStartOfDay = kDailyYield * DaysInService(kInstallDay, today);
+  s.workStartOfDay = kDailyYield * DaysInService(kInstallEpochDay, today);
   s.workTotal = s.workStartOfDay + s.workCurrentDay;
   s.workLastDay = kDailyYield * DaysInService(today - 1, today);
   s.workCurrentMonth = kDailyYield * DaysInService(monthStart, today) + s.workCurrentDay;
@@ -92,7 +92,7 @@ InverterState DayModel::At(const DateTime& t) const {
   s.workStartOfYear = s.workTotal - s.workCurrentYear;
 
   const double sunSoFar = std::clamp(secondOfDay - kSunrise, 0.0, kDayLength);
-  s.workingSeconds = static_cast<std::uint32_t>(DaysInService(kInstallDay, today) * kDayLength) +
+  s.workingSeconds = static_cast<std::uint32_t>(DaysInService(kInstallEpochDay, today) * kDayLength) +
                      (inService ? static_cast<std::uint32_t>(sunSoFar) : 0);
   return s;
 }

@@ -1,6 +1,7 @@
 #include "sim/line_posix.hpp"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -66,6 +67,20 @@ SerialLine::SerialLine(SerialLine&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       slaveFd_(std::exchange(other.slaveFd_, -1)),
       path_(std::move(other.path_)) {}
+
+void SerialLine::Drain(int timeoutMs) {
+  if (fd_ < 0) return;
+  if (slaveFd_ < 0) {
+    tcdrain(fd_);
+    return;
+  }
+  constexpr int kStepMs = 10;
+  for (int waited = 0; waited < timeoutMs; waited += kStepMs) {
+    int unread = 0;
+    if (ioctl(slaveFd_, FIONREAD, &unread) != 0 || unread == 0) return;
+    usleep(kStepMs * 1000);
+  }
+}
 
 SerialLine::~SerialLine() { Close(); }
 

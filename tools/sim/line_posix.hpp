@@ -25,6 +25,10 @@ class SerialLine {
   // The device the program opens.
   const std::string& Path() const { return path_; }
   bool IsPseudoTerminal() const { return slaveFd_ >= 0; }
+  // Waits, at most timeoutMs, until what was written has left: on a pseudo-terminal
+  // until the program has read it (a hang-up discards unread input), on a device until
+  // it is transmitted.
+  void Drain(int timeoutMs);
   // Closes both descriptors; the program's side of a pseudo-terminal sees a hang-up.
   void Close();
 

@@ -21,6 +21,9 @@ namespace {
 
 volatile std::sig_atomic_t gStop = 0;
 
+// How long the last answers may take to be read before the line is hung up.
+constexpr int kHangUpDrainMs = 2000;
+
 extern "C" void OnStopSignal(int) { gStop = 1; }
 
 // Blocks SIGINT and SIGTERM everywhere but in the simulator's wait, so that a stop
@@ -74,6 +77,7 @@ int Serve(const helvanta::sim::SimOptions& options) {
   Simulator simulator(options, seed, line, log, clock);
   const Simulator::End end = simulator.Run(waitMask, gStop);
   if (end == Simulator::End::HungUp) {
+    line.Drain(kHangUpDrainMs);
     line.Close();
     std::fprintf(stderr, "helvanta-sim: hung up after %llu answers\n",
                  static_cast<unsigned long long>(simulator.Stats().answered));
