@@ -74,10 +74,14 @@ void SerialLine::Drain(int timeoutMs) {
     tcdrain(fd_);
     return;
   }
+  // Bytes written to the master reach the slave's input a moment later, so an empty
+  // input only counts once that moment has passed.
   constexpr int kStepMs = 10;
+  constexpr int kSettleMs = 50;
   for (int waited = 0; waited < timeoutMs; waited += kStepMs) {
     int unread = 0;
-    if (ioctl(slaveFd_, FIONREAD, &unread) != 0 || unread == 0) return;
+    if (ioctl(slaveFd_, FIONREAD, &unread) != 0) return;
+    if (unread == 0 && waited >= kSettleMs) return;
     usleep(kStepMs * 1000);
   }
 }
