@@ -173,6 +173,23 @@ TEST_F(PortOnPty, WritesReachTheOtherEnd) {
   port_.UnRegisterLink(&link);
 }
 
+TEST_F(PortOnPty, WriteGivesUpWhenItsTimeIsOverAndReturnsTheCountWritten) {
+  TComTimeouts timeouts;
+  timeouts.SetWriteTotalMultiplier(0);
+  timeouts.SetWriteTotalConstant(100);
+  port_.SetTimeouts(timeouts);
+  port_.Open();
+  // Nobody reads the far end, so the pseudo-terminal's buffers fill up.
+  const std::string bulk(1 << 20, 'x');
+  const auto start = std::chrono::steady_clock::now();
+  const int written = port_.WriteStr(bulk);
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_GT(written, 0);
+  EXPECT_LT(written, static_cast<int>(bulk.size()));
+  EXPECT_GE(took, 90ms);
+  EXPECT_LT(took, 3000ms);
+}
+
 TEST_F(PortOnPty, ReadReturnsAtOnceWithWhatIsWaiting) {
   port_.SetEvents({});  // no thread: the test reads itself
   port_.Open();

@@ -44,6 +44,7 @@ class ReceiveOnPty : public ::testing::Test {
   PtyPair pty_;
   TComPort port_;
   TComLink link_;
+  TComLink second_;
   std::vector<TComLink*> registered_;
   std::string received_;
   int deliveries_ = 0;
@@ -52,7 +53,7 @@ class ReceiveOnPty : public ::testing::Test {
 TEST_F(ReceiveOnPty, EveryReceivingLinkGetsTheSameBytesInRegistrationOrder) {
   std::vector<std::string> order;
   std::string portSaw;
-  TComLink second;
+  TComLink& second = second_;
   second.OnRxBuf = [&](TCustomComPort*, const char* bytes, int count) {
     order.push_back("second:" + std::string(bytes, static_cast<std::size_t>(count)));
   };
@@ -79,6 +80,7 @@ TEST_F(ReceiveOnPty, EveryReceivingLinkGetsTheSameBytesInRegistrationOrder) {
   EXPECT_EQ(portSaw, "hello");
   EXPECT_EQ(rxCharCalls, 0);  // the bytes were read
   EXPECT_EQ(port_.InputCount(), 0);
+  port_.Close();  // before the handlers' captures go
 }
 
 TEST_F(ReceiveOnPty, CloseRunsADeliveryThatIsAlreadyQueued) {
