@@ -14,7 +14,12 @@ TComDataPacket::TComDataPacket() {
 }
 
 TComDataPacket::~TComDataPacket() {
-  SetComPort(nullptr);
+  try {
+    SetComPort(nullptr);
+  } catch (const EComPort&) {
+    // The port refuses only a link that is no longer on its list: nothing is left to undo,
+    // and a destructor must not throw.
+  }
   NotifyRemoval();
 }
 

@@ -106,7 +106,18 @@ TEST(TComDataPacketBinding, DestroyingTheFramerUnregistersItsLink) {
     EXPECT_TRUE(Listened(port));
   }
   EXPECT_FALSE(Listened(port));
-  EXPECT_EQ(ComErrorOf([&] { port.SetTriggersOnRxChar(false); }), 0);
+  EXPECT_EQ(ComErrorOf([&] { port.SetTriggersOnRxChar(true); }), 0);
+
+  // A link taken off the port behind the framer's back: unbinding is refused, but the
+  // framer can still be destroyed.
+  {
+    TComDataPacket framer;
+    framer.SetComPort(&port);
+    port.UnRegisterLink(framer.Link());
+    EXPECT_EQ(ComErrorOf([&] { framer.SetComPort(nullptr); }), kCeRegFailed);
+    EXPECT_EQ(framer.ComPort(), &port);
+  }
+  EXPECT_FALSE(Listened(port));
 
   // Other components going away leave the binding alone.
   TComDataPacket framer;
