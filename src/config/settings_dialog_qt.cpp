@@ -102,8 +102,10 @@ TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
     ListBox1->addItem(QStringLiteral("COM%1").arg(n));
     PortDevices->addItem(QString());
   }
-  ListBox1->setFixedWidth(57);
-  PortDevices->setMinimumWidth(100);
+  // Both lists show all seven rows without scrolling.
+  const int listHeight = ListBox1->sizeHintForRow(0) * kPortCount + 2 * ListBox1->frameWidth() + 2;
+  ListBox1->setFixedSize(57, listHeight);
+  PortDevices->setFixedSize(110, listHeight);
   auto* portLayout = new QHBoxLayout(GroupBox1);
   portLayout->addWidget(ListBox1);
   portLayout->addWidget(PortDevices);
@@ -136,6 +138,7 @@ TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
   loggingLayout->addWidget(Label4, 2, 0);
   loggingLayout->addWidget(Edit2, 2, 1, 1, 3);
   loggingLayout->addWidget(SpeedButton2, 2, 4);
+  loggingLayout->setRowStretch(3, 1);
 
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setObjectName(QStringLiteral("Button1"));

@@ -23,6 +23,7 @@ constexpr char kWeb[] = "https://www.example.com";
 constexpr int kBorder = 8;
 constexpr int kClientWidth = 364;
 constexpr int kClientHeight = 268;
+constexpr int kFontPixels = 11;
 
 void OpenWithDesktop(const QUrl& url) { QDesktopServices::openUrl(url); }
 
@@ -77,6 +78,10 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
   setModal(true);
+  // The contact lines are placed for a small dialog font, about 11 pixels high.
+  QFont dialogFont = font();
+  dialogFont.setPixelSize(kFontPixels);
+  setFont(dialogFont);
 
   Bevel1 = new QFrame(this);
   Bevel1->setObjectName(QStringLiteral("Bevel1"));

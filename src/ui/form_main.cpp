@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "link/measurands.hpp"
 #include "link/polling_cycle.hpp"
@@ -213,7 +214,9 @@ void TFormMain::BuildStatusBar() {
     statusPanels_[panel] = new QLabel(StatusBar1);
     statusPanels_[panel]->setObjectName(QStringLiteral("StatusPanel%1").arg(panel));
   }
-  statusPanels_[0]->setFixedWidth(kClockPanelWidth);
+  // Wide enough for the clock in whatever font the desktop uses.
+  const int clockWidth = statusPanels_[0]->fontMetrics().horizontalAdvance(QStringLiteral("88:88:88")) + 8;
+  statusPanels_[0]->setFixedWidth(std::max(kClockPanelWidth, clockWidth));
   StatusBar1->addWidget(statusPanels_[0]);
   StatusBar1->addWidget(statusPanels_[1], 1);
   SetStatusPanel(1, kWelcome);

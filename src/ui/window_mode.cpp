@@ -3,14 +3,12 @@
 #include <QApplication>
 #include <memory>
 
-#include "config/settings.hpp"
 #include "config/settings_dialog_qt.hpp"
-#include "serial/port_device.hpp"
 #include "ui/display_text.hpp"
 #include "ui/error_box.hpp"
 #include "ui/form_about.hpp"
 #include "ui/form_main.hpp"
-#include "ui/screenshots.hpp"
+#include "ui/start_options.hpp"
 
 namespace helvanta {
 
@@ -20,7 +18,6 @@ int RunWindowMode(int argc, char** argv) {
   QApplication::setApplicationDisplayName(ToDisplay(kApplicationTitle));
   // The window closes the program, also while it is hidden in the tray.
   QApplication::setQuitOnLastWindowClosed(false);
-  SetPortDeviceResolver(&DeviceForPort);
   try {
     TFormMain formMain;
     formMain.OnClosed = [] { QCoreApplication::quit(); };
@@ -28,7 +25,7 @@ int RunWindowMode(int argc, char** argv) {
     TFormAbout formAbout(&formMain);
     formMain.SetDialogs(&formSettings, &formAbout);
     formMain.show();
-    StartScreenshotsIfAsked(formMain, formSettings, formAbout);
+    ApplyStartOptions(formMain, formSettings, formAbout);
     QApplication::exec();
   } catch (...) {
     ShowException(nullptr, std::current_exception());

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Soak test of the desktop window: helvanta in window mode, connected to the inverter
+# simulator, for DURATION seconds (default 600). Reports CPU time, peak RSS and whether
+# RSS and open descriptors stay flat. Targets for the 10-minute run: CPU < 3 s, peak
+# RSS < 60 MB, RSS and descriptors flat after the first minute.
+#   DURATION=60 bench/window_soak.sh           # a shorter run (targets then scaled)
+#   BUILD=build/window bench/window_soak.sh    # another build folder
+#   PLATFORM=xvfb bench/window_soak.sh         # under Xvfb instead of Qt's offscreen
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+duration=${DURATION:-600}
+build=${BUILD:-build/default}
+[[ $build = /* ]] || build=$root/$build
+platform=${PLATFORM:-offscreen}
+warmup=60
+(( duration > warmup + 10 )) || warmup=$(( duration / 3 ))
+
+if [ ! -x "$build/src/app/helvanta" ] || [ ! -x "$build/tools/sim/helvanta-sim" ]; then
+  cmake --build "$build" --target helvanta helvanta-sim
+fi
+
+work=$(mktemp -d)
+sim_pid=""
+win_pid=""
+cleanup() {
+  [ -n "$win_pid" ] && kill "$win_pid" 2>/dev/null && wait "$win_pid" 2>/dev/null
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/Data"
+cp "$build/src/app/helvanta" "$work/helvanta"
+cp "$root/packaging/Template.csv" "$work/Template.csv"
+"$build/tools/sim/helvanta-sim" --fast >"$work/sim.out" 2>"$work/sim.log" &
+sim_pid=$!
+for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
+pty=$(head -n 1 "$work/sim.out")
+[ -n "$pty" ] || { echo "helvanta-sim named no device" >&2; exit 1; }
+
+cat >"$work/Helvanta.ini" <<INI
+[Data Logging]
+ComPort=COM1
+From=00:00:00
+Till=23:59:59
+RequestInterval=1
+ReceivePseudoData=0
+TemplateFile=$work/Template.csv
+OutputFolder=$work/Data
+
+[Ports]
+COM1=$pty
+INI
+
+if [ "$platform" = xvfb ]; then
+  xvfb-run -a "$work/helvanta" --connect >"$work/window.log" 2>&1 &
+  win_pid=$!
+  # xvfb-run starts the program as its child; measure the program itself.
+  for _ in $(seq 100); do
+    child=$(pgrep -P "$win_pid" -x helvanta || true)
+    [ -n "$child" ] && break
+    for x in $(pgrep -P "$win_pid" || true); do
+      child=$(pgrep -P "$x" -x helvanta || true)
+      [ -n "$child" ] && break 2
+    done
+    sleep 0.1
+  done
+  pid=${child:?helvanta did not start under xvfb-run}
+else
+  QT_QPA_PLATFORM=offscreen "$work/helvanta" --connect >"$work/window.log" 2>&1 &
+  win_pid=$!
+  pid=$win_pid
+fi
+
+ticks=$(getconf CLK_TCK)
+cpu_seconds() { awk -v t="$ticks" '{ printf "%.2f", ($14 + $15) / t }' "/proc/$pid/stat"; }
+rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status"; }
+hwm_kb() { awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status"; }
+fds() { find "/proc/$pid/fd" -mindepth 1 -maxdepth 1 | wc -l; }
+
+sleep "$warmup"
+kill -0 "$pid" 2>/dev/null || { echo "helvanta ended early:" >&2; cat "$work/window.log" >&2; exit 1; }
+cpu_warm=$(cpu_seconds); rss_warm=$(rss_kb); fds_warm=$(fds)
+rss_max_after=$rss_warm
+elapsed=$warmup
+while (( elapsed < duration )); do
+  step=$(( duration - elapsed < 10 ? duration - elapsed : 10 ))
+  sleep "$step"
+  elapsed=$(( elapsed + step ))
+  kill -0 "$pid" 2>/dev/null || { echo "helvanta ended early:" >&2; cat "$work/window.log" >&2; exit 1; }
+  r=$(rss_kb)
+  (( r > rss_max_after )) && rss_max_after=$r
+done
+cpu_end=$(cpu_seconds); rss_end=$(rss_kb); fds_end=$(fds); hwm=$(hwm_kb)
+lines=$(cat "$work"/Data/*.csv 2>/dev/null | wc -l)
+
+cpu_limit=$(awk -v d="$duration" 'BEGIN { printf "%.2f", 3 * d / 600 }')
+rss_growth=$(( rss_max_after - rss_warm ))
+echo "window soak: $duration s on $platform against $pty"
+echo "  CPU time:          $cpu_end s (target < $cpu_limit s); after warm-up $(awk -v a="$cpu_warm" -v b="$cpu_end" 'BEGIN { printf "%.2f", b - a }') s"
+echo "  peak RSS:          $(( hwm / 1024 )) MB (target < 60 MB)"
+echo "  RSS after warm-up: $(( rss_warm / 1024 )) MB -> $(( rss_end / 1024 )) MB (highest $(( rss_max_after / 1024 )) MB)"
+echo "  descriptors:       $fds_warm -> $fds_end"
+echo "  log lines written: $lines"
+
+ok=1
+awk -v c="$cpu_end" -v l="$cpu_limit" 'BEGIN { exit !(c < l) }' || { echo "FAIL: CPU time"; ok=0; }
+(( hwm < 60 * 1024 )) || { echo "FAIL: peak RSS"; ok=0; }
+(( rss_growth < 2048 )) || { echo "FAIL: RSS grows by $rss_growth kB"; ok=0; }
+(( fds_end == fds_warm )) || { echo "FAIL: descriptors changed"; ok=0; }
+(( ok )) && echo "PASS"
+(( ok ))
