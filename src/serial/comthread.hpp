@@ -23,7 +23,6 @@ class TComThread {
   TComThread& operator=(const TComThread&) = delete;
 
   void Stop();
-  bool Ended() const { return ended_.load(); }
   TComEvents Events() const { return TComEvents::FromBits(lastEvents_.load()); }
 
  private:
