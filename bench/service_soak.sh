@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Runs `helvanta -service` against helvanta-sim for DURATION seconds (default 600) and
+# reports its CPU time, peak RSS, and whether RSS and open descriptors stay flat.
+# Targets: CPU time < 1 s and peak RSS < 8 MB over 10 minutes.
+#   DURATION=60 bench/service_soak.sh [build folder, default build/default]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build/default}")
+duration=${DURATION:-600}
+interval=${SAMPLE_INTERVAL:-10}
+
+work=$(mktemp -d /tmp/helvanta-soak-XXXXXX)
+mkdir -p "$work/Data"
+cp "$build/src/app/helvanta" "$work/helvanta"
+cp packaging/Template.csv "$work/Template.csv"
+
+"$build/tools/sim/helvanta-sim" >"$work/sim.out" 2>"$work/sim.log" &
+sim_pid=$!
+service_pid=
+cleanup() {
+  [ -n "$service_pid" ] && kill "$service_pid" 2>/dev/null || true
+  kill "$sim_pid" 2>/dev/null || true
+  wait 2>/dev/null || true
+}
+trap cleanup EXIT
+for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
+pty=$(head -n 1 "$work/sim.out")
+
+cat >"$work/Helvanta.ini" <<INI
+[Data Logging]
+ComPort=COM1
+From=00:00:00
+Till=23:59:59
+RequestInterval=1
+ReceivePseudoData=0
+TemplateFile=$work/Template.csv
+OutputFolder=$work/Data
+[Ports]
+COM1=$pty
+INI
+
+"$work/helvanta" -service 2>"$work/events.txt" &
+service_pid=$!
+
+clk_tck=$(getconf CLK_TCK)
+sample() {
+  local rss hwm fds
+  rss=$(awk '/^VmRSS/ {print $2}' "/proc/$service_pid/status")
+  hwm=$(awk '/^VmHWM/ {print $2}' "/proc/$service_pid/status")
+  fds=$(ls "/proc/$service_pid/fd" | wc -l)
+  echo "$1 $rss $hwm $fds"
+}
+cpu_seconds() {
+  awk -v t="$clk_tck" '{printf "%.2f", ($14 + $15) / t}' "/proc/$service_pid/stat"
+}
+
+echo "# seconds rss_kB peak_rss_kB open_fds"
+sleep 2
+first=$(sample 2)
+echo "$first"
+elapsed=2
+while [ "$elapsed" -lt "$duration" ]; do
+  step=$(( duration - elapsed < interval ? duration - elapsed : interval ))
+  sleep "$step"
+  elapsed=$(( elapsed + step ))
+  kill -0 "$service_pid" 2>/dev/null || { echo "the service ended early:" >&2; cat "$work/events.txt" >&2; exit 1; }
+  last=$(sample "$elapsed")
+  echo "$last"
+done
+cpu=$(cpu_seconds)
+kill -TERM "$service_pid"
+wait "$service_pid" || true
+service_pid=
+
+read -r _ rss0 _ fds0 <<<"$first"
+read -r _ rss1 hwm1 fds1 <<<"$last"
+records=$(find "$work/Data" -name "*.csv" -exec cat {} + | wc -l)
+echo "duration ${duration} s: CPU ${cpu} s (target < 1 s over 600 s), peak RSS ${hwm1} kB (target < 8192 kB)"
+echo "RSS ${rss0} -> ${rss1} kB, open descriptors ${fds0} -> ${fds1}, CSV lines ${records}"
+echo "events:"
+cat "$work/events.txt"
+[ -n "${KEEP:-}" ] && echo "kept $work" || rm -rf "$work"
