@@ -25,7 +25,9 @@ The day
   --start HH:MM:SS     Start the simulated day at this time of day (today's
                        date); without it the simulated clock is the local time.
   --speed F            Simulated seconds per real second (default 1).
-  --seed N             Make the measurement noise and the faults repeatable.
+  --seed N             Make the measurement noise and the faults repeatable
+                       (without it a random seed is chosen and shown on
+                       standard error).
   The sun rises at 06:00 and sets at 20:00: voltages, currents, power and
   efficiency follow it and are 0 at night; the cooler temperature follows the
   sun and the air; the grid period stays near 20000 us. Energy counters (0.1 kWh)

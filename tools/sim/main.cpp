@@ -73,6 +73,8 @@ int Serve(const helvanta::sim::SimOptions& options) {
            FormatTimestamp(clock.Now()));
   std::printf("%s\n", line.Path().c_str());
   std::fflush(stdout);
+  std::fprintf(stderr, "helvanta-sim: serving %s with seed %llu\n", line.Path().c_str(),
+               static_cast<unsigned long long>(seed));
 
   Simulator simulator(options, seed, line, log, clock);
   const Simulator::End end = simulator.Run(waitMask, gStop);
