@@ -24,7 +24,7 @@ constexpr std::array<Quantity, kMeasurandCount> kQuantityOfIndex{
     Quantity::WorkLastMonth, Quantity::WorkLastMonth, Quantity::WorkStartOfMonth,
     Quantity::WorkStartOfMonth, Quantity::WorkCurrentYear, Quantity::WorkCurrentYear,
     Quantity::WorkLastYear, Quantity::WorkLastYear, Quantity::WorkStartOfYear,
-    Quantity::WorkStartOfYear, Quantity::ErrorSpecification, Quantity::ErrorState,
+    Quantity::WorkStartOfYear, Quantity::ErrorCode, Quantity::ErrorState,
     Quantity::Impedance, Quantity::ImpedanceMax, Quantity::ImpedanceErrors,
     Quantity::FrequencyErrors, Quantity::Efficiency, Quantity::Version,
 };
@@ -92,7 +92,7 @@ std::uint32_t RawValue(Quantity quantity, const InverterState& s) {
     case Quantity::WorkCurrentYear: return s.workCurrentYear;
     case Quantity::WorkLastYear: return s.workLastYear;
     case Quantity::WorkStartOfYear: return s.workStartOfYear;
-    case Quantity::ErrorSpecification: return 0;
+    case Quantity::ErrorCode: return 0;
     case Quantity::ErrorState: return 0;
     case Quantity::Impedance: return Word(s.impedance * 100.0);
     case Quantity::ImpedanceMax: return 125;

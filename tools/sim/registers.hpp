@@ -17,7 +17,7 @@ enum class Quantity {
   WorkCurrentDay, WorkLastDay, WorkStartOfDay,
   WorkCurrentMonth, WorkLastMonth, WorkStartOfMonth,
   WorkCurrentYear, WorkLastYear, WorkStartOfYear,
-  ErrorSpecification, ErrorState, Impedance, ImpedanceMax,
+  ErrorCode, ErrorState, Impedance, ImpedanceMax,
   ImpedanceErrors, FrequencyErrors, Efficiency, Version,
 };
 
