@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Helvanta and runs it as a service in the foreground
-# against the inverter simulator, in a fresh folder ./run. Ctrl-C stops both.
+# against the inverter simulator, in a fresh folder ./run. Ctrl-C stops both. With a
+# display (DISPLAY or WAYLAND_DISPLAY set) it opens the window instead.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$PWD
@@ -42,6 +43,14 @@ OutputFolder=$run/Data
 [Ports]
 COM1=$pty
 INI
+
+# With a display, the desktop window instead: it connects at once and shows the values.
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo "Helvanta opens its window on the simulated inverter at $pty (COM1)."
+  echo "The day's log grows in $run/Data/$(date +%y%m%d).csv. Close the window to stop."
+  "$run/helvanta" --connect
+  exit 0
+fi
 
 echo "Helvanta polls the simulated inverter on $pty (COM1)."
 echo "The day's log grows in $run/Data/$(date +%y%m%d).csv: one line a minute, the first"

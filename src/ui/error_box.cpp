@@ -9,7 +9,10 @@ namespace helvanta {
 namespace {
 
 void ModalErrorBox(QWidget* parent, const std::string& text, const std::string& caption) {
-  QMessageBox::critical(parent, ToDisplay(caption), ToDisplay(text), QMessageBox::Ok);
+  // Messages break their lines with CR LF; a Qt label wants LF alone.
+  QString shown = ToDisplay(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  QMessageBox::critical(parent, ToDisplay(caption), shown, QMessageBox::Ok);
 }
 
 ErrorBoxFunction& CurrentBox() {
