@@ -71,6 +71,10 @@ void SerialDevice::Close() {
     // Bytes of this session that nobody read must not reach the next one; the output
     // is left to drain.
     ::tcflush(fd_, TCIFLUSH);
+    // The exclusive flag belongs to the terminal, not to this descriptor, and a
+    // pseudo-terminal keeps it while its other end stays open: clear it, or the next
+    // open by an ordinary user would be refused.
+    ::ioctl(fd_, TIOCNXCL);
     ::close(fd_);
   }
   fd_ = -1;

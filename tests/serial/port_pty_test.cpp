@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -119,6 +120,20 @@ TEST_F(PortOnPty, SecondOpenOfTheSameDeviceFailsWithError1EvenForRoot) {
   }
   EXPECT_FALSE(second.Connected());
   EXPECT_TRUE(port_.Connected());
+}
+
+TEST_F(PortOnPty, CloseLiftsTheExclusiveFlagSoOrdinaryUsersCanOpenAgain) {
+  port_.Open();
+  const int probe = ::open(pty_.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(probe, 0) << "root passes the exclusive flag";
+  int exclusive = 0;
+  ASSERT_EQ(::ioctl(probe, TIOCGEXCL, &exclusive), 0);
+  EXPECT_NE(exclusive, 0);
+  port_.Close();
+  // The terminal outlives the port while its far end stays open.
+  ASSERT_EQ(::ioctl(probe, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);
+  ::close(probe);
 }
 
 TEST_F(PortOnPty, OpenOnAMissingNameFailsAndStaysClosed) {
