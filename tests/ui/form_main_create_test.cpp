@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <QTableWidget>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
 #include <filesystem>
 
@@ -91,6 +92,17 @@ TEST(FormMainCreate, WithoutAnyFileTheWindowOpensAsDesigned) {
   }
   EXPECT_EQ(form.CellText(31, 0), "Version");
   EXPECT_EQ(form.ListView1->item(6, 2)->text(), QString::fromUtf8("\u00B0C"));
+}
+
+TEST(FormMainCreate, TheTimerIsArmedForJustAfterTheNextWallClockSecond) {
+  TempProgramFolder folder;
+  ClockScope clock(At(2024, 5, 6, 12, 0, 0, 300));
+  TFormMain form;
+  EXPECT_TRUE(form.Timer1->isActive());
+  EXPECT_TRUE(form.Timer1->isSingleShot());
+  EXPECT_EQ(form.Timer1->timerType(), Qt::PreciseTimer);
+  EXPECT_GE(form.Timer1->interval(), 700);
+  EXPECT_LE(form.Timer1->interval(), 720);
 }
 
 TEST(FormMainCreate, ALanguageFileTranslatesCaptionsHintsAndTheFirstThirtyRows) {
