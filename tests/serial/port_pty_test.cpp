@@ -136,6 +136,15 @@ TEST_F(PortOnPty, CloseLiftsTheExclusiveFlagSoOrdinaryUsersCanOpenAgain) {
   ::close(probe);
 }
 
+TEST_F(PortOnPty, ReopensWithEvenParityAfterAClose) {
+  // A pseudo-terminal drops the parity it was given; the next open must not take the
+  // dropped flag for a refusal.
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_NO_THROW(port_.Open()) << "round " << round;
+    port_.Close();
+  }
+}
+
 TEST_F(PortOnPty, OpenOnAMissingNameFailsAndStaysClosed) {
   bool beforeOpen = false;
   bool afterOpen = false;

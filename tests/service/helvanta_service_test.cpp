@@ -39,7 +39,7 @@ TEST_F(ServiceTest, AWholeDayFollowsTheConnectionWindow) {
   std::size_t requestBytes = 0;
   // Whole seconds, so that 22:30:00 itself equals the window end.
   for (DateTime t = At(2026, 12, 7, 3, 0, 1); t <= At(2026, 12, 8, 5, 0, 0); t = AddSeconds(t, 1)) {
-    if (t == At(2026, 12, 8, 4, 30, 1)) pty.ResetLine();
+
     clock.Set(t);
     service->Timer1Timer();
     const std::size_t sent = pty.Drain().size();
@@ -151,7 +151,6 @@ TEST_F(ServiceTest, StartAndStopTextsAreTranslatedOnlyInPairs) {
   };
   for (const auto& c : cases) {
     folder.WriteFile("Helvanta.lng", c.languageFile);
-    pty.ResetLine();
     eventLog.events.clear();
     service = std::make_unique<THelvantaService>(loop, eventLog);
     service->ServiceStart();
@@ -218,7 +217,6 @@ TEST_F(ServiceTest, ExceptionsInTickAndPacketBecomeErrorEventsAndTheServiceGoesO
   // The next tick with sound settings and port works again.
   AppSettings.Till = "23:59:59";
   service->ComPort1.SetPort("COM1");
-  pty.ResetLine();
   eventLog.events.clear();
   clock.Set(At(2026, 12, 7, 12, 0, 3, 5));
   service->Timer1.OnTimer();

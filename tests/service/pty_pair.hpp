@@ -60,20 +60,6 @@ class PtyPair {
     return bytes;
   }
 
-  // Puts the slave's line settings back to those of a fresh pseudo-terminal. A
-  // pseudo-terminal keeps the settings of its last user but drops even parity, and the
-  // kernel refuses (EINVAL) a change that leaves everything it keeps as it is; so the
-  // same port cannot open it twice in a row with even parity unless this runs between.
-  void ResetLine() {
-    const int slave = open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (slave < 0) throw std::runtime_error("cannot open the pty slave");
-    termios t{};
-    tcgetattr(slave, &t);
-    cfsetspeed(&t, B38400);
-    tcsetattr(slave, TCSANOW, &t);
-    close(slave);
-  }
-
   void Write(const std::string& bytes) {
     if (::write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
       throw std::runtime_error("pty write failed");
