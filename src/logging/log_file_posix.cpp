@@ -30,12 +30,14 @@ class FileDescriptor {
   int fd_;
 };
 
-bool WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = ::write(fd, text.data(), text.size());
+// Writes all of text; `written` tells how much went out before a failure.
+bool WriteAll(int fd, std::string_view text, std::size_t& written) {
+  written = 0;
+  while (written < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(n));
+    written += static_cast<std::size_t>(n);
   }
   return true;
 }
@@ -46,12 +48,10 @@ constexpr mode_t kFileMode = 0644;
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
+  // A folder opens but fails to read (EISDIR), so no separate check is needed.
   FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (file.get() < 0) return std::nullopt;
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
   std::string content;
-  if (S_ISREG(info.st_mode)) content.reserve(static_cast<std::size_t>(info.st_size));
   char buffer[8192];
   for (;;) {
     const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
@@ -64,19 +64,21 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 bool AppendToDailyFile(const std::string& path, std::string_view header, std::string_view record) {
-  // Creating exclusively tells reliably whether this call made the file, and with it
-  // whether the header belongs in front of the record.
-  bool created = true;
-  int fd = ::open(path.c_str(), kAppendFlags | O_CREAT | O_EXCL, kFileMode);
-  if (fd < 0 && errno == EEXIST) {
-    created = false;
-    fd = ::open(path.c_str(), kAppendFlags);
+  // Most records go to a file that exists; creating exclusively when it does not tells
+  // reliably whether this call made the file, and with it whether the header belongs
+  // in front of the record.
+  bool created = false;
+  int fd = ::open(path.c_str(), kAppendFlags);
+  if (fd < 0 && errno == ENOENT) {
+    fd = ::open(path.c_str(), kAppendFlags | O_CREAT | O_EXCL, kFileMode);
+    if (fd >= 0) {
+      created = true;
+    } else if (errno == EEXIST) {
+      fd = ::open(path.c_str(), kAppendFlags);  // another writer made it meanwhile
+    }
   }
   FileDescriptor file(fd);
   if (file.get() < 0) return false;
-
-  struct stat before {};
-  if (::fstat(file.get(), &before) != 0) return false;
 
   std::string_view text = record;
   std::string whole;
@@ -87,11 +89,19 @@ bool AppendToDailyFile(const std::string& path, std::string_view header, std::st
     text = whole;
   }
 
-  if (!WriteAll(file.get(), text)) {
+  std::size_t written = 0;
+  if (!WriteAll(file.get(), text, written)) {
     // Never leave half a line behind: the next record would be glued to it. A new
     // file goes again, or the next record would find it and write no header.
-    const bool undone = created ? ::unlink(path.c_str()) == 0 : ::ftruncate(file.get(), before.st_size) == 0;
-    static_cast<void>(undone);  // the record failed either way; the caller reports it
+    if (created) {
+      ::unlink(path.c_str());
+    } else if (written > 0) {
+      struct stat now {};
+      if (::fstat(file.get(), &now) == 0) {
+        // The record failed either way; the caller reports it.
+        static_cast<void>(::ftruncate(file.get(), now.st_size - static_cast<off_t>(written)));
+      }
+    }
     return false;
   }
   if (!file.Close()) {

@@ -9,32 +9,22 @@ namespace helvanta {
 
 namespace {
 
-// Replaces every occurrence of what in text with with, right-aligned; the inserted
-// text is not searched again.
-void ReplaceAll(std::string& text, std::string_view what, std::string_view with) {
-  std::size_t pos = text.find(what);
-  if (pos == std::string::npos) return;
-  std::string result;
-  result.reserve(text.size() + kLogFieldWidth);
-  std::size_t from = 0;
-  while (pos != std::string::npos) {
-    result.append(text, from, pos - from);
-    AppendRightAligned(result, with);
-    from = pos + what.size();
-    pos = text.find(what, from);
-  }
-  result.append(text, from, std::string::npos);
-  text.swap(result);
-}
+constexpr std::string_view kDatePlaceholder = "%date%";
+constexpr std::string_view kTimePlaceholder = "%time%";
 
-// "%1%" .. "%32%", made once.
-const std::array<std::string, kDisplayRowCount>& RowPlaceholders() {
-  static const std::array<std::string, kDisplayRowCount> placeholders = [] {
-    std::array<std::string, kDisplayRowCount> p;
-    for (int row = 0; row < kDisplayRowCount; ++row) p[static_cast<std::size_t>(row)] = "%" + std::to_string(row + 1) + "%";
-    return p;
-  }();
-  return placeholders;
+// The display row named by a placeholder "%<row + 1>%" at the start of text (a number
+// 1..32 written without leading zeros), or -1; length receives the placeholder's size.
+int RowPlaceholderAt(std::string_view text, std::size_t& length) {
+  if (text.size() < 3 || text[0] != '%' || text[1] < '1' || text[1] > '9') return -1;
+  int number = text[1] - '0';
+  std::size_t end = 2;
+  if (text[end] >= '0' && text[end] <= '9') {
+    number = number * 10 + (text[end] - '0');
+    ++end;
+  }
+  if (end >= text.size() || text[end] != '%' || number > kDisplayRowCount) return -1;
+  length = end + 1;
+  return number - 1;
 }
 
 }  // namespace
@@ -45,21 +35,50 @@ void AppendRightAligned(std::string& out, std::string_view text) {
 }
 
 std::string FillRecordPattern(std::string_view pattern, const DateTime& now, const DateTimeSeparators& separators) {
-  std::string text(pattern);
-  std::array<char, 64> buffer{};
-  std::snprintf(buffer.data(), buffer.size(), "%02d%c%02d%c%04d", now.month, separators.date, now.day, separators.date,
+  std::array<char, 64> date{};
+  std::snprintf(date.data(), date.size(), "%02d%c%02d%c%04d", now.month, separators.date, now.day, separators.date,
                 now.year);
-  ReplaceAll(text, "%date%", buffer.data());
-  std::snprintf(buffer.data(), buffer.size(), "%02d%c%02d%c%02d", now.hour, separators.time, now.minute, separators.time,
+  std::array<char, 64> time{};
+  std::snprintf(time.data(), time.size(), "%02d%c%02d%c%02d", now.hour, separators.time, now.minute, separators.time,
                 now.second);
-  ReplaceAll(text, "%time%", buffer.data());
 
+  // The value of each shown row; the first entry of the table with that row counts.
+  std::array<const std::string*, kDisplayRowCount> rowValues{};
   for (int i = 0; i < kMeasurandCount; ++i) {
     const TMeasurand& m = Measurands[static_cast<std::size_t>(i)];
     const int row = DisplayRow(m.Descriptor);
-    if (row < 0) continue;
-    ReplaceAll(text, RowPlaceholders()[static_cast<std::size_t>(row)], m.Value);
+    if (row >= 0 && row < kDisplayRowCount && rowValues[static_cast<std::size_t>(row)] == nullptr) {
+      rowValues[static_cast<std::size_t>(row)] = &m.Value;
+    }
   }
+
+  // One pass from left to right: an inserted text is never searched for placeholders,
+  // so a value received from the line cannot expand into another one.
+  std::string text;
+  text.reserve(pattern.size() + 16 * kLogFieldWidth);
+  std::size_t from = 0;
+  for (std::size_t pos = pattern.find('%'); pos != std::string_view::npos; pos = pattern.find('%', pos)) {
+    const std::string_view rest = pattern.substr(pos);
+    std::size_t length = 0;
+    std::string_view with;
+    if (rest.starts_with(kDatePlaceholder)) {
+      with = date.data();
+      length = kDatePlaceholder.size();
+    } else if (rest.starts_with(kTimePlaceholder)) {
+      with = time.data();
+      length = kTimePlaceholder.size();
+    } else if (const int row = RowPlaceholderAt(rest, length); row >= 0 && rowValues[static_cast<std::size_t>(row)]) {
+      with = *rowValues[static_cast<std::size_t>(row)];
+    } else {
+      ++pos;
+      continue;
+    }
+    text.append(pattern, from, pos - from);
+    AppendRightAligned(text, with);
+    pos += length;
+    from = pos;
+  }
+  text.append(pattern, from, std::string_view::npos);
   return text;
 }
 

@@ -11,8 +11,8 @@ namespace helvanta {
 // Every replacement is right-aligned in this many characters and never cut.
 inline constexpr std::size_t kLogFieldWidth = 12;
 
-// Fills the record pattern: "%date%" (mm/dd/yyyy), "%time%" (hh:nn:ss), then for
-// each shown measurand in table order the placeholder "%<row + 1>%" with its Value.
+// Fills the record pattern: "%date%" (mm/dd/yyyy), "%time%" (hh:nn:ss) and, for each
+// shown measurand, the placeholder "%<row + 1>%" with its Value.
 std::string FillRecordPattern(std::string_view pattern, const DateTime& now, const DateTimeSeparators& separators);
 
 // Appends text, padded on the left with spaces to the field width.

@@ -44,6 +44,14 @@ TEST_F(RecordPatternTest, OnlyExactPlaceholdersAreReplacedAndAllOccurrences) {
   EXPECT_EQ(FillRecordPattern("%1%%1%", now_, dots_), "          i5          i5");
   EXPECT_EQ(FillRecordPattern("\"%10%\"", now_, dots_), "\"         i15\"");
   EXPECT_EQ(FillRecordPattern("", now_, dots_), "");
+  EXPECT_EQ(FillRecordPattern("%01%;%1%%", now_, dots_), "%01%;          i5%");
+}
+
+TEST_F(RecordPatternTest, AValueReceivedFromTheLineIsNeverExpandedAgain) {
+  // The error registers are shown as received, so noise can put a placeholder there.
+  Measurands[37].Value = "%1%";
+  Measurands[38].Value = "%date%";
+  EXPECT_EQ(FillRecordPattern("%29%;%30%;%1%", now_, dots_), "         %1%;      %date%;          i5");
 }
 
 TEST_F(RecordPatternTest, LongValuesAreNotCut) {
