@@ -33,12 +33,16 @@ void SyncQueue::Synchronize(const std::function<void()>& fn) {
   }
   Request request{&fn, nullptr, false};
   {
-    std::unique_lock lock(mutex_);
+    std::lock_guard lock(mutex_);
     pending_.push_back(&request);
-    const std::uint64_t one = 1;
-    // A full counter still leaves the descriptor readable, so a failed write loses nothing.
-    [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
-    changed_.notify_all();
+  }
+  // Outside the lock, so that the woken main thread does not block on it at once.
+  const std::uint64_t one = 1;
+  // A full counter still leaves the descriptor readable, so a failed write loses nothing.
+  [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+  changed_.notify_all();
+  {
+    std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return request.done; });
   }
   if (request.error) std::rethrow_exception(request.error);
@@ -64,8 +68,11 @@ int SyncQueue::RunPending() {
     }
     lock.lock();
     r->done = true;
+    // Woken after the unlock, the caller finds the lock free.
+    lock.unlock();
     changed_.notify_all();
     ++count;
+    lock.lock();
   }
   return count;
 }
