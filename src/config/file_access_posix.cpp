@@ -8,42 +8,11 @@
 #include <cstdlib>
 
 #include "config/file_access.hpp"
+#include "runtime/file_descriptor.hpp"
 
 namespace helvanta {
 
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int Get() const { return fd_; }
-  // Closes now so that a failing close can be reported.
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
-}
 
 // A symbolic link is followed, so that the link stays and its target gets the content.
 std::string ResolveTarget(const std::string& path) {
@@ -113,7 +82,8 @@ bool ReplaceFileContent(const std::string& path, std::string_view bytes) {
   if (rawFd < 0) return false;
   FileDescriptor fd(rawFd);
 
-  const bool written = (!exists || ::fchmod(fd.Get(), st.st_mode & 07777) == 0) && WriteAll(fd.Get(), bytes) &&
+  std::size_t count = 0;
+  const bool written = (!exists || ::fchmod(fd.Get(), st.st_mode & 07777) == 0) && WriteAll(fd.Get(), bytes, count) &&
                        ::fsync(fd.Get()) == 0;
   if (!fd.Close() || !written || ::rename(temp.c_str(), target.c_str()) != 0) {
     ::unlink(temp.c_str());

@@ -1,13 +1,9 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 namespace helvanta {
-
-// The whole content of a file, or nothing when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path);
 
 // Appends to the file at path in one write: header + record when this call creates
 // the file, record alone when it exists already. On any failure the file is left as

@@ -5,63 +5,16 @@
 #include <cerrno>
 
 #include "logging/log_file.hpp"
+#include "runtime/file_descriptor.hpp"
 
 namespace helvanta {
 
 namespace {
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  // Closes now and tells whether the close succeeded (a late write error shows here).
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
-// Writes all of text; `written` tells how much went out before a failure.
-bool WriteAll(int fd, std::string_view text, std::size_t& written) {
-  written = 0;
-  while (written < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    written += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 constexpr int kAppendFlags = O_WRONLY | O_APPEND | O_CLOEXEC;
 constexpr mode_t kFileMode = 0644;
 
 }  // namespace
-
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  // A folder opens but fails to read (EISDIR), so no separate check is needed.
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (file.get() < 0) return std::nullopt;
-  std::string content;
-  char buffer[8192];
-  for (;;) {
-    const ssize_t n = ::read(file.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
-    if (n == 0) break;
-    content.append(buffer, static_cast<std::size_t>(n));
-  }
-  return content;
-}
 
 bool AppendToDailyFile(const std::string& path, std::string_view header, std::string_view record) {
   // Most records go to a file that exists; creating exclusively when it does not tells
@@ -78,7 +31,7 @@ bool AppendToDailyFile(const std::string& path, std::string_view header, std::st
     }
   }
   FileDescriptor file(fd);
-  if (file.get() < 0) return false;
+  if (file.Get() < 0) return false;
 
   std::string_view text = record;
   std::string whole;
@@ -90,16 +43,16 @@ bool AppendToDailyFile(const std::string& path, std::string_view header, std::st
   }
 
   std::size_t written = 0;
-  if (!WriteAll(file.get(), text, written)) {
+  if (!WriteAll(file.Get(), text, written)) {
     // Never leave half a line behind: the next record would be glued to it. A new
     // file goes again, or the next record would find it and write no header.
     if (created) {
       ::unlink(path.c_str());
     } else if (written > 0) {
       struct stat now {};
-      if (::fstat(file.get(), &now) == 0) {
+      if (::fstat(file.Get(), &now) == 0) {
         // The record failed either way; the caller reports it.
-        static_cast<void>(::ftruncate(file.get(), now.st_size - static_cast<off_t>(written)));
+        static_cast<void>(::ftruncate(file.Get(), now.st_size - static_cast<off_t>(written)));
       }
     }
     return false;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "config/file_access.hpp"
 #include "config/settings.hpp"
 #include "link/measurands.hpp"
 #include "logging/date_time_separators.hpp"
@@ -53,9 +54,10 @@ int WriteLogRecord() {
   if (AnyValueNotAvailable()) return 0;
 
   const std::string path = DailyLogFilePath(now);
-  const auto content = ReadWholeFile(AppSettings.TemplateFile);
-  if (!content) return 1;
-  const std::vector<std::string> lines = SplitTemplateLines(*content);
+  // A regular file only: a pipe or device in its place must not stall the tick.
+  const FileBytes content = ReadFileBytes(AppSettings.TemplateFile);
+  if (content.status != FileReadStatus::kOk) return 1;
+  const std::vector<std::string> lines = SplitTemplateLines(content.bytes);
 
   // The whole text is ready before the day's file is touched.
   std::string header;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -194,6 +195,13 @@ TEST_F(LogRecordTest, UnreadableTemplateLeavesTheDayFileUntouched) {
 
   AppSettings.TemplateFile.clear();
   EXPECT_EQ(WriteLogRecord(), 1);
+}
+
+TEST_F(LogRecordTest, APipeInPlaceOfTheTemplateDoesNotStallTheTick) {
+  fs::remove_all(templateFile_);
+  ASSERT_EQ(mkfifo(templateFile_.c_str(), 0600), 0);
+  EXPECT_EQ(WriteLogRecord(), 1);
+  EXPECT_FALSE(fs::exists(DayFile()));
 }
 
 TEST_F(LogRecordTest, MissingOutputFolderIsNotCreated) {
