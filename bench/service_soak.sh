@@ -10,34 +10,16 @@ duration=${DURATION:-600}
 interval=${SAMPLE_INTERVAL:-10}
 
 work=$(mktemp -d /tmp/helvanta-soak-XXXXXX)
-mkdir -p "$work/Data"
-cp "$build/src/app/helvanta" "$work/helvanta"
-cp packaging/Template.csv "$work/Template.csv"
-
-"$build/tools/sim/helvanta-sim" >"$work/sim.out" 2>"$work/sim.log" &
-sim_pid=$!
+sim_pid=
 service_pid=
 cleanup() {
   [ -n "$service_pid" ] && kill "$service_pid" 2>/dev/null || true
-  kill "$sim_pid" 2>/dev/null || true
+  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null || true
   wait 2>/dev/null || true
 }
 trap cleanup EXIT
-for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
-pty=$(head -n 1 "$work/sim.out")
-
-cat >"$work/Helvanta.ini" <<INI
-[Data Logging]
-ComPort=COM1
-From=00:00:00
-Till=23:59:59
-RequestInterval=1
-ReceivePseudoData=0
-TemplateFile=$work/Template.csv
-OutputFolder=$work/Data
-[Ports]
-COM1=$pty
-INI
+source scripts/sim-folder.sh
+start_sim_folder "$build" "$work"
 
 "$work/helvanta" -service 2>"$work/events.txt" &
 service_pid=$!

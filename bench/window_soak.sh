@@ -31,28 +31,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$work/Data"
-cp "$build/src/app/helvanta" "$work/helvanta"
-cp "$root/packaging/Template.csv" "$work/Template.csv"
-"$build/tools/sim/helvanta-sim" --fast >"$work/sim.out" 2>"$work/sim.log" &
-sim_pid=$!
-for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
-pty=$(head -n 1 "$work/sim.out")
-[ -n "$pty" ] || { echo "helvanta-sim named no device" >&2; exit 1; }
-
-cat >"$work/Helvanta.ini" <<INI
-[Data Logging]
-ComPort=COM1
-From=00:00:00
-Till=23:59:59
-RequestInterval=1
-ReceivePseudoData=0
-TemplateFile=$work/Template.csv
-OutputFolder=$work/Data
-
-[Ports]
-COM1=$pty
-INI
+source "$root/scripts/sim-folder.sh"
+start_sim_folder "$build" "$work" --fast
 
 if [ "$platform" = xvfb ]; then
   xvfb-run -a "$work/helvanta" --connect >"$work/window.log" 2>&1 &
