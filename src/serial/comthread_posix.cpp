@@ -118,13 +118,13 @@ void TComThread::Loop() {
     } else if ((device & POLLIN) != 0) {
       lastEvents_ = TComEvents{TComEvent::evRxChar}.Bits();
       const std::uint64_t readsBefore = port_->readCount_.load();
+      const int waitingBefore = WaitingBytes();
       DispatchComMsg();
-      // Nothing taken: wait for the count to change instead of for the device, which
-      // would report the same bytes again at once. After a read, bytes that came
-      // during the delivery are reported by the next wait at once.
-      if (port_->readCount_.load() == readsBefore) {
-        untakenCount = WaitingBytes();
-        untaken = untakenCount > 0;
+      // Nothing taken and nothing new: wait for a change instead of for the device.
+      // Bytes that came during the delivery are reported by the next wait at once.
+      if (port_->readCount_.load() == readsBefore && waitingBefore > 0 && WaitingBytes() == waitingBefore) {
+        untakenCount = waitingBefore;
+        untaken = true;
       }
     }
     if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) hungUp = true;
