@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "service/pty_pair.hpp"
+#include "serial/pty_pair.hpp"
 #include "service/temp_folder.hpp"
 
 namespace helvanta::testing {

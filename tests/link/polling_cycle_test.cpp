@@ -10,7 +10,7 @@
 #include "link/measurands.hpp"
 #include "runtime/clock.hpp"
 #include "serial/comport.hpp"
-#include "service/pty_pair.hpp"
+#include "serial/pty_pair.hpp"
 
 namespace helvanta {
 namespace {
@@ -98,7 +98,7 @@ TEST(PollingCycle, RequestGoesOutUnchangedAndThePseudoAnswerDecodesAtOnce) {
   SendRequest(port, index);
   EXPECT_EQ(index, 0);
   std::int32_t expectedIndex = 44;
-  EXPECT_EQ(pty.Read(kTelegramSize), BuildRequest(expectedIndex));
+  EXPECT_EQ(pty.Receive(kTelegramSize), BuildRequest(expectedIndex));
   EXPECT_EQ(Measurands[0].Value, "N/A");
   const int voltage = IndexOfRow(0);
   index = voltage - 1;

@@ -44,7 +44,7 @@ class PtyPair {
     ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
   }
 
-  // Reads what the port sent until `count` bytes came or the time is up.
+  // Reads what the port sent until `count` bytes came or the time is up; never more.
   std::string Receive(std::size_t count, std::chrono::milliseconds limit = std::chrono::milliseconds(2000)) const {
     std::string got;
     const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -55,11 +55,25 @@ class PtyPair {
       pollfd p{master_, POLLIN, 0};
       if (::poll(&p, 1, static_cast<int>(left)) <= 0) break;
       char buffer[256];
-      const ssize_t n = ::read(master_, buffer, sizeof buffer);
+      const std::size_t want = count - got.size() < sizeof buffer ? count - got.size() : sizeof buffer;
+      const ssize_t n = ::read(master_, buffer, want);
       if (n <= 0) break;
       got.append(buffer, static_cast<std::size_t>(n));
     }
     return got;
+  }
+
+  // Everything the port has sent so far, without waiting.
+  std::string Drain() const {
+    std::string got;
+    for (;;) {
+      pollfd p{master_, POLLIN, 0};
+      if (::poll(&p, 1, 0) <= 0 || (p.revents & POLLIN) == 0) return got;
+      char buffer[4096];
+      const ssize_t n = ::read(master_, buffer, sizeof buffer);
+      if (n <= 0) return got;  // EIO: the port's side is closed
+      got.append(buffer, static_cast<std::size_t>(n));
+    }
   }
 
  private:

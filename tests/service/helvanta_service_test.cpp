@@ -110,7 +110,7 @@ TEST_F(ServiceTest, AnAnswerOnTheLineReachesTheEntryJustRequested) {
   while (service->MeasurandIndex != voltage) TickAt(AddSeconds(clock.Now(), 1));
   ASSERT_EQ(Measurands[voltage].Value, "N/A");
   // Noise before the STX is dropped by the framer.
-  pty.Write(std::string("\x7f\x7f") + STX + std::string(PseudoAnswer));
+  pty.Send(std::string("\x7f\x7f") + STX + std::string(PseudoAnswer));
   for (int i = 0; i < 200 && Measurands[voltage].Value == "N/A"; ++i) loop.RunOnce(10);
   EXPECT_EQ(Measurands[voltage].Value, "227.60");
 }
@@ -222,7 +222,7 @@ TEST_F(ServiceTest, ExceptionsInTickAndPacketBecomeErrorEventsAndTheServiceGoesO
   service->Timer1.OnTimer();
   EXPECT_TRUE(eventLog.events.empty());
   EXPECT_TRUE(service->ComPort1.Connected());
-  EXPECT_EQ(pty.Read(kTelegramSize).size(), std::size_t{kTelegramSize});
+  EXPECT_EQ(pty.Receive(kTelegramSize).size(), std::size_t{kTelegramSize});
 }
 
 TEST_F(ServiceTest, AStartWhosePortCannotOpenRaisesAndLeavesTheTimerOff) {

@@ -11,7 +11,7 @@
 #include "runtime/program_folder.hpp"
 #include "serial/port_device.hpp"
 #include "service/helvanta_service.hpp"
-#include "service/pty_pair.hpp"
+#include "serial/pty_pair.hpp"
 #include "service/recording_event_log.hpp"
 #include "service/temp_folder.hpp"
 
