@@ -35,7 +35,9 @@ int main(int argc, char** argv) {
   int failures = 0;
   const auto begin = std::chrono::steady_clock::now();
   for (int minute = 0; minute < kMinutes; ++minute) {
-    if (RunLoggerStep() != kLogNothingToReport) ++failures;
+    // The answers keep coming as they would while polling.
+    for (std::size_t i = 0; i < kMeasurandCount; ++i) Measurands[i].GoodAtMs = ToEpochMilliseconds(clock.Now());
+    if (!RunLoggerStep().Written()) ++failures;
     clock.Advance(60'000);
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();

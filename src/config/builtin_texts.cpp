@@ -9,7 +9,7 @@ namespace {
 
 // Every text the system shows, by key. In the messages, the two characters backslash and
 // "n" (written "\\n" here) mark the line break that ComposeMessage puts in.
-constexpr std::array<BuiltinTextEntry, 64> kBuiltinTexts{{
+constexpr std::array<BuiltinTextEntry, 74> kBuiltinTexts{{
     {"0001", "Welcome to Helvanta 1.2 for Siemens SPN1000!"},
     {"0002", "Connected to Siemens SPN1000."},
     {"0003", "Connection closed."},
@@ -74,6 +74,16 @@ constexpr std::array<BuiltinTextEntry, 64> kBuiltinTexts{{
     {"3010", "OK"},
     {"3011", "Cancel"},
     {"3012", "Please choose output folder:"},
+    {"4001", "No connection to the inverter: %s\\nTrying again."},
+    {"4002", "Still no connection to the inverter: %s"},
+    {"4003", "Connected to Siemens SPN1000 again on %s."},
+    {"4004", "%s: the line hung up"},
+    {"4005", "No record written: no recent answer for %s."},
+    {"4006", "Records are written again; %s logging marks were missed."},
+    {"4007", "Invalid setting replaced by its default: %s"},
+    {"4008", "Could not read configurationfile: %s!\\nUsing defaults."},
+    {"4009", "Could not read language file: %s!\\nUsing English texts."},
+    {"4010", "The configurationfile holds no [Data Logging] settings: %s!\\nUsing defaults."},
 }};
 
 }  // namespace

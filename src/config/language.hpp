@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "config/file_access.hpp"
+
 namespace helvanta {
 
 // Numbered texts of the optional language file Helvanta.lng.
@@ -15,8 +17,9 @@ namespace helvanta {
 // ignored; of several lines with the same key the first counts.
 class TLanguageList {
  public:
-  // Replaces the list with the file's lines; a missing or unreadable file leaves it empty.
-  void LoadFromFile(const std::string& path);
+  // Replaces the list with the file's lines; a missing, unreadable or oversized file
+  // leaves it empty. Returns how the read went, for a host that reports it.
+  FileReadStatus LoadFromFile(const std::string& path);
   void LoadFromText(std::string_view text);
   // The value of the first line whose key equals `key` (without regard to case), or "".
   std::string LookupText(std::string_view key) const;
@@ -29,7 +32,8 @@ class TLanguageList {
 // Full path of Helvanta.lng beside the executable.
 std::string LanguageFilePath();
 
-// The built-in English text of a key ("0001" ... "3012", "2001" ... "2030"); "" if unknown.
+// The built-in English text of a key ("0001" ... "3012", "2001" ... "2030", "4001" ...);
+// "" if unknown.
 std::string_view BuiltinText(std::string_view key);
 
 struct BuiltinTextEntry {

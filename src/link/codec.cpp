@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "link/measurands.hpp"
+#include "runtime/clock.hpp"
 
 namespace helvanta {
 
@@ -48,10 +49,13 @@ std::int32_t HexValue(std::string_view digits) {
   return static_cast<std::int32_t>(bits);
 }
 
-// A short packet has no whole data word; its conversion fails instead of reading
-// the digits that happen to be there as a smaller number.
-std::int32_t WordValue(std::string_view word, std::string_view digits) {
-  return word.size() == kWordSize ? HexValue(digits) : 0;
+// Four hexadecimal digits; anything else is a damaged word, not a value.
+bool IsDataWord(std::string_view word) {
+  if (word.size() != kWordSize) return false;
+  for (char c : word) {
+    if (HexDigit(c) < 0) return false;
+  }
+  return true;
 }
 
 int ScaleFlag(const TMeasurand& m) { return m.Descriptor.size() > 4 ? m.Descriptor[4] : '0'; }
@@ -66,17 +70,16 @@ std::string Fixed(float v, int decimals) {
 }
 
 float DecodeWord(std::string_view word, std::int32_t index) {
-  float v = static_cast<float>(WordValue(word, word));
+  float v = static_cast<float>(HexValue(word));
   if (index >= 0 && index <= 3) {
-    v = static_cast<float>(WordValue(word, Slice(word, kLowByteOffset, kLowByteSize)));
+    v = static_cast<float>(HexValue(word.substr(kLowByteOffset, kLowByteSize)));
   }
   const TMeasurand& entry = Measurands[static_cast<std::size_t>(index)];
   if (Combines(entry) && index > 0) {
     const std::string& low = Measurands[static_cast<std::size_t>(index - 1)].RawWord;
     std::string digits(word);
     digits += low;
-    const bool whole = word.size() == kWordSize && (low.empty() || low.size() == kWordSize);
-    v = static_cast<float>(whole ? HexValue(digits) : 0);
+    v = static_cast<float>(HexValue(digits));
   }
   if (index == kFrequencyIndex && v != 0.0f) {
     // The word is a period in microseconds.
@@ -124,6 +127,9 @@ void DecodeAnswer(std::string_view packet, std::int32_t index) {
   if (index < 0 || index >= kMeasurandCount) return;
   TMeasurand& entry = Measurands[static_cast<std::size_t>(index)];
   const std::string_view word = Slice(packet, kWordOffset, kWordSize);
+  // A damaged word leaves the entry waiting for the next answer, and RawWord keeps the
+  // last good word, so a 32-bit value never combines with a damaged half.
+  if (!IsDataWord(word)) return;
   entry.RawWord = word;
 
   const float v = DecodeWord(word, index);
@@ -147,6 +153,8 @@ void DecodeAnswer(std::string_view packet, std::int32_t index) {
     // The word holds minutes * 100 + seconds.
     if (const auto dot = entry.Value.find('.'); dot != std::string::npos) entry.Value[dot] = ':';
   }
+  entry.GoodValue = entry.Value;
+  entry.GoodAtMs = ToEpochMilliseconds(ProgramClock().Now());
 }
 
 }  // namespace helvanta

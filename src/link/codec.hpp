@@ -16,7 +16,9 @@ inline constexpr std::string_view PseudoAnswer = "X0053008E4XX";
 // 13-byte request telegram for it.
 std::string BuildRequest(std::int32_t& MeasurandIndex);
 
-// Decodes a 12-character answer packet into Measurands[index]; never throws.
+// Decodes a 12-character answer packet into Measurands[index] and stamps it as the
+// entry's good value; a packet whose data word is not four hexadecimal digits changes
+// nothing. Never throws.
 void DecodeAnswer(std::string_view packet, std::int32_t index);
 
 }  // namespace helvanta

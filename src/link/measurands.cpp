@@ -3,7 +3,13 @@
 namespace helvanta {
 
 // Constant-initialized, so the table exists before any other static object uses it.
+// clang cannot evaluate libstdc++'s empty std::string at compile time; there the table
+// is made by the earliest initializer a program may have, still before any ordinary one.
+#if defined(__clang__) && defined(__GLIBCXX__)
+[[gnu::init_priority(101)]] std::array<TMeasurand, kMeasurandSlots> Measurands;
+#else
 constinit std::array<TMeasurand, kMeasurandSlots> Measurands;
+#endif
 
 namespace {
 
@@ -91,6 +97,8 @@ void InitMeasurands() {
   for (std::size_t i = 0; i < kDefinitions.size(); ++i) {
     Measurands[i].Descriptor = kDefinitions[i].descriptor;
     Measurands[i].Value = kNotAvailable;
+    Measurands[i].GoodValue.clear();
+    Measurands[i].GoodAtMs = TMeasurand{}.GoodAtMs;
   }
 }
 

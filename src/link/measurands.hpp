@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -11,6 +13,10 @@ struct TMeasurand {
   std::string Descriptor;  // 8 characters: request code, scale flag, combine flag, display row
   std::string RawWord;     // data word of the last decoded answer; empty until one arrives
   std::string Value;       // current value text; "N/A" until decoded
+  // The value of the last good answer and when it was decoded (milliseconds of the
+  // program clock), so the logger can still write it while the newest request waits.
+  std::string GoodValue;
+  std::int64_t GoodAtMs = std::numeric_limits<std::int64_t>::min();
 };
 
 inline constexpr int kMeasurandSlots = 50;
@@ -33,7 +39,8 @@ struct MeasurandDefinition {
 
 const std::array<MeasurandDefinition, kMeasurandCount>& MeasurandDefinitions();
 
-// Fills every Descriptor from the definitions and every Value with "N/A"; RawWord is kept.
+// Fills every Descriptor from the definitions and every Value with "N/A", and forgets
+// every good answer; RawWord is kept.
 void InitMeasurands();
 
 // Display row of a descriptor (characters 7-8), or -1 when it is not shown.

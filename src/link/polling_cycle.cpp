@@ -6,6 +6,7 @@
 #include "link/codec.hpp"
 #include "logging/log_record.hpp"
 #include "serial/comport.hpp"
+#include "serial/ecomport.hpp"
 
 namespace helvanta {
 
@@ -61,7 +62,7 @@ void ConnectPort(TComPort& port) {
   port.Open();
 }
 
-int RunLoggerStep() { return WriteLogRecord(); }
+LogOutcome RunLoggerStep() { return RunDailyLog(); }
 
 std::string LoggerMessage(const TLanguageList& list, int result, std::string_view lineBreak, const DateTime& now) {
   switch (result) {
@@ -82,12 +83,21 @@ bool DeliverPseudoAnswer(const std::function<void(const std::string& packet)>& p
   return true;
 }
 
-void RunConnectedSteps(TComPort& port, std::int32_t& MeasurandIndex, const std::function<void(int result)>& onLoggerResult,
+void RunConnectedSteps(TComPort& port, std::int32_t& MeasurandIndex,
+                       const std::function<void(const LogOutcome& outcome)>& onLoggerOutcome,
                        const std::function<void(const std::string& packet)>& packetHandler) {
-  const int result = RunLoggerStep();
-  if (result != kLogNothingToReport) onLoggerResult(result);
+  onLoggerOutcome(RunLoggerStep());
   SendRequest(port, MeasurandIndex);
   DeliverPseudoAnswer(packetHandler);
+}
+
+bool IsLostLine(const std::exception& error) {
+  const auto* port = dynamic_cast<const EComPort*>(&error);
+  return port != nullptr && port->Number() == kCeWriteFile;
+}
+
+std::string HangUpMessage(const TLanguageList& list, const TComPort& port, std::string_view lineBreak) {
+  return ComposeKeyMessage(list, "4004", port.DevicePath(), lineBreak);
 }
 
 }  // namespace helvanta

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "logging/log_record.hpp"
 #include "runtime/date_time.hpp"
 
 // The steps of the one-second tick that the window and the service share. Each host
@@ -53,8 +54,8 @@ inline constexpr int kLogNothingToReport = 0;
 inline constexpr int kLogTemplateUnreadable = 1;
 inline constexpr int kLogFileNotWritable = 2;
 
-// Runs the daily logger once and returns its result (0, 1 or 2).
-int RunLoggerStep();
+// Runs the daily logger once and returns what it did.
+LogOutcome RunLoggerStep();
 
 // The message for a logger result: "0007" with TemplateFile, "0008" with the day's
 // file, each composed with lineBreak; "" for result 0.
@@ -68,9 +69,17 @@ void SendRequest(TComPort& port, std::int32_t& MeasurandIndex);
 // handler as if it had been received; returns whether it did.
 bool DeliverPseudoAnswer(const std::function<void(const std::string& packet)>& packetHandler);
 
-// Steps of an open port in order: logger (its non-zero result goes to onLoggerResult),
-// request, pseudo answer. A failed write ends them before the pseudo answer.
-void RunConnectedSteps(TComPort& port, std::int32_t& MeasurandIndex, const std::function<void(int result)>& onLoggerResult,
+// Steps of an open port in order: logger (its outcome goes to onLoggerOutcome), request,
+// pseudo answer. A failed write ends them before the pseudo answer.
+void RunConnectedSteps(TComPort& port, std::int32_t& MeasurandIndex,
+                       const std::function<void(const LogOutcome& outcome)>& onLoggerOutcome,
                        const std::function<void(const std::string& packet)>& packetHandler);
+
+// Whether a port error means the line is gone (a request could not be written): the
+// host closes the port then, instead of failing again every second.
+bool IsLostLine(const std::exception& error);
+
+// The message for a line that hung up (key 4004 with the port's device).
+std::string HangUpMessage(const TLanguageList& list, const TComPort& port, std::string_view lineBreak);
 
 }  // namespace helvanta

@@ -9,6 +9,7 @@
 #include "link/measurands.hpp"
 #include "logging/date_time_separators.hpp"
 #include "logging/log_file.hpp"
+#include "logging/measurand_presence.hpp"
 #include "logging/record_pattern.hpp"
 #include "logging/template_lines.hpp"
 #include "runtime/clock.hpp"
@@ -19,13 +20,6 @@ namespace helvanta {
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-
-bool AnyValueNotAvailable() {
-  for (int i = 0; i < kMeasurandCount; ++i) {
-    if (Measurands[static_cast<std::size_t>(i)].Value == kNotAvailable) return true;
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -46,17 +40,25 @@ std::string DailyLogFilePath(const DateTime& day) {
   return path;
 }
 
-int WriteLogRecord() {
+int WriteLogRecord() { return RunDailyLog().result; }
+
+LogOutcome RunDailyLog() {
   // One reading serves the decision, the file name and the record, so a record
   // never lands in another day's file than its date says.
   const DateTime now = ProgramClock().Now();
-  if (!IsLoggingMoment(now, AppSettings.RequestInterval)) return 0;
-  if (AnyValueNotAvailable()) return 0;
+  LogOutcome outcome;
+  outcome.due = IsLoggingMoment(now, AppSettings.RequestInterval);
+  if (!outcome.due) return outcome;
+  outcome.missing = MissingMeasurands(ToEpochMilliseconds(now));
+  if (!outcome.missing.empty()) return outcome;
 
   const std::string path = DailyLogFilePath(now);
   // A regular file only: a pipe or device in its place must not stall the tick.
   const FileBytes content = ReadFileBytes(AppSettings.TemplateFile);
-  if (content.status != FileReadStatus::kOk) return 1;
+  if (content.status != FileReadStatus::kOk) {
+    outcome.result = 1;
+    return outcome;
+  }
   const std::vector<std::string> lines = SplitTemplateLines(content.bytes);
 
   // The whole text is ready before the day's file is touched.
@@ -70,7 +72,8 @@ int WriteLogRecord() {
                         CurrentDateTimeSeparators());
   record += kLineEnd;
 
-  return AppendToDailyFile(path, header, record) ? 0 : 2;
+  if (!AppendToDailyFile(path, header, record)) outcome.result = 2;
+  return outcome;
 }
 
 }  // namespace helvanta

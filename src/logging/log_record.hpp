@@ -1,17 +1,28 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "runtime/date_time.hpp"
 
 namespace helvanta {
 
 // Appends one record to the day's CSV file when now is a logging moment (every
-// RequestInterval minutes, at second 00) and no measurand is "N/A". Returns 0 when
-// nothing was due or the record was written, 1 when the template file could not be
-// read, 2 when the day's file could not be opened or written; with 1 and 2 the day's
-// file is left exactly as it was.
+// RequestInterval minutes, at second 00) and every measurand has a good answer from the
+// last 90 s; the record carries the last good values. Returns 0 when nothing was due,
+// values were missing or the record was written, 1 when the template file could not be
+// read (or is larger than 1 MiB), 2 when the day's file could not be opened or written;
+// with 1 and 2 the day's file is left exactly as it was.
 int WriteLogRecord();
+
+// What one run of the logger did, for the host's reports.
+struct LogOutcome {
+  int result = 0;            // as WriteLogRecord returns it
+  bool due = false;          // now was a logging moment
+  std::vector<int> missing;  // at a logging moment: the measurands that kept the record back
+  bool Written() const { return due && result == 0 && missing.empty(); }
+};
+LogOutcome RunDailyLog();
 
 // Whether now falls on a logging mark of the interval (minutes).
 bool IsLoggingMoment(const DateTime& now, int requestInterval);

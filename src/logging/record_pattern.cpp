@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "link/measurands.hpp"
+#include "logging/measurand_presence.hpp"
 
 namespace helvanta {
 
@@ -43,12 +44,14 @@ std::string FillRecordPattern(std::string_view pattern, const DateTime& now, con
                 now.second);
 
   // The value of each shown row; the first entry of the table with that row counts.
-  std::array<const std::string*, kDisplayRowCount> rowValues{};
+  std::array<std::string_view, kDisplayRowCount> rowValues{};
+  std::array<bool, kDisplayRowCount> rowTaken{};
   for (int i = 0; i < kMeasurandCount; ++i) {
     const TMeasurand& m = Measurands[static_cast<std::size_t>(i)];
     const int row = DisplayRow(m.Descriptor);
-    if (row >= 0 && row < kDisplayRowCount && rowValues[static_cast<std::size_t>(row)] == nullptr) {
-      rowValues[static_cast<std::size_t>(row)] = &m.Value;
+    if (row >= 0 && row < kDisplayRowCount && !rowTaken[static_cast<std::size_t>(row)]) {
+      rowValues[static_cast<std::size_t>(row)] = LoggedValue(m);
+      rowTaken[static_cast<std::size_t>(row)] = true;
     }
   }
 
@@ -61,20 +64,30 @@ std::string FillRecordPattern(std::string_view pattern, const DateTime& now, con
     const std::string_view rest = pattern.substr(pos);
     std::size_t length = 0;
     std::string_view with;
+    bool fromLine = false;
     if (rest.starts_with(kDatePlaceholder)) {
       with = date.data();
       length = kDatePlaceholder.size();
     } else if (rest.starts_with(kTimePlaceholder)) {
       with = time.data();
       length = kTimePlaceholder.size();
-    } else if (const int row = RowPlaceholderAt(rest, length); row >= 0 && rowValues[static_cast<std::size_t>(row)]) {
-      with = *rowValues[static_cast<std::size_t>(row)];
+    } else if (const int row = RowPlaceholderAt(rest, length); row >= 0 && rowTaken[static_cast<std::size_t>(row)]) {
+      with = rowValues[static_cast<std::size_t>(row)];
+      fromLine = true;
     } else {
       ++pos;
       continue;
     }
     text.append(pattern, from, pos - from);
+    const std::size_t start = text.size();
     AppendRightAligned(text, with);
+    // A value from the line never carries a control character into the file: a CR or
+    // LF would split the record.
+    if (fromLine) {
+      for (std::size_t i = start; i < text.size(); ++i) {
+        if (static_cast<unsigned char>(text[i]) < 0x20 || text[i] == 0x7F) text[i] = '?';
+      }
+    }
     pos += length;
     from = pos;
   }

@@ -12,7 +12,8 @@ namespace helvanta {
 inline constexpr std::size_t kLogFieldWidth = 12;
 
 // Fills the record pattern: "%date%" (mm/dd/yyyy), "%time%" (hh:nn:ss) and, for each
-// shown measurand, the placeholder "%<row + 1>%" with its Value.
+// shown measurand, the placeholder "%<row + 1>%" with its logged value (a control
+// character in it written as "?").
 std::string FillRecordPattern(std::string_view pattern, const DateTime& now, const DateTimeSeparators& separators);
 
 // Appends text, padded on the left with spaces to the field width.

@@ -28,7 +28,7 @@ TEST(BuiltinTexts, HoldEveryKeyOnce) {
   }
   std::set<std::string_view> expected;
   std::vector<std::string> names;
-  for (const auto& [first, last] : {std::pair{1, 9}, {1001, 1013}, {2001, 2030}, {3001, 3012}}) {
+  for (const auto& [first, last] : {std::pair{1, 9}, {1001, 1013}, {2001, 2030}, {3001, 3012}, {4001, 4010}}) {
     for (int key = first; key <= last; ++key) {
       char buf[8];
       std::snprintf(buf, sizeof buf, "%04d", key);
@@ -119,11 +119,15 @@ TEST(LanguageList, FilesThatCannotBeUsedLeaveTheListEmpty) {
   list.LoadFromFile(LanguageFilePath());
   EXPECT_EQ(ComposeKeyMessage(list, "0003", "", " "), "Connection closed.");
 
-  const std::string longLine(1 << 20, 'y');
+  const std::string longLine((1 << 20) - 20, 'y');
   WriteBytes(LanguageFilePath(), "1001=" + longLine + "\r1002=Verbinden");
-  list.LoadFromFile(LanguageFilePath());
+  EXPECT_EQ(list.LoadFromFile(LanguageFilePath()), FileReadStatus::kOk);
   EXPECT_EQ(list.LookupText("1001"), longLine);
   EXPECT_EQ(list.LookupText("1002"), "Verbinden");
+  // Over 1 MiB the file counts as unreadable, and the caller hears why.
+  WriteBytes(LanguageFilePath(), "1002=Verbinden\r" + longLine + longLine);
+  EXPECT_EQ(list.LoadFromFile(LanguageFilePath()), FileReadStatus::kTooLarge);
+  EXPECT_TRUE(list.Empty());
   EXPECT_EQ(folder.Entries(), std::vector<std::string>{"Helvanta.lng"}) << "loading never writes";
 }
 

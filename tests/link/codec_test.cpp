@@ -6,11 +6,13 @@
 
 #include "link/codec.hpp"
 #include "link/measurands.hpp"
+#include "support/compiled_locale.hpp"
 
 namespace helvanta {
 namespace {
 
 using namespace std::string_literals;
+using namespace std::string_view_literals;
 
 std::string Bytes(std::initializer_list<int> bytes) {
   std::string s;
@@ -128,23 +130,34 @@ TEST_F(CodecTest, CombinedWords) {
   // Working hours: combined, no scale, no decimals.
   Measurands[16].RawWord = "0010";
   EXPECT_EQ(Decode("0001", 17), "65552");
-  // The low word of the preceding entry comes from its last answer, whatever it was.
+  // A damaged low word is not taken: the high word combines with the last good one.
   DecodeAnswer(Packet("08G4"), 16);
-  EXPECT_EQ(Decode("0001", 17), "0");
+  EXPECT_EQ(Decode("0001", 17), "65552");
+  EXPECT_EQ(Decode("08e4", 6), "22.76");
 }
 
-TEST_F(CodecTest, NonHexadecimalWordDecodesAsZero) {
-  EXPECT_EQ(Decode("08G4", 5), "0.00");
-  EXPECT_EQ(Decode("08G4", 0), "0");
-  EXPECT_EQ(Decode("08G4", 18), "0:00");
-  EXPECT_EQ(Decode("08G4", 37), "08G4");
-  EXPECT_EQ(Measurands[37].RawWord, "08G4");
-  EXPECT_EQ(Decode("08 4", 6), "0.00");
-  EXPECT_EQ(Decode("-8E4", 6), "0.00");
-  EXPECT_EQ(Decode("08e4", 6), "22.76");
-  // A NUL ends the digits.
-  EXPECT_EQ(Decode("08\0" "4"s, 6), "0.08");
-  EXPECT_EQ(Decode("\0" "8E4"s, 6), "0.00");
+TEST_F(CodecTest, DamagedWordsAreNoValues) {
+  // Each entry had a good answer; a new request is waiting when the damaged one comes.
+  const std::vector<std::string> damaged = {"08G4", "08 4", "-8E4", "08\0" "4"s, "\0" "8E4"s, "3;41", "\r\n41", "+123"};
+  for (const int index : {0, 5, 15, 18, 37, 38}) {
+    for (const std::string& word : damaged) {
+      SCOPED_TRACE("index " + std::to_string(index) + " word " + word);
+      DecodeAnswer(Packet("0102"), index);
+      const std::string good = Measurands[index].Value;
+      std::int32_t requested = index - 1;
+      BuildRequest(requested);
+      DecodeAnswer(Packet(word), index);
+      EXPECT_EQ(Measurands[index].Value, "N/A");
+      EXPECT_EQ(Measurands[index].RawWord, "0102");
+      EXPECT_EQ(Measurands[index].GoodValue, good);
+    }
+  }
+  // Packets without a whole data word are damaged too; the raw word stays empty.
+  for (const std::string_view packet : {"X0053008E"sv, "X00530"sv, ""sv, "X0053008"sv}) {
+    DecodeAnswer(packet, 2);
+    EXPECT_EQ(Measurands[2].Value, "N/A") << packet;
+    EXPECT_EQ(Measurands[2].RawWord, "") << packet;
+  }
 }
 
 TEST_F(CodecTest, PacketsWhileNoRequestWasBuiltOrOutsideTheTableAreIgnored) {
@@ -161,27 +174,8 @@ TEST_F(CodecTest, PacketsWhileNoRequestWasBuiltOrOutsideTheTableAreIgnored) {
   }
 }
 
-TEST_F(CodecTest, ShortAndLongPackets) {
-  // A packet without a whole data word keeps what it has as the raw word and reads
-  // as a failed conversion.
-  DecodeAnswer("X0053008E", 5);
-  EXPECT_EQ(Measurands[5].RawWord, "08E");
-  EXPECT_EQ(Measurands[5].Value, "0.00");
-  DecodeAnswer("X0053008E", 37);
-  EXPECT_EQ(Measurands[37].Value, "08E");
-  DecodeAnswer("X00530", 0);
-  EXPECT_EQ(Measurands[0].RawWord, "");
-  EXPECT_EQ(Measurands[0].Value, "0");
-  DecodeAnswer("", 18);
-  EXPECT_EQ(Measurands[18].Value, "0:00");
-  DecodeAnswer("X0053008", 2);
-  EXPECT_EQ(Measurands[2].Value, "0.00");
-
-  // A short low word does not make a smaller number either.
-  Measurands[14].RawWord = "56";
-  EXPECT_EQ(Decode("0012", 15), "0.00");
-
-  // Only characters 7 to 10 count; the frame's check byte is not examined.
+TEST_F(CodecTest, OnlyCharactersSevenToTenCount) {
+  // The frame's check byte and the other characters are not examined.
   DecodeAnswer("X0053008E4XXYYYYYY", 6);
   EXPECT_EQ(Measurands[6].Value, "22.76");
   DecodeAnswer("\x01\x02\x03\x04\x05\x06" "4E20", 4);
@@ -189,22 +183,11 @@ TEST_F(CodecTest, ShortAndLongPackets) {
 }
 
 TEST_F(CodecTest, ValueTextsUseAFullStopWhateverTheLocale) {
-  const char* candidates[] = {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "fr_FR.UTF-8", "nl_NL.UTF-8"};
-  const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
-  const char* chosen = nullptr;
-  for (const char* name : candidates) {
-    if (std::setlocale(LC_NUMERIC, name) != nullptr) {
-      chosen = name;
-      break;
-    }
-  }
-  if (chosen == nullptr) GTEST_SKIP() << "no locale with a decimal comma is installed";
+  const testing::CompiledLocale german("de_DE", "UTF-8");
+  const testing::ScopedLocale numbers(LC_NUMERIC, german.Name());
   ASSERT_STREQ(std::localeconv()->decimal_point, ",");
-  const std::string five = Decode("08E4", 5);
-  const std::string eighteen = Decode("09E2", 18);
-  std::setlocale(LC_NUMERIC, previous.c_str());
-  EXPECT_EQ(five, "227.60") << chosen;
-  EXPECT_EQ(eighteen, "25:30") << chosen;
+  EXPECT_EQ(Decode("08E4", 5), "227.60");
+  EXPECT_EQ(Decode("09E2", 18), "25:30");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "link/measurands.hpp"
 #include "logging/date_time_separators.hpp"
 #include "logging/log_record.hpp"
+#include "logging/measurand_presence.hpp"
 #include "runtime/clock.hpp"
 
 namespace helvanta {
@@ -73,6 +74,11 @@ class LogRecordTest : public ::testing::Test {
     Measurands[5].Value = "230.00";
   }
 
+  // Every measurand answered just now.
+  void StampAllGood() {
+    for (int i = 0; i < kMeasurandCount; ++i) Measurands[i].GoodAtMs = ToEpochMilliseconds(clock_.Now());
+  }
+
   void TearDown() override {
     SetProgramClock(nullptr);
     SetDateTimeSeparators(std::nullopt);
@@ -115,23 +121,37 @@ TEST_F(LogRecordTest, ExactBytesOfADay) {
   EXPECT_EQ(ReadFile(DayFile()), second + "  12.07.2026,    14:05:00,         7.5\r\n");
 }
 
-TEST_F(LogRecordTest, NothingWhileAnyValueIsNotAvailable) {
+TEST_F(LogRecordTest, ARecordNeedsAGoodAnswerFromTheLast90Seconds) {
   WriteFile(templateFile_, "%date%;%1%\r\n");
-  // Index 7 is never shown or logged, yet its missing answer holds the record back.
-  std::int32_t index = 6;
+  // Index 5's newest request waits: the record carries its last good value.
+  std::int32_t index = 4;
   BuildRequest(index);
-  ASSERT_EQ(Measurands[7].Value, "N/A");
-  EXPECT_EQ(WriteLogRecord(), 0);
-  EXPECT_FALSE(fs::exists(DayFile()));
+  ASSERT_EQ(Measurands[5].Value, "N/A");
+  clock_.Set(DateTime{2026, 12, 7, 14, 5, 0, 0});
+  EXPECT_TRUE(RunDailyLog().Written());
+  EXPECT_EQ(ReadFile(DayFile()), "  12.07.2026;      227.60\r\n");
 
+  // Two minutes on, every answer is too old; fresh answers for all but index 7 (never
+  // shown or logged) still hold the record back, and the outcome names it.
+  fs::remove(DayFile());
+  clock_.Set(DateTime{2026, 12, 7, 14, 6, 0, 0});
+  EXPECT_EQ(RunDailyLog().missing.size(), 45u);
+  for (int i = 0; i < kMeasurandCount; ++i) {
+    if (i != 7) DecodeAnswer(PseudoAnswer, i);
+  }
+  const LogOutcome skipped = RunDailyLog();
+  EXPECT_TRUE(skipped.due);
+  EXPECT_EQ(skipped.missing, std::vector<int>{7});
+  EXPECT_EQ(MissingNames(skipped.missing), "Power (AC) (low word)");
+  EXPECT_FALSE(fs::exists(DayFile()));
   // The held-back record is not reported even when the template is missing.
   fs::remove(templateFile_);
   EXPECT_EQ(WriteLogRecord(), 0);
 
   WriteFile(templateFile_, "%date%;%1%\r\n");
-  DecodeAnswer(PseudoAnswer, index);
+  DecodeAnswer(PseudoAnswer, 7);
   EXPECT_EQ(WriteLogRecord(), 0);
-  EXPECT_EQ(ReadFile(DayFile()), "  12.07.2026;      230.00\r\n");
+  EXPECT_EQ(ReadFile(DayFile()), "  12.07.2026;      227.60\r\n");
 }
 
 TEST_F(LogRecordTest, HourlyAndMinutelyMarksOverADay) {
@@ -142,6 +162,7 @@ TEST_F(LogRecordTest, HourlyAndMinutelyMarksOverADay) {
     clock_.Set(DateTime{2026, 12, 7, 0, 0, 0, 0});
     int calls = 0;
     while (clock_.Now().day == 7) {
+      if (clock_.Now().second == 0) StampAllGood();
       ASSERT_EQ(WriteLogRecord(), 0);
       clock_.Advance(1000);
       ++calls;
@@ -167,8 +188,10 @@ TEST_F(LogRecordTest, NewDayNewFileWithHeader) {
   WriteFile(templateFile_, "head\r\n%date% %time%\r\n");
   AppSettings.RequestInterval = 60;
   clock_.Set(DateTime{2026, 12, 31, 23, 0, 0, 0});
+  StampAllGood();
   EXPECT_EQ(WriteLogRecord(), 0);
   clock_.Set(DateTime{2027, 1, 1, 0, 0, 0, 0});
+  StampAllGood();
   EXPECT_EQ(WriteLogRecord(), 0);
   EXPECT_EQ(ReadFile(DayFile("261231.csv")), "head\r\n  12.31.2026     23:00:00\r\n");
   EXPECT_EQ(ReadFile(DayFile("270101.csv")), "head\r\n  01.01.2027     00:00:00\r\n");

@@ -6,6 +6,7 @@
 #include "link/measurands.hpp"
 #include "logging/date_time_separators.hpp"
 #include "logging/record_pattern.hpp"
+#include "support/compiled_locale.hpp"
 
 namespace helvanta {
 namespace {
@@ -52,6 +53,15 @@ TEST_F(RecordPatternTest, AValueReceivedFromTheLineIsNeverExpandedAgain) {
   Measurands[37].Value = "%1%";
   Measurands[38].Value = "%date%";
   EXPECT_EQ(FillRecordPattern("%29%;%30%;%1%", now_, dots_), "         %1%;      %date%;          i5");
+  // Control characters never reach the file, so a record is always one line; the
+  // template's own stay.
+  Measurands[37].Value = "0\r\n1";
+  Measurands[38].Value = std::string("\x7f\0\t", 3);
+  EXPECT_EQ(FillRecordPattern("%29%;%30%\t", now_, dots_), "        0??1;         ???\t");
+  // While the newest request waits, the last good value stands in.
+  Measurands[5].Value = "N/A";
+  Measurands[5].GoodValue = "227.60";
+  EXPECT_EQ(FillRecordPattern("%1%", now_, dots_), "      227.60");
 }
 
 TEST_F(RecordPatternTest, LongValuesAreNotCut) {
@@ -74,23 +84,21 @@ TEST(DateTimeSeparatorsTest, SeparatorOfFormat) {
 }
 
 TEST(DateTimeSeparatorsTest, TakenFromTheLocaleUnlessSet) {
-  const std::string previous = std::setlocale(LC_TIME, nullptr);
-  ASSERT_NE(std::setlocale(LC_TIME, "C"), nullptr);
-  SetDateTimeSeparators(std::nullopt);
-  EXPECT_EQ(CurrentDateTimeSeparators().date, '/');
+  const testing::CompiledLocale german("de_DE", "UTF-8");
+  {
+    const testing::ScopedLocale c(LC_TIME, "C");
+    SetDateTimeSeparators(std::nullopt);
+    EXPECT_EQ(CurrentDateTimeSeparators().date, '/');
+    EXPECT_EQ(CurrentDateTimeSeparators().time, ':');
+
+    SetDateTimeSeparators(DateTimeSeparators{'-', '.'});
+    EXPECT_EQ(CurrentDateTimeSeparators().date, '-');
+    EXPECT_EQ(CurrentDateTimeSeparators().time, '.');
+    SetDateTimeSeparators(std::nullopt);
+  }
+  const testing::ScopedLocale time(LC_TIME, german.Name());
+  EXPECT_EQ(CurrentDateTimeSeparators().date, '.');
   EXPECT_EQ(CurrentDateTimeSeparators().time, ':');
-
-  SetDateTimeSeparators(DateTimeSeparators{'-', '.'});
-  EXPECT_EQ(CurrentDateTimeSeparators().date, '-');
-  EXPECT_EQ(CurrentDateTimeSeparators().time, '.');
-  SetDateTimeSeparators(std::nullopt);
-
-  const bool german = std::setlocale(LC_TIME, "de_DE.UTF-8") != nullptr;
-  const DateTimeSeparators fromGerman = CurrentDateTimeSeparators();
-  std::setlocale(LC_TIME, previous.c_str());
-  if (!german) GTEST_SKIP() << "de_DE.UTF-8 is not installed; the C locale part passed";
-  EXPECT_EQ(fromGerman.date, '.');
-  EXPECT_EQ(fromGerman.time, ':');
 }
 
 }  // namespace

@@ -1,0 +1,23 @@
+#include "logging/record_gaps.hpp"
+
+#include "config/language.hpp"
+#include "logging/measurand_presence.hpp"
+
+namespace helvanta {
+
+TRecordGaps::Report TRecordGaps::Note(const LogOutcome& outcome, std::int64_t nowMs, const TLanguageList& list,
+                                      std::string_view lineBreak) {
+  if (!outcome.due) return {};
+  if (outcome.Written()) {
+    if (!reports_.Succeeded()) return {};
+    const int missed = missed_;
+    missed_ = 0;
+    return {Kind::kResumed, ComposeKeyMessage(list, "4006", std::to_string(missed), lineBreak)};
+  }
+  if (outcome.missing.empty() || nowMs - openedAtMs_ < kPresenceWindowMs) return {};
+  ++missed_;
+  if (reports_.Failed(nowMs) == FailureReport::kNone) return {};
+  return {Kind::kSkipped, ComposeKeyMessage(list, "4005", MissingNames(outcome.missing), lineBreak)};
+}
+
+}  // namespace helvanta
