@@ -7,18 +7,21 @@ namespace helvanta {
 
 // Whole-file access for the settings and language files.
 
-enum class FileReadStatus { kOk, kMissing, kFailed };
+enum class FileReadStatus { kOk, kMissing, kFailed, kTooLarge };
 
 struct FileBytes {
   FileReadStatus status = FileReadStatus::kMissing;
   std::string bytes;
 };
 
-// Files larger than this are refused as unreadable, so a wrong path cannot exhaust memory.
-inline constexpr std::size_t kMaxConfigFileSize = 64u * 1024u * 1024u;
+// Settings, language and template files larger than this are refused as unreadable: a
+// wrong path or a runaway file must neither exhaust memory nor stall the tick (each
+// record reads the template again).
+inline constexpr std::size_t kMaxConfigFileSize = 1024u * 1024u;
 
 // The content of a regular file. Anything that is not a regular file (a folder, a device,
-// a pipe) or cannot be read gives kFailed; a path that does not exist gives kMissing.
+// a pipe) or cannot be read gives kFailed, a file over kMaxConfigFileSize kTooLarge; a
+// path that does not exist gives kMissing.
 FileBytes ReadFileBytes(const std::string& path);
 
 // True when `path` names an existing regular file (following symbolic links).

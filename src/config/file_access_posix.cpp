@@ -38,7 +38,10 @@ FileBytes ReadFileBytes(const std::string& path) {
   result.status = FileReadStatus::kFailed;
   struct stat st {};
   if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return result;
-  if (static_cast<unsigned long long>(st.st_size) > kMaxConfigFileSize) return result;
+  if (static_cast<unsigned long long>(st.st_size) > kMaxConfigFileSize) {
+    result.status = FileReadStatus::kTooLarge;
+    return result;
+  }
   std::string bytes;
   char buf[65536];
   for (;;) {
@@ -49,7 +52,10 @@ FileBytes ReadFileBytes(const std::string& path) {
     }
     if (n == 0) break;
     bytes.append(buf, static_cast<std::size_t>(n));
-    if (bytes.size() > kMaxConfigFileSize) return result;
+    if (bytes.size() > kMaxConfigFileSize) {
+      result.status = FileReadStatus::kTooLarge;
+      return result;
+    }
   }
   result.status = FileReadStatus::kOk;
   result.bytes = std::move(bytes);

@@ -9,7 +9,12 @@ namespace helvanta {
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
   FileBytes content = ReadFileBytes(path_);
+  readStatus_ = content.status;
   if (content.status == FileReadStatus::kOk) text_ = std::move(content.bytes);
+}
+
+bool IniFile::HasKey(std::string_view section, std::string_view key) const {
+  return FindIniValue(text_, section, key).has_value();
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
@@ -33,7 +38,7 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
   if (!IsWritableIniEntry(section, key, value)) return false;
   // The file as it is now, so that changes made meanwhile by another process are kept.
   FileBytes current = ReadFileBytes(path_);
-  if (current.status == FileReadStatus::kFailed) return false;
+  if (current.status != FileReadStatus::kOk && current.status != FileReadStatus::kMissing) return false;
   std::string updated = SetIniValue(current.bytes, section, key, value);
   if (!ReplaceFileContent(path_, updated)) return false;
   text_ = std::move(updated);

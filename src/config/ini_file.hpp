@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "config/file_access.hpp"
+
 namespace helvanta {
 
 // An INI file read and written one key at a time (format in ini_text.hpp).
@@ -18,6 +20,9 @@ class IniFile {
   explicit IniFile(std::string path);
 
   const std::string& Path() const { return path_; }
+  // How the file read when the object was made.
+  FileReadStatus ReadStatus() const { return readStatus_; }
+  bool HasKey(std::string_view section, std::string_view key) const;
 
   // A missing key gives the default; a present but empty one gives "".
   std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
@@ -36,6 +41,7 @@ class IniFile {
  private:
   std::string path_;
   std::string text_;
+  FileReadStatus readStatus_ = FileReadStatus::kMissing;
 };
 
 // The integer a profile value stands for, as IniFile::ReadInteger reads it.

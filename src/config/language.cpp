@@ -35,13 +35,14 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 
 }  // namespace
 
-void TLanguageList::LoadFromFile(const std::string& path) {
+FileReadStatus TLanguageList::LoadFromFile(const std::string& path) {
   const FileBytes content = ReadFileBytes(path);
   if (content.status == FileReadStatus::kOk) {
     LoadFromText(content.bytes);
   } else {
     lines_.clear();
   }
+  return content.status;
 }
 
 void TLanguageList::LoadFromText(std::string_view text) {

@@ -7,6 +7,7 @@
 #include "config/file_access.hpp"
 #include "config/ini_file.hpp"
 #include "config/ini_text.hpp"
+#include "config/language.hpp"
 #include "config/time_of_day.hpp"
 #include "runtime/program_folder.hpp"
 
@@ -25,6 +26,8 @@ constexpr std::string_view kDefaultFrom = "04:30:00";
 constexpr std::string_view kDefaultTill = "22:30:00";
 constexpr std::int32_t kDefaultRequestInterval = 4;
 constexpr std::array<std::int32_t, 10> kRequestIntervals{1, 2, 3, 4, 5, 6, 10, 15, 30, 60};
+constexpr std::array<std::string_view, 7> kDataLoggingKeys{"ComPort",      "From",         "Till",           "TemplateFile",
+                                                           "OutputFolder", "RequestInterval", "ReceivePseudoData"};
 
 std::string DefaultTemplateFile() { return ProgramFolder() + "Template.csv"; }
 std::string DefaultOutputFolder() { return ProgramFolder() + "Data"; }
@@ -42,7 +45,7 @@ std::string SettingsFilePath() { return ProgramFolder() + "Helvanta.ini"; }
 
 bool SettingsFileExists() { return RegularFileExists(SettingsFilePath()); }
 
-void LoadSettings() {
+TSettingsFileState LoadSettings() {
   const IniFile ini(SettingsFilePath());
   AppSettings.ComPort = ini.ReadString(kDataLogging, "ComPort", kDefaultComPort);
   AppSettings.From = ini.ReadString(kDataLogging, "From", kDefaultFrom);
@@ -51,22 +54,68 @@ void LoadSettings() {
   AppSettings.OutputFolder = ini.ReadString(kDataLogging, "OutputFolder", DefaultOutputFolder());
   AppSettings.RequestInterval = ini.ReadInteger(kDataLogging, "RequestInterval", kDefaultRequestInterval);
   AppSettings.ReceivePseudoData = ini.ReadBool(kDataLogging, "ReceivePseudoData", false);
+  switch (ini.ReadStatus()) {
+    case FileReadStatus::kOk:
+    case FileReadStatus::kMissing:
+      break;
+    case FileReadStatus::kTooLarge:
+      return TSettingsFileState::kTooLarge;
+    case FileReadStatus::kFailed:
+      return TSettingsFileState::kUnreadable;
+  }
+  for (const std::string_view key : kDataLoggingKeys) {
+    if (ini.HasKey(kDataLogging, key)) return TSettingsFileState::kRead;
+  }
+  // Empty, random bytes, or another program's file: every setting is a default.
+  return TSettingsFileState::kNoDataLogging;
 }
 
-void ValidateSettings() {
+std::vector<TReplacedSetting> ValidateSettings() {
   TAppSettings& s = AppSettings;
+  std::vector<TReplacedSetting> replaced;
+  const auto replace = [&replaced](std::string_view key, std::string& value, std::string replacement) {
+    if (!value.empty()) replaced.push_back({std::string(key), value, replacement});
+    value = std::move(replacement);
+  };
+  // "COM3", "com3", "COM3x": the fourth character names the port.
   if (s.ComPort.size() >= 4 && s.ComPort[3] >= '1' && s.ComPort[3] <= '7') {
     s.ComPort = std::string("COM") + s.ComPort[3];
   } else {
-    s.ComPort = kDefaultComPort;
+    replace("ComPort", s.ComPort, std::string(kDefaultComPort));
   }
+  if (!ParseTimeOfDay(s.From)) replace("From", s.From, std::string(kDefaultFrom));
+  if (!ParseTimeOfDay(s.Till)) replace("Till", s.Till, std::string(kDefaultTill));
   s.From = ValidTimeOfDay(s.From, kDefaultFrom);
   s.Till = ValidTimeOfDay(s.Till, kDefaultTill);
   if (s.TemplateFile.empty()) s.TemplateFile = DefaultTemplateFile();
   if (s.OutputFolder.empty()) s.OutputFolder = DefaultOutputFolder();
   if (std::find(kRequestIntervals.begin(), kRequestIntervals.end(), s.RequestInterval) == kRequestIntervals.end()) {
+    replaced.push_back(
+        {"RequestInterval", std::to_string(s.RequestInterval), std::to_string(kDefaultRequestInterval)});
     s.RequestInterval = kDefaultRequestInterval;
   }
+  return replaced;
+}
+
+std::vector<std::string> SettingsReportMessages(const TLanguageList& list, const TSettingsReport& report,
+                                                std::string_view lineBreak) {
+  std::vector<std::string> messages;
+  switch (report.file) {
+    case TSettingsFileState::kRead:
+      break;
+    case TSettingsFileState::kUnreadable:
+    case TSettingsFileState::kTooLarge:
+      messages.push_back(ComposeKeyMessage(list, "4008", SettingsFilePath(), lineBreak));
+      break;
+    case TSettingsFileState::kNoDataLogging:
+      messages.push_back(ComposeKeyMessage(list, "4010", SettingsFilePath(), lineBreak));
+      break;
+  }
+  for (const TReplacedSetting& r : report.replaced) {
+    messages.push_back(
+        ComposeKeyMessage(list, "4007", r.key + "=" + r.rejected + " (now " + r.replacement + ")", lineBreak));
+  }
+  return messages;
 }
 
 bool SaveDialogSettings() {

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace helvanta {
 
@@ -11,7 +13,7 @@ struct TAppSettings {
   std::string OutputFolder;
   std::string From;
   std::string Till;
-  std::int32_t RequestInterval = 0;
+  std::int32_t RequestInterval = 4;
   bool ReceivePseudoData = false;
 };
 
@@ -22,12 +24,34 @@ extern TAppSettings AppSettings;
 std::string SettingsFilePath();
 bool SettingsFileExists();
 
+// How Helvanta.ini read: every key not read has its default.
+enum class TSettingsFileState { kRead, kUnreadable, kTooLarge, kNoDataLogging };
+
 // Reads the seven "Data Logging" keys into AppSettings.
-void LoadSettings();
+TSettingsFileState LoadSettings();
+
+// A stored value that validation replaced by its default.
+struct TReplacedSetting {
+  std::string key;
+  std::string rejected;
+  std::string replacement;
+};
+
 // Fills in defaults and corrects out-of-range values. From and Till come out as valid
 // "hh:nn:ss" texts: "h:nn:ss" and "hh:nn" are rewritten so, and an empty text or one that
-// is not a time of day gets its default.
-void ValidateSettings();
+// is not a time of day gets its default. Returns every non-empty value it replaced.
+std::vector<TReplacedSetting> ValidateSettings();
+
+// What the host reports about the settings at start.
+struct TSettingsReport {
+  TSettingsFileState file = TSettingsFileState::kRead;
+  std::vector<TReplacedSetting> replaced;
+};
+class TLanguageList;
+// One warning per finding: the file that could not be used (key 4008 or 4010, with its
+// path), then each replaced key with its rejected value (key 4007).
+std::vector<std::string> SettingsReportMessages(const TLanguageList& list, const TSettingsReport& report,
+                                                std::string_view lineBreak);
 // Writes ComPort, From, Till, TemplateFile, OutputFolder; false when a write failed.
 bool SaveDialogSettings();
 

@@ -40,10 +40,12 @@ TEST(ReadFileBytes, TellsMissingFromUnreadable) {
   ASSERT_EQ(::mkfifo(folder.File("pipe.ini").c_str(), 0600), 0);
   EXPECT_EQ(ReadFileBytes(folder.File("pipe.ini")).status, FileReadStatus::kFailed);
 
-  // A huge (sparse) file is refused instead of being read into memory.
+  // A file over 1 MiB is refused instead of being read; 1 MiB itself is read.
   WriteBytes(folder.File("huge.ini"), "");
   ASSERT_EQ(::truncate(folder.File("huge.ini").c_str(), static_cast<off_t>(kMaxConfigFileSize) + 1), 0);
-  EXPECT_EQ(ReadFileBytes(folder.File("huge.ini")).status, FileReadStatus::kFailed);
+  EXPECT_EQ(ReadFileBytes(folder.File("huge.ini")).status, FileReadStatus::kTooLarge);
+  ASSERT_EQ(::truncate(folder.File("huge.ini").c_str(), static_cast<off_t>(kMaxConfigFileSize)), 0);
+  EXPECT_EQ(ReadFileBytes(folder.File("huge.ini")).bytes.size(), kMaxConfigFileSize);
 }
 
 TEST(RegularFileExists, OnlyForRegularFiles) {

@@ -284,7 +284,7 @@ TEST_F(SettingsTest, BadFilesGiveDefaultsAndAreNeverWritten) {
   EXPECT_EQ(LoadWindowPlacement().Top, 9);
 
   // A value longer than a read takes is cut, then validated like any other text.
-  WriteIni("[Data Logging]\nTemplateFile=" + longLine + "\n");
+  WriteIni("[Data Logging]\nTemplateFile=" + longLine.substr(0, 4096) + "\n");
   LoadAndValidate();
   EXPECT_EQ(AppSettings.TemplateFile, std::string(2047, 'x'));
 }
