@@ -70,8 +70,10 @@ void TCustomComPort::Close() {
 }
 
 void TCustomComPort::CreateHandle() {
-  const int error = device_->Open(PortDevicePath(port_));
-  if (error != 0) throw EComPort(kCeOpen, error);
+  devicePath_ = PortDevicePath(port_);
+  hungUp_ = false;
+  const int error = device_->Open(devicePath_);
+  if (error != 0) throw EComPort(kCeOpen, error, devicePath_);
 }
 
 void TCustomComPort::DestroyHandle() { device_->Close(); }
@@ -87,19 +89,19 @@ bool TCustomComPort::CanApply() const { return connected_ && updateCount_ == 0 &
 void TCustomComPort::ApplyDCB() {
   if (!CanApply()) return;
   const int error = device_->SetState(BuildDcb(*this));
-  if (error != 0) throw EComPort(kCeSetState, error);
+  if (error != 0) throw EComPort(kCeSetState, error, devicePath_);
 }
 
 void TCustomComPort::ApplyTimeouts() {
   if (!CanApply()) return;
   const int error = device_->SetTimeouts(BuildCommTimeouts(*this));
-  if (error != 0) throw EComPort(kCeTimeouts, error);
+  if (error != 0) throw EComPort(kCeTimeouts, error, devicePath_);
 }
 
 void TCustomComPort::ApplyBuffer() {
   if (!CanApply()) return;
   const int error = device_->SetupBuffers(buffer_.InputSize(), buffer_.OutputSize());
-  if (error != 0) throw EComPort(kCeSetupComm, error);
+  if (error != 0) throw EComPort(kCeSetupComm, error, devicePath_);
 }
 
 void TCustomComPort::BeginUpdate() { ++updateCount_; }
@@ -221,7 +223,7 @@ int TCustomComPort::WriteBytes(const char* bytes, int count) {
   if (count <= 0) return 0;
   int written = 0;
   const int error = device_->Write(bytes, count, written);
-  if (error != 0) throw EComPort(kCeWriteFile, error);
+  if (error != 0) throw EComPort(kCeWriteFile, error, devicePath_);
   SendSignalToLink(TComLinkEvent::leTx, true);
   TxNotifyLink(bytes, written);
   return written;
@@ -231,7 +233,7 @@ int TCustomComPort::Read(void* buffer, int count) {
   if (count <= 0) return 0;
   int read = 0;
   const int error = device_->Read(static_cast<char*>(buffer), count, read);
-  if (error != 0) throw EComPort(kCeReadFile, error);
+  if (error != 0) throw EComPort(kCeReadFile, error, devicePath_);
   if (read > 0) ++readCount_;
   if (InputCount() == 0) SendSignalToLink(TComLinkEvent::leRx, false);
   return read;
@@ -240,27 +242,27 @@ int TCustomComPort::Read(void* buffer, int count) {
 int TCustomComPort::InputCount() {
   int count = 0;
   const int error = device_->InputCount(count);
-  if (error != 0) throw EComPort(kCeClearComm, error);
+  if (error != 0) throw EComPort(kCeClearComm, error, devicePath_);
   return count;
 }
 
 TComSignals TCustomComPort::Signals() {
   TComSignals signals;
   const int error = device_->ModemStatus(signals);
-  if (error != 0) throw EComPort(kCeModemStat, error);
+  if (error != 0) throw EComPort(kCeModemStat, error, devicePath_);
   return signals;
 }
 
 TComErrors TCustomComPort::LastErrors() {
   TComErrors errors;
   const int error = device_->ClearErrors(parity_.Check(), errors);
-  if (error != 0) throw EComPort(kCeClearComm, error);
+  if (error != 0) throw EComPort(kCeClearComm, error, devicePath_);
   return errors;
 }
 
 void TCustomComPort::AbortAllAsync() {
   const int error = device_->AbortPending();
-  if (error != 0) throw EComPort(kCePurgeComm, error);
+  if (error != 0) throw EComPort(kCePurgeComm, error, devicePath_);
 }
 
 // Links

@@ -39,6 +39,12 @@ class TCustomComPort : public TComponent {
 
   bool Connected() const { return connected_; }
   void SetConnected(bool value);
+  // The device file the port name stood for at the last open (resolved afresh at each
+  // open, so an adapter that comes back under another name is found again).
+  const std::string& DevicePath() const { return devicePath_; }
+  // Whether the event thread saw the line hang up since the port was opened (the far
+  // end closed, a USB adapter was pulled): the port hears nothing more until reopened.
+  bool LineHungUp() const { return hungUp_.load(); }
   const std::string& Port() const { return port_; }
   void SetPort(std::string value);
   TBaudRate BaudRate() const { return baudRate_; }
@@ -189,6 +195,8 @@ class TCustomComPort : public TComponent {
   // Counts successful reads, so that the event thread can tell whether a delivery took
   // the waiting bytes; bytes nobody takes must not wake the thread again and again.
   std::atomic<std::uint64_t> readCount_{0};
+  std::atomic<bool> hungUp_{false};
+  std::string devicePath_;
 };
 
 // The port as the hosts create it.

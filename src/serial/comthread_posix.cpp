@@ -113,6 +113,9 @@ void TComThread::Loop() {
     if (fds[0].revents != 0) return;  // the stop signal wins over line events
     if (hungUp) continue;
     const short device = fds[1].revents;
+    const bool hangUp = (device & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    // Told before the delivery, which may fail on the dead device and end this thread.
+    if (hangUp) port_->hungUp_ = true;
     if (untaken) {
       if (WaitingBytes() != untakenCount) untaken = false;
     } else if ((device & POLLIN) != 0) {
@@ -127,7 +130,7 @@ void TComThread::Loop() {
         untaken = true;
       }
     }
-    if ((device & (POLLHUP | POLLERR | POLLNVAL)) != 0) hungUp = true;
+    if (hangUp) hungUp = true;
   }
 }
 

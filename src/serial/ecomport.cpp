@@ -32,9 +32,9 @@ constexpr std::array<const char*, 23> kTexts = {
     "Registry error",
 };
 
-std::string Message(int number, int winCode) {
+std::string Message(int number, int winCode, const std::string& device) {
   std::string text = ComErrorText(number);
-  if (winCode != -1) text += " (win error code: " + std::to_string(winCode) + ")";
+  if (winCode != -1) text += " (" + ComErrorDetail(device, winCode) + ")";
   return text;
 }
 
@@ -45,7 +45,7 @@ const char* ComErrorText(int number) {
   return kTexts[static_cast<std::size_t>(number - 1)];
 }
 
-EComPort::EComPort(int number, int winCode)
-    : std::runtime_error(Message(number, winCode)), number_(number), winCode_(winCode) {}
+EComPort::EComPort(int number, int winCode, const std::string& device)
+    : std::runtime_error(Message(number, winCode, device)), number_(number), winCode_(winCode) {}
 
 }  // namespace helvanta

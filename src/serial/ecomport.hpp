@@ -1,15 +1,17 @@
 #pragma once
 
 #include <stdexcept>
+#include <string>
 
 namespace helvanta {
 
 // A failure of the serial port: a number from 1 to 23 with its fixed English text, and
-// the platform's error code (errno here; -1 when the failure has none), which is then
-// appended to the text as " (win error code: <code>)".
+// the platform's error code (errno here; -1 when the failure has none). With a code the
+// text goes on in parentheses with the device and the system's own reason, for example
+// "Unable to open com port (/dev/ttyUSB0: Permission denied, error 13; ...)".
 class EComPort : public std::runtime_error {
  public:
-  explicit EComPort(int number, int winCode = -1);
+  explicit EComPort(int number, int winCode = -1, const std::string& device = {});
 
   int Number() const { return number_; }
   int WinCode() const { return winCode_; }
@@ -18,6 +20,10 @@ class EComPort : public std::runtime_error {
   int number_;
   int winCode_;
 };
+
+// What follows an error text with a code: the device (when known), the system's reason
+// and the code, and what to do about the common causes of a port that will not open.
+std::string ComErrorDetail(const std::string& device, int code);
 
 // The text of an error number without the code suffix; empty for unknown numbers.
 const char* ComErrorText(int number);

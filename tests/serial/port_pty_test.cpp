@@ -116,7 +116,8 @@ TEST_F(PortOnPty, SecondOpenOfTheSameDeviceFailsWithError1EvenForRoot) {
     EXPECT_EQ(e.Number(), 1);
     // Refused by TIOCEXCL (EBUSY), or by the lock when running as root.
     EXPECT_TRUE(e.WinCode() == EBUSY || e.WinCode() == EWOULDBLOCK) << e.WinCode();
-    EXPECT_EQ(std::string(e.what()), "Unable to open com port (win error code: " + std::to_string(e.WinCode()) + ")");
+    EXPECT_EQ(std::string(e.what()), "Unable to open com port (" + pty_.SlavePath() + ": in use by another program, error " +
+                                         std::to_string(e.WinCode()) + ")");
   }
   EXPECT_FALSE(second.Connected());
   EXPECT_TRUE(port_.Connected());
@@ -157,7 +158,7 @@ TEST_F(PortOnPty, OpenOnAMissingNameFailsAndStaysClosed) {
   } catch (const EComPort& e) {
     EXPECT_EQ(e.Number(), 1);
     EXPECT_EQ(e.WinCode(), ENOENT);
-    EXPECT_EQ(std::string(e.what()), "Unable to open com port (win error code: " + std::to_string(ENOENT) + ")");
+    EXPECT_EQ(std::string(e.what()), "Unable to open com port (/dev/helvanta-no-such-port: No such file or directory, error 2)");
   }
   EXPECT_FALSE(port_.Connected());
   EXPECT_TRUE(beforeOpen);

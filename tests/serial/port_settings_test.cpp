@@ -9,8 +9,8 @@ namespace helvanta {
 namespace {
 
 TEST(EComPort, TextNumberAndCodeSuffix) {
-  const EComPort withCode(1, 2);
-  EXPECT_STREQ(withCode.what(), "Unable to open com port (win error code: 2)");
+  const EComPort withCode(1, 2, "/dev/ttyUSB0");
+  EXPECT_STREQ(withCode.what(), "Unable to open com port (/dev/ttyUSB0: No such file or directory, error 2)");
   EXPECT_EQ(withCode.Number(), 1);
   EXPECT_EQ(withCode.WinCode(), 2);
 
@@ -20,7 +20,13 @@ TEST(EComPort, TextNumberAndCodeSuffix) {
 
   EXPECT_STREQ(EComPort(22).what(), "A component is linked to OnRxBuf event");
   EXPECT_STREQ(EComPort(14).what(), "Cannot set property while connected");
-  EXPECT_STREQ(EComPort(2, 9).what(), "WriteFile function failed (win error code: 9)");
+  EXPECT_STREQ(EComPort(2, 9).what(), "WriteFile function failed (Bad file descriptor, error 9)");
+  // The causes a user can mend say what to do.
+  EXPECT_STREQ(EComPort(1, 13, "/dev/ttyS0").what(),
+               "Unable to open com port (/dev/ttyS0: Permission denied, error 13; the user needs to be in the "
+               "dialout group)");
+  EXPECT_STREQ(EComPort(1, 16, "/dev/ttyS0").what(), "Unable to open com port (/dev/ttyS0: in use by another program, error 16)");
+  EXPECT_STREQ(EComPort(1, 11, "/dev/ttyS0").what(), "Unable to open com port (/dev/ttyS0: in use by another program, error 11)");
   EXPECT_STREQ(ComErrorText(23), "Registry error");
   EXPECT_STREQ(ComErrorText(24), "");
 }
