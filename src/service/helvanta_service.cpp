@@ -6,6 +6,7 @@
 #include "link/polling_cycle.hpp"
 #include "runtime/clock.hpp"
 #include "service/guarded_handler.hpp"
+#include "serial/ecomport.hpp"
 #include "service/service_messages.hpp"
 
 namespace helvanta {
@@ -26,19 +27,23 @@ THelvantaService::~THelvantaService() {
 }
 
 void THelvantaService::ServiceStart() {
-  LanguageList.LoadFromFile(LanguageFilePath());
+  if (LanguageList.LoadFromFile(LanguageFilePath()) == FileReadStatus::kTooLarge) {
+    eventLog_.Write(TEventType::etWarning, ComposeKeyMessage(LanguageList, "4009", LanguageFilePath(), kEventLineBreak));
+  }
+  TSettingsReport settings;
   if (SettingsFileExists()) {
-    LoadSettings();
+    settings.file = LoadSettings();
   } else {
     eventLog_.Write(TEventType::etWarning, SettingsMissingMessage(LanguageList));
   }
-  ValidateSettings();
+  settings.replaced = ValidateSettings();
+  ReportSettings(settings);
   MeasurandIndex = -1;
   InitMeasurands();
   ComDataPacket1.SetStartString(std::string(1, STX));
-  ConnectPort(ComPort1);
+  const bool opened = TryOpenPort();
   Timer1.SetEnabled(true);
-  eventLog_.Write(TEventType::etInformation, StartMessage(LanguageList));
+  if (opened) eventLog_.Write(TEventType::etInformation, StartMessage(LanguageList));
 }
 
 void THelvantaService::ServiceStop() {
@@ -49,15 +54,75 @@ void THelvantaService::ServiceStop() {
 
 void THelvantaService::Timer1Timer() {
   const ConnectionWindow window = ComputeConnectionWindow(ProgramClock().Now());
-  if (AutoConnectDue(ComPort1.Connected(), ProgramClock().Now(), window, true)) ComPort1.Open();
+  if (AutoConnectDue(ComPort1.Connected(), ProgramClock().Now(), window, true) &&
+      reopen_.Due(ToEpochMilliseconds(ProgramClock().Now()))) {
+    const bool recovering = reopen_.Failing();
+    if (TryOpenPort() && recovering) {
+      eventLog_.Write(TEventType::etInformation,
+                      ComposeKeyMessage(LanguageList, "4003", ComPort1.DevicePath(), kEventLineBreak));
+    }
+  }
   if (AutoDisconnectDue(ComPort1.Connected(), ProgramClock().Now(), window)) ComPort1.Close();
   if (!ComPort1.Connected()) return;
-  RunConnectedSteps(
-      ComPort1, MeasurandIndex,
-      [this](int result) {
-        eventLog_.Write(TEventType::etError, LoggerMessage(LanguageList, result, kEventLineBreak, ProgramClock().Now()));
-      },
-      [this](const std::string& packet) { ComDataPacket1Packet(packet); });
+  if (ComPort1.LineHungUp()) {
+    LoseLine(HangUpMessage(LanguageList, ComPort1, kEventLineBreak));
+    return;
+  }
+  try {
+    RunConnectedSteps(
+        ComPort1, MeasurandIndex, [this](const LogOutcome& outcome) { ReportLoggerOutcome(outcome); },
+        [this](const std::string& packet) { ComDataPacket1Packet(packet); });
+  } catch (const std::exception& error) {
+    if (!IsLostLine(error)) throw;
+    LoseLine(error.what());
+  }
+}
+
+bool THelvantaService::TryOpenPort() {
+  try {
+    ConnectPort(ComPort1);
+  } catch (const EComPort& error) {
+    ReportOpenFailure(error.what());
+    return false;
+  }
+  recordGaps_.PortOpened(ToEpochMilliseconds(ProgramClock().Now()));
+  reopen_.Succeeded();
+  return true;
+}
+
+void THelvantaService::LoseLine(const std::string& reason) {
+  ComPort1.Close();
+  ReportOpenFailure(reason);
+}
+
+void THelvantaService::ReportOpenFailure(const std::string& reason) {
+  switch (reopen_.Failed(ToEpochMilliseconds(ProgramClock().Now()))) {
+    case FailureReport::kFirst:
+      eventLog_.Write(TEventType::etError, ComposeKeyMessage(LanguageList, "4001", reason, kEventLineBreak));
+      break;
+    case FailureReport::kReminder:
+      eventLog_.Write(TEventType::etError, ComposeKeyMessage(LanguageList, "4002", reason, kEventLineBreak));
+      break;
+    case FailureReport::kNone:
+      break;
+  }
+}
+
+void THelvantaService::ReportLoggerOutcome(const LogOutcome& outcome) {
+  if (outcome.result != kLogNothingToReport) {
+    eventLog_.Write(TEventType::etError,
+                    LoggerMessage(LanguageList, outcome.result, kEventLineBreak, ProgramClock().Now()));
+  }
+  const TRecordGaps::Report gap =
+      recordGaps_.Note(outcome, ToEpochMilliseconds(ProgramClock().Now()), LanguageList, kEventLineBreak);
+  if (gap.kind == TRecordGaps::Kind::kSkipped) eventLog_.Write(TEventType::etWarning, gap.message);
+  if (gap.kind == TRecordGaps::Kind::kResumed) eventLog_.Write(TEventType::etInformation, gap.message);
+}
+
+void THelvantaService::ReportSettings(const TSettingsReport& report) {
+  for (const std::string& message : SettingsReportMessages(LanguageList, report, kEventLineBreak)) {
+    eventLog_.Write(TEventType::etWarning, message);
+  }
 }
 
 void THelvantaService::ComDataPacket1Packet(const std::string& packet) { DecodeAnswer(packet, MeasurandIndex); }

@@ -4,6 +4,9 @@
 #include <string>
 
 #include "config/language.hpp"
+#include "config/settings.hpp"
+#include "logging/record_gaps.hpp"
+#include "runtime/retry_schedule.hpp"
 #include "runtime/main_loop.hpp"
 #include "serial/comdatapacket.hpp"
 #include "serial/comport.hpp"
@@ -21,7 +24,8 @@ class THelvantaService {
   THelvantaService& operator=(const THelvantaService&) = delete;
 
   // Prepares the shared state, opens the port whatever the time of day, enables the
-  // timer and writes the start event. Raises when the port cannot be opened.
+  // timer and writes the start event. A port that cannot be opened is reported and
+  // tried again inside the connection window, with growing gaps.
   void ServiceStart();
   // Disables the timer, closes the port and writes the stop event.
   void ServiceStop();
@@ -37,7 +41,17 @@ class THelvantaService {
   std::int32_t MeasurandIndex = -1;
 
  private:
+  // Opens the port; true when it opened. A failure is reported once, then reminded hourly.
+  bool TryOpenPort();
+  // The line is gone: the port is closed and opened again later.
+  void LoseLine(const std::string& reason);
+  void ReportOpenFailure(const std::string& reason);
+  void ReportLoggerOutcome(const LogOutcome& outcome);
+  void ReportSettings(const TSettingsReport& report);
+
   TEventLog& eventLog_;
+  RetrySchedule reopen_;
+  TRecordGaps recordGaps_;
 };
 
 }  // namespace helvanta

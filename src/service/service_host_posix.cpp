@@ -100,7 +100,8 @@ int RunService() {
     eventLog.Write(TEventType::etError, ServiceFailedMessage("start", ExceptionMessage(std::current_exception())));
     return 1;
   }
-  // Ready only now that the port is open.
+  // Ready once started. A port that would not open is tried again by the tick, so the
+  // service runs on instead of failing into restarts, each with its own error event.
   sd_notify(0, "READY=1");
 
   loop.WatchFd(stopSignals.Fd(), [&] {

@@ -45,7 +45,9 @@ std::string ServiceUnitText(const TServiceUnitSettings& settings) {
   text += "Type=notify\n";
   text += "ExecStart=" + UnitWord(settings.executable) + " -service\n";
   text += "Restart=on-failure\n";
-  text += "RestartSec=5\n";
+  // The service tries a missing port again by itself; a restart after a crash waits a
+  // minute, so a crash loop cannot flood the journal either.
+  text += "RestartSec=60\n";
   // The file system stays read-only except the program's folder and the log folder;
   // devices stay reachable, so the serial port can be opened.
   text += "ProtectSystem=strict\n";

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "config/language.hpp"
+#include "logging/record_gaps.hpp"
 #include "serial/comdatapacket.hpp"
 #include "serial/comport.hpp"
 
@@ -124,6 +125,7 @@ class TFormMain : public QMainWindow {
   void SetCell(int row, int column, const std::string& text);
   void SetColumnCaption(int column, const std::string& text);
   void ShowPreviousMeasurand();
+  void ShowLoggerOutcome(const LogOutcome& outcome);
   void ShiftHistory(const std::string& caption);
   void RestoreFromTray();
   void OnTimer1();
@@ -140,6 +142,7 @@ class TFormMain : public QMainWindow {
   bool maximisedWhenHidden_ = false;
   bool closed_ = false;
   std::int64_t lastTickSecond_ = -1;
+  TRecordGaps recordGaps_;
 };
 
 }  // namespace helvanta

@@ -28,18 +28,32 @@ std::string RowKey(int row) { return std::to_string(2001 + row); }
 }  // namespace
 
 void TFormMain::FormCreate() {
-  LanguageList.LoadFromFile(LanguageFilePath());
+  const bool languageTooLarge = LanguageList.LoadFromFile(LanguageFilePath()) == FileReadStatus::kTooLarge;
   ApplyTranslations();
 
+  TSettingsReport settings;
   if (SettingsFileExists()) {
-    LoadSettings();
+    settings.file = LoadSettings();
     const WindowPlacement placement = LoadWindowPlacement();
     move(placement.Left, placement.Top);
     maximiseAtStart_ = placement.InitMax;
   } else {
     SetStatusPanel(1, ComposeKeyMessage(LanguageList, "0006", SettingsFilePath(), " "));
   }
-  ValidateSettings();
+  settings.replaced = ValidateSettings();
+  const auto warningsWith = [&](std::string_view lineBreak) {
+    std::vector<std::string> warnings = SettingsReportMessages(LanguageList, settings, lineBreak);
+    if (languageTooLarge) warnings.push_back(ComposeKeyMessage(LanguageList, "4009", LanguageFilePath(), lineBreak));
+    return warnings;
+  };
+  // One finding fits the status bar; several go into one box, so none is overwritten.
+  if (const std::vector<std::string> warnings = warningsWith(" "); warnings.size() == 1) {
+    SetStatusPanel(1, warnings.front());
+  } else if (!warnings.empty()) {
+    std::string text;
+    for (const std::string& warning : warningsWith("\r\n")) text += (text.empty() ? "" : "\r\n") + warning;
+    ShowErrorBox(this, text, std::string(kApplicationTitle));
+  }
   MeasurandIndex = -1;
   InitMeasurands();
   ComDataPacket1.SetStartString(std::string(1, STX));

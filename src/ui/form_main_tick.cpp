@@ -2,6 +2,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
+#include <stdexcept>
 
 #include "link/codec.hpp"
 #include "link/measurands.hpp"
@@ -41,15 +42,33 @@ void TFormMain::Timer1Timer() {
   if (!ComPort1.Connected()) {
     return;
   }
-  RunConnectedSteps(
-      ComPort1, MeasurandIndex,
-      [this](int result) { SetStatusPanel(1, LoggerMessage(LanguageList, result, " ", ProgramClock().Now())); },
-      [this](const std::string& packet) { ComDataPacket1Packet(packet); });
+  // A lost line closes the port and is shown once; the user connects again.
+  if (ComPort1.LineHungUp()) {
+    const std::string message = HangUpMessage(LanguageList, ComPort1, "\r\n");
+    Connect1Click();
+    throw std::runtime_error(message);
+  }
+  try {
+    RunConnectedSteps(
+        ComPort1, MeasurandIndex, [this](const LogOutcome& outcome) { ShowLoggerOutcome(outcome); },
+        [this](const std::string& packet) { ComDataPacket1Packet(packet); });
+  } catch (const std::exception& error) {
+    if (IsLostLine(error)) Connect1Click();
+    throw;
+  }
   ShowPreviousMeasurand();
   const DateTime now = ProgramClock().Now();
   if (now.second == 0) {
     ShiftHistory(TwoDigits(now.hour) + ":" + TwoDigits(now.minute));
   }
+}
+
+void TFormMain::ShowLoggerOutcome(const LogOutcome& outcome) {
+  if (outcome.result != kLogNothingToReport) {
+    SetStatusPanel(1, LoggerMessage(LanguageList, outcome.result, " ", ProgramClock().Now()));
+  }
+  const TRecordGaps::Report gap = recordGaps_.Note(outcome, ToEpochMilliseconds(ProgramClock().Now()), LanguageList, " ");
+  if (gap.kind != TRecordGaps::Kind::kNone) SetStatusPanel(1, gap.message);
 }
 
 void TFormMain::ShowPreviousMeasurand() {
@@ -88,6 +107,7 @@ void TFormMain::Connect1Click() {
     message = ComposeKeyMessage(LanguageList, "0003", "", "\r\n");
   } else {
     ConnectPort(ComPort1);
+    recordGaps_.PortOpened(ToEpochMilliseconds(ProgramClock().Now()));
     Connect1->setText(ToDisplay(Translated("1003", "Disconnect")));
     message = ComposeKeyMessage(LanguageList, "0002", "", "\r\n");
   }

@@ -173,8 +173,8 @@ TEST_F(ServiceTest, LoggerFailuresBecomeErrorEventsAndPollingGoesOn) {
   TickAt(At(2026, 12, 7, 12, 1, 0, 5));
   AppSettings.TemplateFile = folder.Path("Template.csv");
   AppSettings.OutputFolder = folder.Path("no such folder");
-  TickAt(At(2026, 12, 7, 12, 1, 1, 5));  // not a logging moment: nothing to report
-  TickAt(At(2026, 12, 7, 12, 2, 0, 5));
+  // Not logging moments: nothing to report.
+  for (DateTime t = At(2026, 12, 7, 12, 1, 1, 5); t <= At(2026, 12, 7, 12, 2, 0, 5); t = AddSeconds(t, 1)) TickAt(t);
   const std::vector<RecordedEvent> expected{
       {TEventType::etError, "Vorlage fehlt: " + folder.Path("missing.csv")},
       {TEventType::etError,
@@ -182,7 +182,7 @@ TEST_F(ServiceTest, LoggerFailuresBecomeErrorEventsAndPollingGoesOn) {
   };
   EXPECT_EQ(eventLog.events, expected);
   // Each of those ticks still sent its request.
-  EXPECT_EQ(service->MeasurandIndex, (59 + 3 - 1) % kMeasurandCount);
+  EXPECT_EQ(service->MeasurandIndex, (59 + 61 - 1) % kMeasurandCount);
 }
 
 TEST_F(ServiceTest, ExceptionsInTickAndPacketBecomeErrorEventsAndTheServiceGoesOn) {
@@ -192,31 +192,15 @@ TEST_F(ServiceTest, ExceptionsInTickAndPacketBecomeErrorEventsAndTheServiceGoesO
   service->ServiceStart();
   eventLog.events.clear();
 
-  // Inside the window with a port that cannot be opened: one error event per tick.
-  service->ComPort1.Close();
-  service->ComPort1.SetPort("COM2");
-  for (int second = 1; second <= 2; ++second) {
-    clock.Set(At(2026, 12, 7, 12, 0, second, 5));
-    service->Timer1.OnTimer();
-  }
-  ASSERT_EQ(eventLog.events.size(), 2u);
-  for (const auto& event : eventLog.events) {
-    EXPECT_EQ(event.type, TEventType::etError);
-    EXPECT_NE(event.message.find("(win error code: "), std::string::npos) << event.message;
-  }
-  EXPECT_FALSE(service->ComPort1.Connected());
-
-  // A connection window that cannot be formed is reported the same way.
-  eventLog.events.clear();
+  // A connection window that cannot be formed is an error event.
   AppSettings.Till = "later";
   service->Timer1.OnTimer();
   ASSERT_EQ(eventLog.events.size(), 1u);
   EXPECT_EQ(eventLog.events[0].type, TEventType::etError);
   EXPECT_NE(eventLog.events[0].message.find("\"later\""), std::string::npos) << eventLog.events[0].message;
 
-  // The next tick with sound settings and port works again.
+  // The next tick with sound settings works again.
   AppSettings.Till = "23:59:59";
-  service->ComPort1.SetPort("COM1");
   eventLog.events.clear();
   clock.Set(At(2026, 12, 7, 12, 0, 3, 5));
   service->Timer1.OnTimer();
@@ -225,14 +209,72 @@ TEST_F(ServiceTest, ExceptionsInTickAndPacketBecomeErrorEventsAndTheServiceGoesO
   EXPECT_EQ(pty.Receive(kTelegramSize).size(), std::size_t{kTelegramSize});
 }
 
-TEST_F(ServiceTest, AStartWhosePortCannotOpenRaisesAndLeavesTheTimerOff) {
-  folder.WriteFile("Helvanta.ini", "[Data Logging]\r\nComPort=COM3\r\n[Ports]\r\nCOM3=" + folder.Path("no-such-tty") +
-                                       "\r\n");
-  EXPECT_THROW(service->ServiceStart(), EComPort);
-  EXPECT_FALSE(service->Timer1.Enabled());
+TEST_F(ServiceTest, APortThatCannotOpenIsReportedOnceThenHourlyAndTriedWithGrowingGaps) {
+  const std::string missing = folder.Path("no-such-tty");
+  const auto settings = [this](const std::string& device) {
+    folder.WriteFile("Helvanta.ini", "[Data Logging]\r\nComPort=COM3\r\nFrom=00:00:00\r\nTill=23:59:59\r\n[Ports]\r\nCOM3=" +
+                                         device + "\r\n");
+  };
+  settings(missing);
+  clock.Set(At(2026, 12, 7, 12, 0, 0, 5));
+  ASSERT_NO_THROW(service->ServiceStart());
+  EXPECT_TRUE(service->Timer1.Enabled());
   EXPECT_FALSE(service->ComPort1.Connected());
-  EXPECT_TRUE(eventLog.events.empty());
-  EXPECT_EQ(service->ComPort1.Port(), "COM3");
+  const std::vector<RecordedEvent> first{
+      {TEventType::etError, "No connection to the inverter: Unable to open com port (" + missing +
+                                ": No such file or directory, error 2)\nTrying again."}};
+  EXPECT_EQ(eventLog.events, first);
+
+  // An hour and a half of ticks: one reminder, nothing else.
+  DateTime t = clock.Now();
+  for (int second = 0; second < 5400; ++second) TickAt(t = AddSeconds(t, 1));
+  ASSERT_EQ(eventLog.events.size(), 2u);
+  EXPECT_EQ(eventLog.events[1].message.rfind("Still no connection to the inverter: Unable to open com port (", 0), 0u)
+      << eventLog.events[1].message;
+
+  // The adapter comes back: found within a minute, and the recovery is reported.
+  settings(pty.SlavePath());
+  int waited = 0;
+  while (!service->ComPort1.Connected() && waited < 120) {
+    TickAt(t = AddSeconds(t, 1));
+    ++waited;
+  }
+  EXPECT_LE(waited, 60);
+  ASSERT_EQ(eventLog.events.size(), 3u);
+  EXPECT_EQ(eventLog.events[2], (RecordedEvent{TEventType::etInformation,
+                                               "Connected to Siemens SPN1000 again on " + pty.SlavePath() + "."}));
+}
+
+TEST_F(ServiceTest, ALostLineIsClosedReportedOnceAndReopenedOnTheDeviceNowNamed) {
+  WriteSettings("From=00:00:00\r\nTill=23:59:59\r\n");
+  clock.Set(At(2026, 12, 7, 12, 0, 0, 5));
+  service->ServiceStart();
+  ASSERT_TRUE(service->ComPort1.Connected());
+  eventLog.events.clear();
+
+  // The far end hangs up: whether the event thread or the failed write notices first,
+  // the port closes and one event names the device.
+  const std::string lost = pty.SlavePath();
+  pty.CloseMaster();
+  DateTime t = clock.Now();
+  for (int second = 0; second < 3; ++second) TickAt(t = AddSeconds(t, 1));
+  EXPECT_FALSE(service->ComPort1.Connected());
+  ASSERT_EQ(eventLog.events.size(), 1u);
+  EXPECT_EQ(eventLog.events[0].type, TEventType::etError);
+  EXPECT_EQ(eventLog.events[0].message.rfind("No connection to the inverter: ", 0), 0u) << eventLog.events[0].message;
+  EXPECT_NE(eventLog.events[0].message.find(lost), std::string::npos) << eventLog.events[0].message;
+
+  // The adapter comes back under another name; the Ports entry now names it.
+  PtyPair back;
+  folder.WriteFile("Helvanta.ini", "[Data Logging]\r\nFrom=00:00:00\r\nTill=23:59:59\r\n[Ports]\r\nCOM1=" +
+                                       back.SlavePath() + "\r\n");
+  for (int second = 0; second < 10 && !service->ComPort1.Connected(); ++second) TickAt(t = AddSeconds(t, 1));
+  ASSERT_TRUE(service->ComPort1.Connected());
+  EXPECT_EQ(service->ComPort1.DevicePath(), back.SlavePath());
+  ASSERT_EQ(eventLog.events.size(), 2u);
+  EXPECT_EQ(eventLog.events[1].type, TEventType::etInformation);
+  TickAt(t = AddSeconds(t, 1));
+  EXPECT_EQ(back.Receive(kTelegramSize).size(), std::size_t{kTelegramSize});
 }
 
 }  // namespace
