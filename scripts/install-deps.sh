@@ -2,8 +2,8 @@
 # Installs the Debian packages Helvanta builds and tests with, when any is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libsystemd-dev
-          qt6-base-dev xvfb xauth)
+packages=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libsystemd-dev
+          qt6-base-dev xvfb xauth locales clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

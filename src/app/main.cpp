@@ -1,3 +1,4 @@
+#include <clocale>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +15,9 @@
 
 int main(int argc, char** argv) {
   using namespace helvanta;
+  // The log's date and time separators follow the user's locale in both modes, the
+  // service's too; numbers are written without the locale, always with '.'.
+  std::setlocale(LC_TIME, "");
   // COMn names the device given in the Ports section of Helvanta.ini.
   SetPortDeviceResolver([](const std::string& portName) { return DeviceForPort(portName); });
 
