@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "config/ini_file.hpp"
+#include "config/language.hpp"
 #include "config/settings.hpp"
 #include "temp_folder.hpp"
 
@@ -298,6 +299,46 @@ TEST_F(SettingsTest, UnreadableFileGivesDefaults) {
   ExpectDefaults();
   ASSERT_EQ(::chmod(IniPath().c_str(), 0644), 0);
   EXPECT_EQ(ReadBytes(IniPath()), old);
+}
+
+}  // namespace
+}  // namespace helvanta
+
+namespace helvanta {
+namespace {
+
+// What start-up reports about each kind of bad Helvanta.ini, as the service writes it.
+TEST_F(SettingsTest, BadFilesAndReplacedValuesAreReportedOneWarningEach) {
+  const std::string path = folder_.File("Helvanta.ini");
+  const std::string tooLarge(kMaxConfigFileSize + 1, ';');
+  const std::string unusable = "The configurationfile holds no [Data Logging] settings: " + path + "!\nUsing defaults.";
+  const struct {
+    std::string file;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {"[Data Logging]\nComPort=COM2\nFrom=5:00:00\nRequestInterval=0x0F\n", {}},
+      {"", {unusable}},
+      {BinaryGarbage(), {unusable}},
+      {"[Other]\nComPort=COM2\n", {unusable}},
+      {"[Data Logging]\n" + tooLarge, {"Could not read configurationfile: " + path + "!\nUsing defaults."}},
+      {"[Data Logging]\nFrom=25:99:99\nTill=\nRequestInterval=7\nComPort=COM99\n",
+       {"Invalid setting replaced by its default: ComPort=COM99 (now COM1)",
+        "Invalid setting replaced by its default: From=25:99:99 (now 04:30:00)",
+        "Invalid setting replaced by its default: RequestInterval=7 (now 4)"}},
+      {"[Data Logging]\nComPort=/dev/ttyUSB0\nTill=late\n",
+       {"Invalid setting replaced by its default: ComPort=/dev/ttyUSB0 (now COM1)",
+        "Invalid setting replaced by its default: Till=late (now 22:30:00)"}},
+  };
+  const TLanguageList english;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file.substr(0, 60));
+    WriteIni(c.file);
+    AppSettings = TAppSettings{};
+    TSettingsReport report;
+    report.file = LoadSettings();
+    report.replaced = ValidateSettings();
+    EXPECT_EQ(SettingsReportMessages(english, report, "\n"), c.messages);
+  }
 }
 
 }  // namespace
