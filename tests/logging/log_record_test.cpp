@@ -225,6 +225,12 @@ TEST_F(LogRecordTest, APipeInPlaceOfTheTemplateDoesNotStallTheTick) {
   ASSERT_EQ(mkfifo(templateFile_.c_str(), 0600), 0);
   EXPECT_EQ(WriteLogRecord(), 1);
   EXPECT_FALSE(fs::exists(DayFile()));
+
+  // A template grown past 1 MiB is not read every minute, nor copied into the log.
+  fs::remove(templateFile_);
+  WriteFile(templateFile_, std::string(2 << 20, 'x') + "\r\n%1%\r\n");
+  EXPECT_EQ(WriteLogRecord(), 1);
+  EXPECT_FALSE(fs::exists(DayFile()));
 }
 
 TEST_F(LogRecordTest, MissingOutputFolderIsNotCreated) {

@@ -307,3 +307,28 @@ TEST(FormMainCreate, WithoutANotificationAreaHideSaysSoAndTheWindowStays) {
 
 }  // namespace
 }  // namespace helvanta
+
+namespace helvanta {
+namespace {
+
+// Settings the window could not use: one finding in the status bar, several in one box.
+TEST(FormMainCreate, ReplacedSettingsAreShownOnceAtStart) {
+  TempProgramFolder folder;
+  {
+    folder.WriteFile("Helvanta.ini", "[Data Logging]\r\nRequestInterval=7\r\n");
+    ErrorBoxCapture box;
+    WindowSet windows;
+    EXPECT_TRUE(box.texts.empty());
+    EXPECT_EQ(windows.main->StatusPanelText(1), "Invalid setting replaced by its default: RequestInterval=7 (now 4)");
+  }
+  folder.WriteFile("Helvanta.ini", "[Data Logging]\r\nRequestInterval=7\r\nFrom=25:99:99\r\n");
+  ErrorBoxCapture box;
+  WindowSet windows;
+  ASSERT_EQ(box.texts.size(), 1u);
+  EXPECT_EQ(box.texts[0],
+            "Invalid setting replaced by its default: From=25:99:99 (now 04:30:00)\r\n"
+            "Invalid setting replaced by its default: RequestInterval=7 (now 4)");
+}
+
+}  // namespace
+}  // namespace helvanta
