@@ -132,6 +132,20 @@ TEST_F(ServiceTest, EventsOfStartAndStopInEnglish) {
   EXPECT_EQ(AppSettings.ComPort, "COM1");
 }
 
+TEST_F(ServiceTest, UnusableSettingsAndLanguageFilesAreWarnedAboutAtStart) {
+  SetPortDeviceResolver([this](const std::string&) { return pty.SlavePath(); });
+  folder.WriteFile("Helvanta.ini", std::string("\x01\xff garbage\r\nFrom=25:99:99\r\n", 24));
+  folder.WriteFile("Helvanta.lng", "0004=Dienst gestartet.\r\n" + std::string(2 << 20, 'y'));
+  service->ServiceStart();
+  const std::vector<RecordedEvent> expected{
+      {TEventType::etWarning, "Could not read language file: " + folder.Path("Helvanta.lng") + "!\nUsing English texts."},
+      {TEventType::etWarning, "The configurationfile holds no [Data Logging] settings: " + folder.Path("Helvanta.ini") +
+                                  "!\nUsing defaults."},
+      {TEventType::etInformation, "Service started.\nConnected to Siemens SPN1000."},
+  };
+  EXPECT_EQ(eventLog.events, expected);
+}
+
 TEST_F(ServiceTest, StartAndStopTextsAreTranslatedOnlyInPairs) {
   WriteSettings("");
   struct Case {
