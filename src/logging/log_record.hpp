@@ -9,7 +9,7 @@ namespace helvanta {
 
 // Appends one record to the day's CSV file when now is a logging moment (every
 // RequestInterval minutes, at second 00) and every measurand has a good answer from the
-// last 90 s; the record carries the last good values. Returns 0 when nothing was due,
+// last 135 s; the record carries the last good values. Returns 0 when nothing was due,
 // values were missing or the record was written, 1 when the template file could not be
 // read (or is larger than 1 MiB), 2 when the day's file could not be opened or written;
 // with 1 and 2 the day's file is left exactly as it was.

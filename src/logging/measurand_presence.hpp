@@ -9,9 +9,11 @@
 
 namespace helvanta {
 
-// A measurand counts for a record when it has a good answer from the last 90 s (two
-// polling cycles), so one unanswered or damaged answer does not cost the record.
-inline constexpr std::int64_t kPresenceWindowMs = 90'000;
+// A measurand counts for a record when it has a good answer from the last 135 s (three
+// polling cycles), so two unanswered or damaged answers in a row do not cost the record.
+// With two cycles, each measurand would have two chances per mark: at 5 % lost answers
+// one mark in nine (1 - (1 - 0.05^2)^45) would go without a record.
+inline constexpr std::int64_t kPresenceWindowMs = 135'000;
 
 bool IsPresent(const TMeasurand& m, std::int64_t nowMs);
 

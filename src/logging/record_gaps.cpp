@@ -5,6 +5,12 @@
 
 namespace helvanta {
 
+namespace {
+
+constexpr std::int64_t kStartUpMs = 90'000;
+
+}  // namespace
+
 TRecordGaps::Report TRecordGaps::Note(const LogOutcome& outcome, std::int64_t nowMs, const TLanguageList& list,
                                       std::string_view lineBreak) {
   if (!outcome.due) return {};
@@ -14,7 +20,7 @@ TRecordGaps::Report TRecordGaps::Note(const LogOutcome& outcome, std::int64_t no
     missed_ = 0;
     return {Kind::kResumed, ComposeKeyMessage(list, "4006", std::to_string(missed), lineBreak)};
   }
-  if (outcome.missing.empty() || nowMs - openedAtMs_ < kPresenceWindowMs) return {};
+  if (outcome.missing.empty() || nowMs - openedAtMs_ < kStartUpMs) return {};
   ++missed_;
   if (reports_.Failed(nowMs) == FailureReport::kNone) return {};
   return {Kind::kSkipped, ComposeKeyMessage(list, "4005", MissingNames(outcome.missing), lineBreak)};

@@ -14,8 +14,8 @@ class TLanguageList;
 // Watches the logger's outcomes for logging marks that passed without a record because
 // values were missing: the first such mark of a run is worth a warning naming them, a
 // run that goes on one reminder an hour, and the first record after it a note of how
-// many marks were missed. Marks in the first 90 s after the port opened do not count:
-// no measurand can have answered by then.
+// many marks were missed. Marks in the first two polling cycles after the port opened
+// do not count: one lost answer there leaves a measurand without any.
 class TRecordGaps {
  public:
   enum class Kind { kNone, kSkipped, kResumed };

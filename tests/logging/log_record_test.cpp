@@ -121,7 +121,7 @@ TEST_F(LogRecordTest, ExactBytesOfADay) {
   EXPECT_EQ(ReadFile(DayFile()), second + "  12.07.2026,    14:05:00,         7.5\r\n");
 }
 
-TEST_F(LogRecordTest, ARecordNeedsAGoodAnswerFromTheLast90Seconds) {
+TEST_F(LogRecordTest, ARecordNeedsAGoodAnswerFromTheLast135Seconds) {
   WriteFile(templateFile_, "%date%;%1%\r\n");
   // Index 5's newest request waits: the record carries its last good value.
   std::int32_t index = 4;
@@ -131,10 +131,13 @@ TEST_F(LogRecordTest, ARecordNeedsAGoodAnswerFromTheLast90Seconds) {
   EXPECT_TRUE(RunDailyLog().Written());
   EXPECT_EQ(ReadFile(DayFile()), "  12.07.2026;      227.60\r\n");
 
-  // Two minutes on, every answer is too old; fresh answers for all but index 7 (never
-  // shown or logged) still hold the record back, and the outcome names it.
+  // 135 s after the answers they still count; a second later they are too old. Fresh
+  // answers for all but index 7 (never shown or logged) still hold the record back, and
+  // the outcome names it.
+  EXPECT_TRUE(MissingMeasurands(ToEpochMilliseconds(DateTime{2026, 12, 7, 14, 6, 15, 0})).empty());
+  EXPECT_EQ(MissingMeasurands(ToEpochMilliseconds(DateTime{2026, 12, 7, 14, 6, 16, 0})).size(), 45u);
   fs::remove(DayFile());
-  clock_.Set(DateTime{2026, 12, 7, 14, 6, 0, 0});
+  clock_.Set(DateTime{2026, 12, 7, 14, 7, 0, 0});
   EXPECT_EQ(RunDailyLog().missing.size(), 45u);
   for (int i = 0; i < kMeasurandCount; ++i) {
     if (i != 7) DecodeAnswer(PseudoAnswer, i);

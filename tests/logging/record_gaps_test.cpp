@@ -22,7 +22,7 @@ TEST(RecordGapsTest, SkippedMarksAreReportedOnceThenHourlyAndTheirEndCounted) {
   const LogOutcome skipped{0, true, {8, 7}};
   const LogOutcome templateMissing{1, true, {}};
 
-  // Marks within 90 s of opening come before any measurand could answer.
+  // Marks within two cycles of opening are no gap yet.
   EXPECT_EQ(gaps.Note(skipped, kMinute, english, "\n").kind, TRecordGaps::Kind::kNone);
   std::vector<std::pair<std::int64_t, TRecordGaps::Report>> reports;
   for (std::int64_t minute = 2; minute <= 180; ++minute) {
