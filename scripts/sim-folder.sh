@@ -1,6 +1,8 @@
 # Sourced by run.sh and the soak benchmarks: lays out a fresh folder with a copy of
 # helvanta, the default template and a Data folder, starts helvanta-sim and writes a
-# Helvanta.ini that polls it all day at interval 1.
+# Helvanta.ini that polls it all day at interval 1. With --link PATH among the options
+# the settings name the link instead of the device, so that a simulator started again
+# on the same link is found.
 #   start_sim_folder <build folder> <work folder> [helvanta-sim options...]
 # Sets sim_pid and pty; the caller stops the simulator.
 start_sim_folder() {
@@ -23,6 +25,13 @@ start_sim_folder() {
   pty=$(head -n 1 "$work/sim.out")
   [ -n "$pty" ] || { echo "helvanta-sim named no device; see $work/sim.log" >&2; return 1; }
 
+  local port=$pty arg previous=
+  for arg in "$@"; do
+    [ "$previous" = --link ] && port=$arg
+    case $arg in --link=*) port=${arg#--link=} ;; esac
+    previous=$arg
+  done
+
   cat >"$work/Helvanta.ini" <<INI
 [Data Logging]
 ComPort=COM1
@@ -34,6 +43,6 @@ TemplateFile=$work/Template.csv
 OutputFolder=$work/Data
 
 [Ports]
-COM1=$pty
+COM1=$port
 INI
 }
