@@ -4,6 +4,8 @@
 # display (DISPLAY or WAYLAND_DISPLAY set) it opens the window instead.
 set -euo pipefail
 cd "$(dirname "$0")"
+# The compiler cache serves every checkout of the tree, wherever it lies.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 root=$PWD
 
 scripts/install-deps.sh
