@@ -9,7 +9,7 @@ namespace {
 
 // Every text the system shows, by key. In the messages, the two characters backslash and
 // "n" (written "\\n" here) mark the line break that ComposeMessage puts in.
-constexpr std::array<BuiltinTextEntry, 74> kBuiltinTexts{{
+constexpr std::array<BuiltinTextEntry, 78> kBuiltinTexts{{
     {"0001", "Welcome to Helvanta 1.2 for Siemens SPN1000!"},
     {"0002", "Connected to Siemens SPN1000."},
     {"0003", "Connection closed."},
@@ -84,6 +84,12 @@ constexpr std::array<BuiltinTextEntry, 74> kBuiltinTexts{{
     {"4008", "Could not read configurationfile: %s!\\nUsing defaults."},
     {"4009", "Could not read language file: %s!\\nUsing English texts."},
     {"4010", "The configurationfile holds no [Data Logging] settings: %s!\\nUsing defaults."},
+    {"4011", "Device:"},
+    {"4012",
+     "Device of the selected port. A name under /dev/serial/by-id stays the same when the USB adapter is plugged "
+     "in again."},
+    {"4013", "Device not found: %s\\nThe settings were not saved."},
+    {"4014", "Not a serial device: %s\\nThe settings were not saved."},
 }};
 
 }  // namespace

@@ -167,4 +167,23 @@ std::string DeviceForPort(const std::string& portName) {
   return "/dev/ttyS" + std::to_string(portName[3] - '1');
 }
 
+std::vector<TPortDevice> ChangedPortDevices(const std::vector<TPortDevice>& choices) {
+  std::vector<TPortDevice> changed;
+  for (const TPortDevice& choice : choices) {
+    if (!choice.device.empty() && choice.device != DeviceForPort(choice.portName)) changed.push_back(choice);
+  }
+  return changed;
+}
+
+bool SavePortDevices(const std::vector<TPortDevice>& devices) {
+  for (const TPortDevice& d : devices) {
+    if (!IsWritableIniEntry(kPorts, d.portName, d.device)) return false;
+  }
+  IniFile ini(SettingsFilePath());
+  for (const TPortDevice& d : devices) {
+    if (!ini.WriteString(kPorts, d.portName, d.device)) return false;
+  }
+  return true;
+}
+
 }  // namespace helvanta

@@ -69,4 +69,16 @@ bool SaveWindowPlacement(int top, int left, bool maximised);
 // Any other name is returned as it is.
 std::string DeviceForPort(const std::string& portName);
 
+// A device chosen for a port name COMn in the settings dialog.
+struct TPortDevice {
+  std::string portName;
+  std::string device;
+};
+// The choices that change what their port maps to: not empty and not what DeviceForPort
+// gives now, so that an untouched or default mapping never lands in the file.
+std::vector<TPortDevice> ChangedPortDevices(const std::vector<TPortDevice>& choices);
+// Writes each choice as key COMn of section "Ports". A choice that cannot be stored fails
+// the save before any key is written; false when a write failed.
+bool SavePortDevices(const std::vector<TPortDevice>& devices);
+
 }  // namespace helvanta

@@ -1,5 +1,6 @@
 #include "config/settings_dialog_qt.hpp"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -9,12 +10,15 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <optional>
 
 #include "config/language.hpp"
+#include "config/serial_devices.hpp"
 #include "config/settings.hpp"
 #include "config/time_of_day.hpp"
 #include "ui/display_text.hpp"
@@ -78,6 +82,19 @@ void ApplyLabel(QLabel* label, const std::string& text) {
   label->setToolTip(value.showHint ? ToDisplay(value.hint) : QString());
 }
 
+// The list shows each device's label (a stable name with the ttyUSB it stands for now);
+// the edit field, and with it the settings, get the path alone.
+class DeviceLabelDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    option->text = index.data(Qt::UserRole).toString();
+  }
+};
+
 }  // namespace
 
 TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
@@ -106,9 +123,23 @@ TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
   const int listHeight = ListBox1->sizeHintForRow(0) * kPortCount + 2 * ListBox1->frameWidth() + 2;
   ListBox1->setFixedSize(57, listHeight);
   PortDevices->setFixedSize(110, listHeight);
-  auto* portLayout = new QHBoxLayout(GroupBox1);
-  portLayout->addWidget(ListBox1);
-  portLayout->addWidget(PortDevices);
+  PortDeviceLabel = new QLabel(ToDisplay(BuiltinText("4011")), GroupBox1);
+  PortDeviceLabel->setObjectName(QStringLiteral("PortDeviceLabel"));
+  PortDevice = new QComboBox(GroupBox1);
+  PortDevice->setObjectName(QStringLiteral("PortDevice"));
+  PortDevice->setEditable(true);
+  PortDevice->setInsertPolicy(QComboBox::NoInsert);
+  // Stable names are long: the field keeps the group's width, the list opens wider.
+  PortDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  PortDevice->setMinimumContentsLength(10);
+  PortDevice->setItemDelegate(new DeviceLabelDelegate(PortDevice));
+  PortDevice->setToolTip(ToDisplay(BuiltinText("4012")));
+  PortDeviceLabel->setBuddy(PortDevice);
+  auto* portLayout = new QGridLayout(GroupBox1);
+  portLayout->addWidget(ListBox1, 0, 0);
+  portLayout->addWidget(PortDevices, 0, 1);
+  portLayout->addWidget(PortDeviceLabel, 1, 0);
+  portLayout->addWidget(PortDevice, 1, 1);
 
   GroupBox2 = new QGroupBox(QStringLiteral("Data logging"), this);
   GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
@@ -164,13 +195,16 @@ TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
 
   setTabOrder(Button1, Button2);
   setTabOrder(Button2, ListBox1);
-  setTabOrder(ListBox1, DateTimePicker1);
+  setTabOrder(ListBox1, PortDevice);
+  setTabOrder(PortDevice, DateTimePicker1);
   setTabOrder(DateTimePicker1, DateTimePicker2);
   setTabOrder(DateTimePicker2, Edit1);
   setTabOrder(Edit1, Edit2);
 
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
   connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
+  connect(ListBox1, &QListWidget::currentRowChanged, this, [this] { ShowDeviceChoice(); });
+  connect(PortDevice, &QComboBox::editTextChanged, this, [this](const QString& text) { DeviceEdited(text); });
   connect(SpeedButton1, &QToolButton::clicked, this, [this] { RunGuarded(this, [this] { SpeedButton1Click(); }); });
   connect(SpeedButton2, &QToolButton::clicked, this, [this] { RunGuarded(this, [this] { SpeedButton2Click(); }); });
 
@@ -200,9 +234,20 @@ void TFormSettings::FormCreate() {
   });
   apply(Text("3010"), [this](const QString& t) { Button1->setText(t); });
   apply(Text("3011"), [this](const QString& t) { Button2->setText(t); });
+  ApplyLabel(PortDeviceLabel, Text("4011"));
+  apply(Text("4012"), [this](const QString& t) { PortDevice->setToolTip(t); });
 }
 
 void TFormSettings::FillFromSettings() {
+  shownDevices_.clear();
+  chosenDevices_.clear();
+  for (int row = 0; row < kPortCount; ++row) {
+    shownDevices_.push_back(DeviceForPort("COM" + std::to_string(row + 1)));
+    chosenDevices_.append(ToDisplay(shownDevices_.back()));
+    PortDevices->item(row)->setText(chosenDevices_.back());
+  }
+  FillDeviceList();
+
   const std::string& port = AppSettings.ComPort;
   int n = 1;
   if (port.size() >= 4 && port[3] >= '0' && port[3] <= '9') {
@@ -214,9 +259,8 @@ void TFormSettings::FillFromSettings() {
   } else {
     ListBox1->setCurrentRow(-1);
   }
-  for (int row = 0; row < kPortCount; ++row) {
-    PortDevices->item(row)->setText(ToDisplay(DeviceForPort("COM" + std::to_string(row + 1))));
-  }
+  // The row may be the one of the last opening, which sends no change.
+  ShowDeviceChoice();
 
   shownFrom_ = AppSettings.From;
   shownTill_ = AppSettings.Till;
@@ -241,13 +285,66 @@ void TFormSettings::StoreIntoSettings() {
   AppSettings.OutputFolder = FromDisplay(Edit2->text(), shownFolder_);
 }
 
+void TFormSettings::FillDeviceList() {
+  const QSignalBlocker keepChoice(PortDevice);
+  PortDevice->clear();
+  for (const SerialDeviceEntry& device : ListSerialDevices()) {
+    PortDevice->addItem(ToDisplay(device.path), ToDisplay(device.shownAs));
+  }
+  PortDevice->view()->setMinimumWidth(PortDevice->view()->sizeHintForColumn(0));
+}
+
+void TFormSettings::ShowDeviceChoice() {
+  const int row = ListBox1->currentRow();
+  const QString text = row >= 0 ? chosenDevices_.value(row) : QString();
+  const QSignalBlocker keepChoice(PortDevice);
+  PortDevice->setEnabled(row >= 0);
+  PortDevice->setCurrentIndex(PortDevice->findText(text));
+  PortDevice->setEditText(text);
+}
+
+void TFormSettings::DeviceEdited(const QString& text) {
+  const int row = ListBox1->currentRow();
+  if (row < 0 || row >= chosenDevices_.size()) {
+    return;
+  }
+  chosenDevices_[row] = text;
+  // An empty choice keeps the port's device.
+  const QString device = text.trimmed();
+  PortDevices->item(row)->setText(device.isEmpty() ? ToDisplay(shownDevices_[row]) : device);
+}
+
+std::vector<TPortDevice> TFormSettings::ChangedDevices() const {
+  std::vector<TPortDevice> choices;
+  for (int row = 0; row < chosenDevices_.size(); ++row) {
+    choices.push_back(
+        {"COM" + std::to_string(row + 1), FromDisplay(chosenDevices_[row].trimmed(), shownDevices_[row])});
+  }
+  return ChangedPortDevices(choices);
+}
+
+void TFormSettings::accept() {
+  for (const TPortDevice& choice : ChangedDevices()) {
+    const SerialDeviceCheck check = CheckSerialDevice(choice.device);
+    if (check != SerialDeviceCheck::kCharacterDevice) {
+      ShowErrorBox(this,
+                   ComposeKeyMessage(languageList_, check == SerialDeviceCheck::kMissing ? "4013" : "4014",
+                                     choice.portName + "=" + choice.device, "\r\n"),
+                   std::string(kApplicationTitle));
+      return;
+    }
+  }
+  QDialog::accept();
+}
+
 void TFormSettings::Execute() {
   FillFromSettings();
   if (exec() != QDialog::Accepted) {
     return;
   }
+  const std::vector<TPortDevice> devices = ChangedDevices();
   StoreIntoSettings();
-  if (!SaveDialogSettings()) {
+  if (!SavePortDevices(devices) || !SaveDialogSettings()) {
     ShowErrorBox(this, ComposeKeyMessage(languageList_, "0009", SettingsFilePath(), "\r\n"),
                  std::string(kApplicationTitle));
   }

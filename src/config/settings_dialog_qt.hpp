@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <string>
+#include <vector>
 
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -14,9 +17,11 @@ class QToolButton;
 namespace helvanta {
 
 class TLanguageList;
+struct TPortDevice;
 
-// The settings dialog: port, daily connection window, template file and output folder.
-// It keeps no settings of its own; each run starts from AppSettings.
+// The settings dialog: port, daily connection window, template file and output folder,
+// and the device each port name stands for. It keeps no settings of its own; each run
+// starts from AppSettings and the [Ports] section.
 class TFormSettings : public QDialog {
  public:
   // `languageList` is the main window's list; it must outlive the dialog.
@@ -25,6 +30,9 @@ class TFormSettings : public QDialog {
   // Fills the dialog from AppSettings, shows it modally and, on OK, stores the entries
   // in AppSettings and the settings file; a failed save is shown in an error box.
   void Execute();
+  // OK: refused with a message, the dialog staying open, while a changed device of a
+  // port does not exist or is not a character device.
+  void accept() override;
 
   void SpeedButton1Click();
   void SpeedButton2Click();
@@ -32,6 +40,8 @@ class TFormSettings : public QDialog {
   QGroupBox* GroupBox1;
   QListWidget* ListBox1;
   QListWidget* PortDevices;  // read-only: the device each port name stands for
+  QLabel* PortDeviceLabel;
+  QComboBox* PortDevice;  // the device of the selected port name: one that exists, or typed
   QGroupBox* GroupBox2;
   QLabel* Label1;
   QTimeEdit* DateTimePicker1;
@@ -50,6 +60,10 @@ class TFormSettings : public QDialog {
   void FormCreate();
   void FillFromSettings();
   void StoreIntoSettings();
+  void FillDeviceList();
+  void ShowDeviceChoice();
+  void DeviceEdited(const QString& text);
+  std::vector<TPortDevice> ChangedDevices() const;
   std::string Text(const char* key) const;
 
   const TLanguageList& languageList_;
@@ -58,6 +72,9 @@ class TFormSettings : public QDialog {
   std::string shownTill_;
   std::string shownTemplate_;
   std::string shownFolder_;
+  // Per port row: the device it maps to when the dialog opened, and the user's choice.
+  std::vector<std::string> shownDevices_;
+  QStringList chosenDevices_;
 };
 
 }  // namespace helvanta

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -134,12 +135,89 @@ TEST(SettingsDialog, AFailedSaveShowsTheMessageAndKeepsTheNewValues) {
   EXPECT_EQ(AppSettings.ComPort, "COM2");
 }
 
+TEST(SettingsDialog, ChangedDevicesOfThePortNamesAreWrittenOnOk) {
+  TempProgramFolder folder;
+  folder.WriteFile("Helvanta.ini", kSettings);
+  ErrorBoxCapture box;
+  WindowSet windows;
+  Pty pty;
+  const QString ptyPath = QString::fromStdString(pty.SlavePath());
+  RunSettings(windows, [&](TFormSettings& d) {
+    // The device field follows the selected port name and keeps each port's choice.
+    EXPECT_EQ(d.PortDevice->currentText(), QStringLiteral("/dev/ttyS6"));
+    d.ListBox1->setCurrentRow(1);
+    EXPECT_EQ(d.PortDevice->currentText(), QStringLiteral("/dev/ttyUSB0"));
+    d.PortDevice->setEditText(ptyPath);
+    EXPECT_EQ(d.PortDevices->item(1)->text(), ptyPath);
+    d.ListBox1->setCurrentRow(2);
+    d.PortDevice->setEditText(QStringLiteral("/dev/ttyS2"));  // its own device: nothing to write or check
+    d.ListBox1->setCurrentRow(3);
+    d.PortDevice->setEditText(QStringLiteral("  "));  // empty: the port keeps its device
+    EXPECT_EQ(d.PortDevices->item(3)->text(), QStringLiteral("/dev/ttyS3"));
+    d.ListBox1->setCurrentRow(4);
+    d.PortDevice->setEditText(QStringLiteral(" /dev/null "));
+    d.ListBox1->setCurrentRow(1);
+    EXPECT_EQ(d.PortDevice->currentText(), ptyPath);
+    d.Button1->click();
+  });
+  EXPECT_TRUE(box.texts.empty());
+  EXPECT_EQ(AppSettings.ComPort, "COM2");
+  const std::string ini = folder.ReadFile("Helvanta.ini");
+  EXPECT_NE(ini.find("[Ports]\r\nCOM2=" + pty.SlavePath() + "\r\nCOM5=/dev/null\r\n"), std::string::npos) << ini;
+  EXPECT_EQ(ini.find("COM3="), std::string::npos) << ini;
+  EXPECT_EQ(ini.find("COM4="), std::string::npos) << ini;
+
+  // Opened again, the dialog shows the new devices; OK without changes writes nothing new.
+  RunSettings(windows, [](TFormSettings& d) {
+    EXPECT_EQ(d.PortDevices->item(4)->text(), QStringLiteral("/dev/null"));
+    d.Button1->click();
+  });
+  EXPECT_EQ(folder.ReadFile("Helvanta.ini"), ini);
+}
+
+TEST(SettingsDialog, ADeviceThatIsMissingOrNoCharacterDeviceKeepsTheDialogOpenAndSavesNothing) {
+  TempProgramFolder folder;
+  folder.WriteFile("Helvanta.ini", kSettings);
+  const std::string before = folder.ReadFile("Helvanta.ini");
+  ErrorBoxCapture box;
+  WindowSet windows;
+  const TAppSettings settings = AppSettings;
+  const struct {
+    std::string device;
+    std::string message;
+  } cases[] = {
+      {"/dev/serial/by-id/usb-gone-if00-port0",
+       "Device not found: COM3=/dev/serial/by-id/usb-gone-if00-port0\r\nThe settings were not saved."},
+      {folder.Path() + "Helvanta.ini",
+       "Not a serial device: COM3=" + folder.Path() + "Helvanta.ini\r\nThe settings were not saved."},
+      {folder.Path(), "Not a serial device: COM3=" + folder.Path() + "\r\nThe settings were not saved."},
+  };
+  for (const auto& c : cases) {
+    box.texts.clear();
+    RunSettings(windows, [&](TFormSettings& d) {
+      d.ListBox1->setCurrentRow(2);
+      d.Edit2->setText(QStringLiteral("/elsewhere"));
+      d.PortDevice->setEditText(QString::fromStdString(c.device));
+      d.Button1->click();
+      EXPECT_TRUE(d.isVisible()) << c.device;
+      d.reject();
+    });
+    ASSERT_EQ(box.texts.size(), 1u) << c.device;
+    EXPECT_EQ(box.texts[0], c.message);
+    EXPECT_EQ(box.captions.back(), "Helvanta 1.2 for Siemens SPN1000");
+  }
+  EXPECT_EQ(AppSettings.ComPort, settings.ComPort);
+  EXPECT_EQ(AppSettings.OutputFolder, settings.OutputFolder);
+  EXPECT_EQ(folder.ReadFile("Helvanta.ini"), before);
+}
+
 TEST(SettingsDialog, TakesItsTextsFromTheLanguageFileWithCutLabels) {
   TempProgramFolder folder;
   folder.WriteFile("Helvanta.lng",
                    "1004=Einstellungen\r\n3001=Anschluss\r\n3002=Aufzeichnung\r\n"
                    "3003=Verbinden und [...]aufzeichnen von:\r\n3004=bis:\r\n3005=\r\n3006=Beispiel: /t.csv\r\n"
-                   "3007=Ausgabeordner:\r\n3008=Beispiel: /data\r\n3009=Suchen\r\n3010=Gut\r\n3011=Abbrechen\r\n");
+                   "3007=Ausgabeordner:\r\n3008=Beispiel: /data\r\n3009=Suchen\r\n3010=Gut\r\n3011=Abbrechen\r\n"
+                   "4011=Ger\xC3\xA4t:\r\n4012=Gleich nach dem Umstecken: /dev/serial/by-id\r\n");
   WindowSet windows;
   TFormSettings& d = *windows.settings;
   EXPECT_EQ(d.windowTitle(), QStringLiteral("Einstellungen"));
@@ -157,14 +235,16 @@ TEST(SettingsDialog, TakesItsTextsFromTheLanguageFileWithCutLabels) {
   EXPECT_EQ(d.SpeedButton2->toolTip(), QStringLiteral("Suchen"));
   EXPECT_EQ(d.Button1->text(), QStringLiteral("Gut"));
   EXPECT_EQ(d.Button2->text(), QStringLiteral("Abbrechen"));
+  EXPECT_EQ(d.PortDeviceLabel->text(), QString::fromUtf8("Ger\xC3\xA4t:"));
+  EXPECT_EQ(d.PortDevice->toolTip(), QStringLiteral("Gleich nach dem Umstecken: /dev/serial/by-id"));
 }
 
 TEST(SettingsDialog, TheTabOrderRunsFromTheButtonsThroughThePortToTheEdits) {
   TempProgramFolder folder;
   WindowSet windows;
   TFormSettings& d = *windows.settings;
-  const QList<QWidget*> order = {d.Button1, d.Button2, d.ListBox1, d.DateTimePicker1, d.DateTimePicker2, d.Edit1,
-                                 d.Edit2};
+  const QList<QWidget*> order = {d.Button1,         d.Button2, d.ListBox1, d.PortDevice, d.DateTimePicker1,
+                                 d.DateTimePicker2, d.Edit1,   d.Edit2};
   // The focus chain also holds inner widgets (a picker's edit); only ours count.
   QList<QWidget*> seen;
   QWidget* w = d.Button1;
