@@ -386,7 +386,7 @@ def print_details(runs):
         for example in r.not_sent_examples:
             print("    never sent: %s" % example)
         for (kind, message), count in collections.Counter((k, m) for _, k, m in r.events).most_common(4):
-            print("    %5d x %s: %s" % (count, kind, message[:100]))
+            print("    %5d x %s: %s" % (count, kind, message.replace("\n", " | ")[:100]))
 
 
 def main():
