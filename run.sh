@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Helvanta and runs it as a service in the foreground
-# against the inverter simulator, in a fresh folder ./run. Ctrl-C stops both. With a
-# display (DISPLAY or WAYLAND_DISPLAY set) it opens the window instead.
+# against the inverter simulator, in a fresh folder ./run/<date>_<time> per start (earlier
+# runs stay; ./run/latest names the newest). Ctrl-C stops both. With a display (DISPLAY
+# or WAYLAND_DISPLAY set) it opens the window instead.
 set -euo pipefail
 cd "$(dirname "$0")"
 # The compiler cache serves every checkout of the tree, wherever it lies.
@@ -13,8 +14,12 @@ cmake --preset default
 cmake --build --preset default --target helvanta helvanta-sim
 
 build=$root/build/default
-run=$root/run
-rm -rf "$run"
+stamp=$(date +%Y-%m-%d_%H%M%S)
+run=$root/run/$stamp
+# Two starts within one second still get a folder each.
+[ -e "$run" ] && stamp=${stamp}_$$ && run=$root/run/$stamp
+mkdir -p "$run"
+ln -sfn "$stamp" "$root/run/latest"
 source scripts/sim-folder.sh
 sim_pid=
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT

@@ -15,7 +15,8 @@ platform=${PLATFORM:-offscreen}
 warmup=60
 (( duration >= 2 * warmup )) || warmup=$(( duration / 2 ))
 
-if [ ! -x "$build/src/app/helvanta" ] || [ ! -x "$build/tools/sim/helvanta-sim" ]; then
+if [ ! -x "$build/src/app/helvanta" ] || [ ! -x "$build/src/app/helvanta-window" ] ||
+  [ ! -x "$build/tools/sim/helvanta-sim" ]; then
   cmake --build "$build" --target helvanta helvanta-sim
 fi
 
@@ -37,18 +38,20 @@ start_sim_folder "$build" "$work" --fast
 if [ "$platform" = xvfb ]; then
   xvfb-run -a "$work/helvanta" --connect >"$work/window.log" 2>&1 &
   win_pid=$!
-  # xvfb-run starts the program as its child; measure the program itself.
+  # xvfb-run starts the program as its child; measure the program itself, once helvanta
+  # has become helvanta-window.
   for _ in $(seq 100); do
-    child=$(pgrep -P "$win_pid" -x helvanta || true)
+    child=$(pgrep -P "$win_pid" -x helvanta-window || true)
     [ -n "$child" ] && break
     for x in $(pgrep -P "$win_pid" || true); do
-      child=$(pgrep -P "$x" -x helvanta || true)
+      child=$(pgrep -P "$x" -x helvanta-window || true)
       [ -n "$child" ] && break 2
     done
     sleep 0.1
   done
   pid=${child:?helvanta did not start under xvfb-run}
 else
+  # helvanta replaces itself with helvanta-window: the same process.
   QT_QPA_PLATFORM=offscreen "$work/helvanta" --connect >"$work/window.log" 2>&1 &
   win_pid=$!
   pid=$win_pid

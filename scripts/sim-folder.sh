@@ -1,8 +1,8 @@
-# Sourced by run.sh and the soak benchmarks: lays out a fresh folder with a copy of
-# helvanta, the default template and a Data folder, starts helvanta-sim and writes a
-# Helvanta.ini that polls it all day at interval 1. With --link PATH among the options
-# the settings name the link instead of the device, so that a simulator started again
-# on the same link is found.
+# Sourced by run.sh and the soak benchmarks: lays out a fresh folder with copies of
+# helvanta and helvanta-window, the default template and a Data folder, starts
+# helvanta-sim and writes a Helvanta.ini that polls it all day at interval 1. With
+# --link PATH among the options the settings name the link instead of the device, so
+# that a simulator started again on the same link is found.
 #   start_sim_folder <build folder> <work folder> [helvanta-sim options...]
 # Sets sim_pid and pty; the caller stops the simulator.
 start_sim_folder() {
@@ -12,6 +12,10 @@ start_sim_folder() {
   source_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
   mkdir -p "$work/Data"
   cp "$build/src/app/helvanta" "$work/helvanta"
+  # Window mode runs helvanta-window from the same folder; a build without Qt has none.
+  if [ -x "$build/src/app/helvanta-window" ]; then
+    cp "$build/src/app/helvanta-window" "$work/helvanta-window"
+  fi
   cp "$source_root/packaging/Template.csv" "$work/Template.csv"
 
   # The simulator prints the pseudo-terminal to open on its first line.

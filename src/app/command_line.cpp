@@ -14,11 +14,32 @@ bool SameWord(std::string_view a, std::string_view b) {
   return true;
 }
 
+bool IsSwitch(std::string_view parameter) {
+  return !parameter.empty() && (parameter.front() == '-' || parameter.front() == '/');
+}
+
+// The usual Linux options match exactly, unlike the switch words.
+bool IsHelpOption(std::string_view parameter) { return parameter == "--help" || parameter == "-h"; }
+bool IsVersionOption(std::string_view parameter) { return parameter == "--version"; }
+// Window mode's own options, read by ui/start_options.cpp.
+bool IsWindowOption(std::string_view parameter) {
+  return parameter == "--connect" || parameter.starts_with("--screenshots=");
+}
+
+constexpr std::string_view kSwitchWords[] = {"service", "install", "uninstall", "silent"};
+
+bool IsKnownSwitch(std::string_view parameter) {
+  for (const std::string_view word : kSwitchWords) {
+    if (SameWord(parameter.substr(1), word)) return true;
+  }
+  return IsHelpOption(parameter) || IsVersionOption(parameter) || IsWindowOption(parameter);
+}
+
 }  // namespace
 
 bool FindCmdLineSwitch(const std::vector<std::string>& parameters, std::string_view word) {
   for (const auto& parameter : parameters) {
-    if (parameter.empty() || (parameter.front() != '-' && parameter.front() != '/')) continue;
+    if (!IsSwitch(parameter)) continue;
     if (SameWord(std::string_view(parameter).substr(1), word)) return true;
   }
   return false;
@@ -35,6 +56,22 @@ TServiceSwitches ServiceSwitches(const std::vector<std::string>& parameters) {
   switches.uninstall = !switches.install && FindCmdLineSwitch(parameters, "uninstall");
   switches.silent = FindCmdLineSwitch(parameters, "silent");
   return switches;
+}
+
+TInfoRequest InfoRequested(const std::vector<std::string>& parameters) {
+  for (const auto& parameter : parameters) {
+    if (IsHelpOption(parameter)) return TInfoRequest::help;
+    if (IsVersionOption(parameter)) return TInfoRequest::version;
+  }
+  return TInfoRequest::none;
+}
+
+std::vector<std::string> UnknownSwitches(const std::vector<std::string>& parameters) {
+  std::vector<std::string> unknown;
+  for (const auto& parameter : parameters) {
+    if (IsSwitch(parameter) && !IsKnownSwitch(parameter)) unknown.push_back(parameter);
+  }
+  return unknown;
 }
 
 }  // namespace helvanta

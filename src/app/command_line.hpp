@@ -16,4 +16,12 @@ bool FindCmdLineSwitch(const std::vector<std::string>& parameters, std::string_v
 bool ServiceModeRequested(const std::vector<std::string>& parameters);
 TServiceSwitches ServiceSwitches(const std::vector<std::string>& parameters);
 
+// --help (or -h) and --version answer before any mode is chosen; the first one given counts.
+enum class TInfoRequest { none, help, version };
+TInfoRequest InfoRequested(const std::vector<std::string>& parameters);
+
+// The switches (parameters starting with '-' or '/') that the program does not know, in
+// their order; they are ignored after a warning.
+std::vector<std::string> UnknownSwitches(const std::vector<std::string>& parameters);
+
 }  // namespace helvanta

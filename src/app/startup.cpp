@@ -2,13 +2,17 @@
 
 #include <cxxabi.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <typeinfo>
 
 #include "app/command_line.hpp"
+#include "app/usage.hpp"
+#include "config/settings.hpp"
 #include "runtime/program_folder.hpp"
+#include "serial/port_device.hpp"
 
 namespace helvanta {
 
@@ -27,13 +31,38 @@ std::string ModuleName() {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Standard output that cannot be written (a closed pipe, a full disk) is a failure.
+int PrintToStdout(const std::string& text) {
+  std::fputs(text.c_str(), stdout);
+  return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? 0 : 1;
+}
+
 }  // namespace
+
+void PrepareProgram() {
+  // The log's date and time separators follow the user's locale in both modes, the
+  // service's too; numbers are written without the locale, always with '.'.
+  std::setlocale(LC_TIME, "");
+  // COMn names the device given in the Ports section of Helvanta.ini.
+  SetPortDeviceResolver([](const std::string& portName) { return DeviceForPort(portName); });
+}
 
 std::string ApplicationErrorText(const std::exception& error, const std::string& module) {
   return "Application Error\nException " + ClassName(typeid(error)) + " in module " + module + ".\n" + error.what();
 }
 
 int RunProgram(const std::vector<std::string>& parameters, const TProgramHosts& hosts) {
+  switch (InfoRequested(parameters)) {
+    case TInfoRequest::help:
+      return PrintToStdout(UsageText(ProgramFolder()));
+    case TInfoRequest::version:
+      return PrintToStdout(VersionText());
+    case TInfoRequest::none:
+      break;
+  }
+  for (const std::string& unknown : UnknownSwitches(parameters)) {
+    std::fprintf(stderr, "helvanta: unknown switch \"%s\" ignored (see helvanta --help)\n", unknown.c_str());
+  }
   try {
     if (ServiceModeRequested(parameters)) return hosts.runService(ServiceSwitches(parameters));
     return hosts.runWindow();

@@ -20,9 +20,13 @@ struct TProgramHosts {
   std::function<void(const std::exception_ptr&)> reportWindowError;
 };
 
-// Chooses the mode from the parameters, runs its host and reports an exception that
-// escapes it. Returns 0, or the service host's code for a failed install, uninstall
-// or service start.
+// What both executables set up before anything else: the locale of log dates and times
+// and the devices behind the port names.
+void PrepareProgram();
+
+// Answers --help and --version, warns about unknown switches, then chooses the mode from
+// the parameters, runs its host and reports an exception that escapes it. Returns 0, or
+// the host's code for a failed start, install or uninstall.
 int RunProgram(const std::vector<std::string>& parameters, const TProgramHosts& hosts);
 
 // The service mode's report: "Application Error", the exception's class and message.

@@ -9,11 +9,13 @@
 #include "ui/form_about.hpp"
 #include "ui/form_main.hpp"
 #include "ui/start_options.hpp"
+#include "ui/stop_signals.hpp"
+#include "ui/window_application.hpp"
 
 namespace helvanta {
 
 int RunWindowMode(int argc, char** argv) {
-  QApplication app(argc, argv);
+  const std::unique_ptr<QApplication> application = StartWindowApplication(argc, argv);
   QApplication::setApplicationName(ToDisplay(kApplicationTitle));
   QApplication::setApplicationDisplayName(ToDisplay(kApplicationTitle));
   // The window closes the program, also while it is hidden in the tray.
@@ -21,6 +23,8 @@ int RunWindowMode(int argc, char** argv) {
   try {
     TFormMain formMain;
     formMain.OnClosed = [] { QCoreApplication::quit(); };
+    // SIGTERM and Ctrl-C close the window as File > Exit does: port closed, placement saved.
+    TWindowStopSignals stopSignals([&formMain] { formMain.Exit1Click(); });
     TFormSettings formSettings(formMain.LanguageList, &formMain);
     TFormAbout formAbout(&formMain);
     formMain.SetDialogs(&formSettings, &formAbout);

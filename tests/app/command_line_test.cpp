@@ -38,6 +38,21 @@ TEST(CommandLine, InstallIsTestedBeforeUninstallAndSilentCountsWithEither) {
   EXPECT_FALSE(s.silent);
 }
 
+TEST(CommandLine, HelpAndVersionMatchExactlyAndUnknownSwitchesAreNamed) {
+  EXPECT_EQ(InfoRequested({"-service", "--help"}), TInfoRequest::help);
+  EXPECT_EQ(InfoRequested({"-h", "--version"}), TInfoRequest::help);
+  EXPECT_EQ(InfoRequested({"x", "--version", "-h"}), TInfoRequest::version);
+  for (const Args& args : {Args{"--HELP"}, Args{"/h"}, Args{"-help"}, Args{"help"}, Args{"/version"}, Args{}}) {
+    EXPECT_EQ(InfoRequested(args), TInfoRequest::none) << (args.empty() ? "(none)" : args.front());
+  }
+
+  EXPECT_EQ(UnknownSwitches({"-service", "/INSTALL", "-Uninstall", "/silent", "--help", "-h", "--version",
+                             "--connect", "--screenshots=docs", "service", "plain", ""}),
+            Args{});
+  const Args unknown{"--service", "-", "/tmp/x", "--connect=1", "--screenshots", "-H", "-services", "--Version"};
+  EXPECT_EQ(UnknownSwitches(unknown), unknown);
+}
+
 // Hosts that note which one ran and may raise.
 struct FakeHosts {
   std::string ran;
@@ -94,6 +109,27 @@ TEST(Startup, TheModeComesFromTheCommandLineAndEscapedExceptionsAreReported) {
 
   EXPECT_EQ(RunProgram({}, fake.Hosts()), 0);
   EXPECT_EQ(fake.windowReport, "window broke");
+}
+
+TEST(Startup, HelpAndVersionRunNoHostAndUnknownSwitchesAreWarnedOf) {
+  FakeHosts fake;
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(RunProgram({"-service", "--help"}, fake.Hosts()), 0);
+  std::string out = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.find("Usage:\n"), 0u) << out;
+  EXPECT_NE(out.find("journalctl -t HelvantaService"), std::string::npos) << out;
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(RunProgram({"--version"}, fake.Hosts()), 0);
+  out = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out.find("Helvanta 1.2 for Siemens SPN1000\nbuild "), 0u) << out;
+  EXPECT_EQ(fake.ran, "");
+
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(RunProgram({"--service", "-service", "/x"}, fake.Hosts()), 0);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "helvanta: unknown switch \"--service\" ignored (see helvanta --help)\n"
+            "helvanta: unknown switch \"/x\" ignored (see helvanta --help)\n");
+  EXPECT_EQ(fake.ran, "service");
 }
 
 TEST(Startup, ApplicationErrorNamesClassModuleAndMessage) {

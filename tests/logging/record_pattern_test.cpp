@@ -16,7 +16,7 @@ class RecordPatternTest : public ::testing::Test {
   void SetUp() override {
     InitMeasurands();
     // Every value names its entry, so a wrong placeholder shows at once.
-    for (int i = 0; i < kMeasurandCount; ++i) Measurands[i].Value = "i" + std::to_string(i);
+    for (int i = 0; i < kMeasurandCount; ++i) Measurands[i].Value = std::string("i").append(std::to_string(i));
   }
   const DateTime now_{2026, 12, 7, 14, 4, 0, 0};
   const DateTimeSeparators dots_{'.', ':'};
@@ -33,8 +33,8 @@ TEST_F(RecordPatternTest, EveryPlaceholderMapsToItsRow) {
   const int indexOfRow[kDisplayRowCount] = {5,  6,  8,  9,  10, 12, 13, 17, 18, 15, 20, 22, 24, 26, 28, 30,
                                             32, 34, 36, 43, 3,  2,  1,  4,  39, 40, 41, 42, 37, 38, 0,  44};
   for (int row = 0; row < kDisplayRowCount; ++row) {
-    const std::string placeholder = "%" + std::to_string(row + 1) + "%";
-    std::string expected = "i" + std::to_string(indexOfRow[row]);
+    const std::string placeholder = std::string("%").append(std::to_string(row + 1)).append("%");
+    std::string expected = std::string("i").append(std::to_string(indexOfRow[row]));
     expected.insert(0, kLogFieldWidth - expected.size(), ' ');
     EXPECT_EQ(FillRecordPattern(placeholder, now_, dots_), expected) << placeholder;
   }

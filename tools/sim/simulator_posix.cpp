@@ -198,7 +198,7 @@ void Simulator::LogLine(std::string_view direction, std::string_view code, std::
                         std::string_view outcome, const std::optional<std::uint32_t>& total) {
   std::string line = FormatTimestamp(ProgramClock().Now()) + " " + FormatTimestamp(clock_.Now()) + " ";
   line += direction;
-  line += " " + Printable(code) + " " + Printable(word) + " ";
+  line.append(" ").append(Printable(code)).append(" ").append(Printable(word)).append(" ");
   line += outcome;
   if (total) line += " total=" + std::to_string(*total);
   log_.Line(line);
