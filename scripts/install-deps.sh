@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libsystemd-dev
-          qt6-base-dev xvfb xauth locales clang libclang-rt-14-dev)
+          qt6-base-dev xvfb xauth locales clang libclang-rt-14-dev systemd)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

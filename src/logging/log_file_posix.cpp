@@ -51,8 +51,8 @@ bool AppendToDailyFile(const std::string& path, std::string_view header, std::st
     } else if (written > 0) {
       struct stat now {};
       if (::fstat(file.Get(), &now) == 0) {
-        // The record failed either way; the caller reports it.
-        static_cast<void>(::ftruncate(file.Get(), now.st_size - static_cast<off_t>(written)));
+        // The record failed either way; the caller reports it, whether the cut works or not.
+        [[maybe_unused]] const int cut = ::ftruncate(file.Get(), now.st_size - static_cast<off_t>(written));
       }
     }
     return false;

@@ -4,10 +4,17 @@
 
 namespace helvanta {
 
-// Where and how the systemd unit is put in place; tests point both at their own.
+// The system user the service runs as.
+inline constexpr const char* kServiceUser = "helvanta";
+
+// Where and how the systemd unit and its user are put in place; tests point each at
+// their own.
 struct TServiceInstallPlace {
   std::string unitFolder;  // /etc/systemd/system, or $HELVANTA_UNIT_DIR
   std::string systemctl;   // systemctl, or $HELVANTA_SYSTEMCTL
+  std::string useradd;     // /usr/sbin/useradd, or $HELVANTA_USERADD
+  std::string usermod;     // /usr/sbin/usermod, or $HELVANTA_USERMOD
+  std::string chown;       // chown, or $HELVANTA_CHOWN
 };
 TServiceInstallPlace DefaultInstallPlace();
 
@@ -30,9 +37,13 @@ struct TServiceInstallResult {
   std::string message;
 };
 
-// Writes the unit, reloads systemd and enables the unit.
+// Creates the service user when missing (a member of dialout), gives it the output
+// folder and the daily logs in it, writes the unit, reloads systemd, enables the unit
+// and restarts the service if it runs. Refuses an output folder that is not an
+// existing absolute folder, or that holds the program's own folder.
 TServiceInstallResult InstallService(const TServiceInstallPlace& place, const TServiceUnitSettings& settings);
-// Disables the unit, removes its file and reloads systemd.
+// Stops and disables the unit, removes its file and reloads systemd. The user and the
+// logs stay.
 TServiceInstallResult UninstallService(const TServiceInstallPlace& place);
 
 }  // namespace helvanta

@@ -4,10 +4,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "service/service_installer.hpp"
@@ -26,26 +28,122 @@ std::string EnvOr(const char* name, const char* fallback) {
 
 std::string SystemError(int code) { return std::strerror(code); }
 
-// Runs systemctl with the arguments; "" when it succeeded, else why not.
-std::string RunSystemctl(const std::string& systemctl, const std::vector<std::string>& arguments) {
-  std::vector<std::string> words{systemctl};
-  words.insert(words.end(), arguments.begin(), arguments.end());
+// How a command ended: its exit code (-1 when it did not run or did not end normally)
+// and, unless it succeeded, why not with what it printed.
+struct TCommandOutcome {
+  int exitCode = -1;
+  std::string failure;
+};
+
+// Runs a command with its output captured, so that a success stays quiet and a failure
+// can quote it.
+TCommandOutcome RunCommand(std::vector<std::string> words) {
   std::vector<char*> argv;
   for (auto& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
   std::string commandLine;
-  for (const auto& w : words) commandLine += (commandLine.empty() ? "" : " ") + w;
+  for (const auto& w : words) commandLine.append(commandLine.empty() ? "" : " ").append(w);
 
+  int output[2];
+  if (pipe2(output, O_CLOEXEC) != 0) return {-1, "could not run " + words[0] + ": " + SystemError(errno)};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, output[1], STDERR_FILENO);
   pid_t pid = 0;
-  const int rc = posix_spawnp(&pid, systemctl.c_str(), nullptr, nullptr, argv.data(), environ);
-  if (rc != 0) return "could not run " + systemctl + ": " + SystemError(rc);
+  const int rc = posix_spawnp(&pid, words[0].c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(output[1]);
+  std::string printed;
+  char buffer[4096];
+  for (ssize_t n = 0; rc == 0 && (n = read(output[0], buffer, sizeof buffer)) != 0;) {
+    if (n > 0) {
+      printed.append(buffer, static_cast<std::size_t>(n));
+    } else if (errno != EINTR) {
+      break;
+    }
+  }
+  close(output[0]);
+  if (rc != 0) return {-1, "could not run " + words[0] + ": " + SystemError(rc)};
+
   int status = 0;
   while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return "could not wait for " + commandLine + ": " + SystemError(errno);
+    if (errno != EINTR) return {-1, "could not wait for " + commandLine + ": " + SystemError(errno)};
   }
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
-  if (WIFEXITED(status)) return commandLine + " failed with exit code " + std::to_string(WEXITSTATUS(status));
-  return commandLine + " was ended by signal " + std::to_string(WTERMSIG(status));
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {0, {}};
+  while (!printed.empty() && (printed.back() == '\n' || printed.back() == ' ')) printed.pop_back();
+  const std::string said = printed.empty() ? std::string() : std::string(" (").append(printed).append(")");
+  if (WIFEXITED(status)) {
+    return {WEXITSTATUS(status), commandLine + " failed with exit code " + std::to_string(WEXITSTATUS(status)) + said};
+  }
+  return {-1, commandLine + " was ended by signal " + std::to_string(WTERMSIG(status)) + said};
+}
+
+// The folder with one trailing separator, symbolic links resolved; "" when it cannot be.
+std::string RealFolder(const std::string& folder) {
+  char resolved[PATH_MAX];
+  if (realpath(folder.c_str(), resolved) == nullptr) return {};
+  std::string path = resolved;
+  if (path.back() != '/') path += '/';
+  return path;
+}
+
+// The output folder must exist (it is never created), and the service may write there
+// only: not in the program's own folder.
+std::string CheckOutputFolder(const TServiceUnitSettings& settings) {
+  const std::string& folder = settings.outputFolder;
+  if (folder.empty() || folder.front() != '/') {
+    return "the output folder \"" + folder + "\" is not an absolute path; set OutputFolder in Helvanta.ini";
+  }
+  struct stat info {};
+  if (stat(folder.c_str(), &info) != 0) {
+    const int error = errno;
+    return "the output folder " + folder + " cannot be used: " + SystemError(error) +
+           " (create it, then install again)";
+  }
+  if (!S_ISDIR(info.st_mode)) return "the output folder " + folder + " is not a folder";
+  const std::string output = RealFolder(folder);
+  const std::string program = RealFolder(settings.programFolder);
+  if (!output.empty() && !program.empty() && program.starts_with(output)) {
+    return "the output folder " + folder + " holds the program's folder " + settings.programFolder +
+           ", which the service must not write; give the logs a folder of their own";
+  }
+  return {};
+}
+
+// The daily logs (yymmdd.csv) already in the output folder, so that the service can go
+// on appending to today's. Links are left out: chown would follow them.
+std::vector<std::string> DailyLogs(const std::string& folder) {
+  std::vector<std::string> logs;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    const std::string name = entry.path().filename().string();
+    const bool dailyName = name.size() == 10 && name.ends_with(".csv") &&
+                           std::all_of(name.begin(), name.begin() + 6, [](char c) { return c >= '0' && c <= '9'; });
+    if (dailyName && entry.symlink_status(error).type() == std::filesystem::file_type::regular) {
+      logs.push_back(entry.path().string());
+    }
+  }
+  std::sort(logs.begin(), logs.end());
+  return logs;
+}
+
+// Creates the service user, or makes sure that an existing one is in dialout.
+std::string EnsureServiceUser(const TServiceInstallPlace& place) {
+  const TCommandOutcome added = RunCommand({place.useradd, "--system", "--no-create-home", "--shell",
+                                            "/usr/sbin/nologin", "--groups", "dialout", kServiceUser});
+  // useradd's exit code for a name already in use.
+  constexpr int kNameInUse = 9;
+  if (added.exitCode != kNameInUse) return added.failure;
+  return RunCommand({place.usermod, "--append", "--groups", "dialout", kServiceUser}).failure;
+}
+
+// Gives the service user the output folder and the daily logs in it.
+std::string GiveOutputFolder(const TServiceInstallPlace& place, const std::string& folder) {
+  std::vector<std::string> words{place.chown, std::string(kServiceUser).append(":"), folder};
+  const std::vector<std::string> logs = DailyLogs(folder);
+  words.insert(words.end(), logs.begin(), logs.end());
+  return RunCommand(std::move(words)).failure;
 }
 
 // Writes the file whole or not at all: a temporary file renamed over the target.
@@ -79,18 +177,27 @@ TServiceInstallResult Failed(const std::string& reason) { return {false, std::st
 }  // namespace
 
 TServiceInstallPlace DefaultInstallPlace() {
-  return {EnvOr("HELVANTA_UNIT_DIR", "/etc/systemd/system"), EnvOr("HELVANTA_SYSTEMCTL", "systemctl")};
+  return {EnvOr("HELVANTA_UNIT_DIR", "/etc/systemd/system"), EnvOr("HELVANTA_SYSTEMCTL", "systemctl"),
+          EnvOr("HELVANTA_USERADD", "/usr/sbin/useradd"), EnvOr("HELVANTA_USERMOD", "/usr/sbin/usermod"),
+          EnvOr("HELVANTA_CHOWN", "chown")};
 }
 
 TServiceInstallResult InstallService(const TServiceInstallPlace& place, const TServiceUnitSettings& settings) {
+  if (std::string error = CheckOutputFolder(settings); !error.empty()) return Failed(error);
+  if (std::string error = EnsureServiceUser(place); !error.empty()) return Failed(error);
+  if (std::string error = GiveOutputFolder(place, settings.outputFolder); !error.empty()) return Failed(error);
   const std::string unitPath = UnitFilePath(place.unitFolder);
   if (std::string error = WriteFileAtomically(unitPath, ServiceUnitText(settings)); !error.empty()) {
     return Failed(error);
   }
   const std::string unitName = std::string(kServiceName) + ".service";
-  for (const auto& arguments : {std::vector<std::string>{"daemon-reload"}, std::vector<std::string>{"enable", unitName}}) {
-    if (std::string error = RunSystemctl(place.systemctl, arguments); !error.empty()) {
-      return Failed(error + " (the unit file " + unitPath + " is written but not enabled)");
+  // try-restart: a service already running takes up the new unit (say, a new output folder).
+  for (const auto& arguments : {std::vector<std::string>{"daemon-reload"}, std::vector<std::string>{"enable", unitName},
+                                std::vector<std::string>{"try-restart", unitName}}) {
+    std::vector<std::string> words{place.systemctl};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    if (std::string error = RunCommand(std::move(words)).failure; !error.empty()) {
+      return Failed(error + " (the unit file " + unitPath + " is written)");
     }
   }
   return {true, "Service installed successfully"};
@@ -104,9 +211,12 @@ TServiceInstallResult UninstallService(const TServiceInstallPlace& place) {
     return Failed("could not read " + unitPath + ": " + SystemError(errno));
   }
   const std::string unitName = std::string(kServiceName) + ".service";
-  if (std::string error = RunSystemctl(place.systemctl, {"disable", unitName}); !error.empty()) return Failed(error);
+  // --now stops a running service before its unit goes.
+  if (std::string error = RunCommand({place.systemctl, "disable", "--now", unitName}).failure; !error.empty()) {
+    return Failed(error);
+  }
   if (unlink(unitPath.c_str()) != 0) return Failed("could not remove " + unitPath + ": " + SystemError(errno));
-  if (std::string error = RunSystemctl(place.systemctl, {"daemon-reload"}); !error.empty()) return Failed(error);
+  if (std::string error = RunCommand({place.systemctl, "daemon-reload"}).failure; !error.empty()) return Failed(error);
   return {true, "Service uninstalled successfully"};
 }
 

@@ -1,5 +1,6 @@
 // The built program run as a process: service mode against a pseudo-terminal, its
-// readiness and stop under a stand-in for systemd's notify socket, and installing.
+// readiness and stop under a stand-in for systemd's notify socket, installing, the
+// answers that need no display, and the window's start and stop.
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
@@ -57,6 +58,9 @@ class HelvantaProcessTest : public ::testing::Test {
   void SetUp() override {
     program = folder.Path("helvanta");
     std::filesystem::copy_file(HELVANTA_BINARY_DIR "/src/app/helvanta", program);
+#ifdef HELVANTA_TEST_HAVE_WINDOW
+    std::filesystem::copy_file(HELVANTA_BINARY_DIR "/src/app/helvanta-window", folder.Path("helvanta-window"));
+#endif
     std::filesystem::create_directory(folder.Path("Data"));
     folder.WriteFile("Template.csv", "%date%,%time%,%1%\r\n");
   }
@@ -84,8 +88,19 @@ class HelvantaProcessTest : public ::testing::Test {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, folder.Path("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, folder.Path("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // Stop signals as a terminal would deliver them, even when the tests run where they
+    // are ignored (a script's background job).
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGTERM);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) throw std::runtime_error("cannot start the program");
     return pid;
@@ -110,6 +125,9 @@ class HelvantaProcessTest : public ::testing::Test {
     return Wait(Start(arguments, environment));
   }
 
+  // The process's memory map: the libraries it has loaded.
+  static std::string Maps(pid_t pid) { return TempFolder::ReadFile("/proc/" + std::to_string(pid) + "/maps"); }
+
   std::string Out() const { return TempFolder::ReadFile(folder.Path("stdout")); }
   std::string Err() const { return TempFolder::ReadFile(folder.Path("stderr")); }
 
@@ -117,7 +135,7 @@ class HelvantaProcessTest : public ::testing::Test {
   std::string program;
 };
 
-TEST_F(HelvantaProcessTest, ServiceReportsReadyAfterItsStartAndStopsOnSigterm) {
+TEST_F(HelvantaProcessTest, ServiceReportsReadyAfterItsStartLoadsNoQtAndStopsOnSigterm) {
   PtyPair pty;
   WriteSettings(pty.SlavePath());
   NotifySocket notify(folder.Path("notify"));
@@ -126,6 +144,9 @@ TEST_F(HelvantaProcessTest, ServiceReportsReadyAfterItsStartAndStopsOnSigterm) {
   EXPECT_EQ(notify.Next(), "READY=1");
   // Ready comes after the start event, which follows the opening of the port.
   EXPECT_NE(Err().find("Service started.\nConnected to Siemens SPN1000."), std::string::npos) << Err();
+  const std::string maps = Maps(pid);
+  EXPECT_NE(maps.find("libstdc++"), std::string::npos) << maps;
+  EXPECT_EQ(maps.find("libQt6"), std::string::npos) << maps;
 
   kill(pid, SIGTERM);
   EXPECT_EQ(notify.Next(), "STOPPING=1");
@@ -151,21 +172,27 @@ TEST_F(HelvantaProcessTest, AServiceWithoutItsPortSaysSoOnceAndKeepsTrying) {
 
 TEST_F(HelvantaProcessTest, InstallAndUninstallReportAndEndWithTheirCodes) {
   std::filesystem::create_directory(folder.Path("units"));
-  folder.WriteFile("systemctl", "#!/bin/sh\necho \"$@\" >> '" + folder.Path("calls") + "'\n");
-  chmod(folder.Path("systemctl").c_str(), 0755);
-  const std::vector<std::string> place{"HELVANTA_UNIT_DIR=" + folder.Path("units"),
-                                       "HELVANTA_SYSTEMCTL=" + folder.Path("systemctl")};
+  // Stand-ins for the system commands, each noting its name and arguments.
+  std::vector<std::string> place{"HELVANTA_UNIT_DIR=" + folder.Path("units")};
+  for (const std::string variable : {"HELVANTA_USERADD", "HELVANTA_USERMOD", "HELVANTA_CHOWN", "HELVANTA_SYSTEMCTL"}) {
+    const std::string name = variable.substr(std::string("HELVANTA_").size());
+    folder.WriteFile(name, "#!/bin/sh\necho \"$0 $*\" >> '" + folder.Path("calls") + "'\n");
+    chmod(folder.Path(name).c_str(), 0755);
+    place.push_back(variable + "=" + folder.Path(name));
+  }
   const std::string unit = folder.Path("units/HelvantaService.service");
 
-  // -install wins over -uninstall; -silent keeps success quiet.
+  // -install wins over -uninstall; -silent keeps success quiet. Without Helvanta.ini the
+  // output folder is the default one beside the program.
   EXPECT_EQ(Run({"-service", "-uninstall", "-install", "-silent"}, place), 0);
   EXPECT_EQ(Out(), "");
   EXPECT_TRUE(std::filesystem::exists(unit));
   EXPECT_NE(TempFolder::ReadFile(unit).find("ExecStart=\"" + program + "\" -service\n"), std::string::npos);
-  const std::string programFolder = folder.Folder().substr(0, folder.Folder().size() - 1);
-  EXPECT_NE(TempFolder::ReadFile(unit).find("ReadWritePaths=\"-" + programFolder + "\" \"-" + folder.Path("Data") + "\"\n"),
-            std::string::npos)
+  EXPECT_NE(TempFolder::ReadFile(unit).find("\nReadWritePaths=\"-" + folder.Path("Data") + "\"\n"), std::string::npos)
       << TempFolder::ReadFile(unit);
+  const std::string calls = TempFolder::ReadFile(folder.Path("calls"));
+  EXPECT_NE(calls.find("\n" + folder.Path("CHOWN") + " helvanta: " + folder.Path("Data") + "\n"), std::string::npos)
+      << calls;
 
   EXPECT_EQ(Run({"-service", "-uninstall"}, place), 0);
   EXPECT_EQ(Out(), "Service uninstalled successfully\n");
@@ -174,18 +201,61 @@ TEST_F(HelvantaProcessTest, InstallAndUninstallReportAndEndWithTheirCodes) {
   // Failure is printed with its reason even with -silent, and the exit code says so.
   EXPECT_EQ(Run({"-service", "-uninstall", "-silent"}, place), 1);
   EXPECT_NE(Err().find("HelvantaService: the service is not installed"), std::string::npos) << Err();
-  EXPECT_EQ(Run({"-service", "-install"}, {"HELVANTA_UNIT_DIR=" + folder.Path("units"),
-                                           "HELVANTA_SYSTEMCTL=" + folder.Path("no-systemctl")}),
-            1);
+  std::vector<std::string> noSystemctl = place;
+  noSystemctl.back() = "HELVANTA_SYSTEMCTL=" + folder.Path("no-systemctl");
+  EXPECT_EQ(Run({"-service", "-install"}, noSystemctl), 1);
   EXPECT_NE(Err().find("could not run " + folder.Path("no-systemctl")), std::string::npos) << Err();
   EXPECT_EQ(Run({"-service", "-install"}, place), 0);
   EXPECT_EQ(Out(), "Service installed successfully\n");
 }
 
-#ifndef HELVANTA_TEST_HAVE_WINDOW
-TEST_F(HelvantaProcessTest, WithoutWindowSupportWindowModeSaysSoAndEnds) {
-  EXPECT_EQ(Run({"-install"}), 0);
-  EXPECT_NE(Err().find("this build has no window"), std::string::npos) << Err();
+// The environment of Start names no display.
+TEST_F(HelvantaProcessTest, HelpAndVersionAnswerOnStandardOutputWithoutADisplay) {
+  const struct {
+    std::vector<std::string> arguments;
+    std::string begin;
+  } cases[] = {{{"--help"}, "Usage:\n"},
+               {{"-service", "-h"}, "Usage:\n"},
+               {{"--version"}, "Helvanta 1.2 for Siemens SPN1000\nbuild "}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(Run(c.arguments), 0) << c.arguments.back();
+    EXPECT_EQ(Out().find(c.begin), 0u) << Out();
+    EXPECT_EQ(Err(), "");
+  }
+  // The usage names the folder the program reads its files from.
+  EXPECT_EQ(Run({"-h"}), 0);
+  EXPECT_NE(Out().find("Files beside the executable, in " + folder.Folder() + ":\n"), std::string::npos) << Out();
+}
+
+TEST_F(HelvantaProcessTest, WindowModeWithoutADisplayNamesUnknownSwitchesAndEndsWithOneLine) {
+  EXPECT_EQ(Run({"--frobnicate", "--connect", "-install", "--screenshots=" + folder.Path("pictures")}), 1);
+#ifdef HELVANTA_TEST_HAVE_WINDOW
+  const std::string last =
+      "helvanta: cannot open the window: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); start it with "
+      "-service to run without one.\n";
+#else
+  const std::string last = "Helvanta 1.2 for Siemens SPN1000: this build has no window; start it with -service.\n";
+#endif
+  EXPECT_EQ(Err(), "helvanta: unknown switch \"--frobnicate\" ignored (see helvanta --help)\n" + last);
+  EXPECT_EQ(Out(), "");
+}
+
+#ifdef HELVANTA_TEST_HAVE_WINDOW
+TEST_F(HelvantaProcessTest, TheWindowClosesOnSigtermAndCtrlCAsFileExitDoes) {
+  for (const int signal : {SIGTERM, SIGINT}) {
+    PtyPair pty;
+    WriteSettings(pty.SlavePath());
+    const pid_t pid = Start({"--connect"}, {"QT_QPA_PLATFORM=offscreen"});
+    // The first request shows the window running and connected.
+    EXPECT_FALSE(pty.Receive(1, std::chrono::milliseconds(10000)).empty()) << Err();
+    // helvanta has become helvanta-window in the same process.
+    EXPECT_NE(Maps(pid).find("libQt6Widgets"), std::string::npos);
+
+    kill(pid, signal);
+    EXPECT_EQ(Wait(pid), 0) << signal;
+    // Closing saved the placement.
+    EXPECT_NE(TempFolder::ReadFile(folder.Path("Helvanta.ini")).find("[Window]"), std::string::npos) << signal;
+  }
 }
 #endif
 
