@@ -18,6 +18,8 @@ int RunWindowMode(int argc, char** argv) {
   const std::unique_ptr<QApplication> application = StartWindowApplication(argc, argv);
   QApplication::setApplicationName(ToDisplay(kApplicationTitle));
   QApplication::setApplicationDisplayName(ToDisplay(kApplicationTitle));
+  // Wayland matches the window to helvanta.desktop by this name, X11 by StartupWMClass.
+  QGuiApplication::setDesktopFileName(QStringLiteral("helvanta"));
   // The window closes the program, also while it is hidden in the tray.
   QApplication::setQuitOnLastWindowClosed(false);
   try {
