@@ -26,18 +26,11 @@ constexpr std::string_view kDefaultFrom = "04:30:00";
 constexpr std::string_view kDefaultTill = "22:30:00";
 constexpr std::int32_t kDefaultRequestInterval = 4;
 constexpr std::array<std::int32_t, 10> kRequestIntervals{1, 2, 3, 4, 5, 6, 10, 15, 30, 60};
-constexpr std::array<std::string_view, 7> kDataLoggingKeys{"ComPort",      "From",         "Till",           "TemplateFile",
-                                                           "OutputFolder", "RequestInterval", "ReceivePseudoData"};
+constexpr std::array<std::string_view, 7> kDataLoggingKeys{
+    "ComPort", "From", "Till", "TemplateFile", "OutputFolder", "RequestInterval", "ReceivePseudoData"};
 
 std::string DefaultTemplateFile() { return ProgramFolder() + "Template.csv"; }
 std::string DefaultOutputFolder() { return ProgramFolder() + "Data"; }
-
-// A time of day the tick and the dialog can convert: a valid one in "hh:nn:ss", anything
-// else (empty or not a time) the default.
-std::string ValidTimeOfDay(const std::string& text, std::string_view defaultValue) {
-  const std::optional<TimeOfDay> time = ParseTimeOfDay(text);
-  return time ? FormatTimeOfDay(*time) : std::string(defaultValue);
-}
 
 }  // namespace
 
@@ -83,10 +76,17 @@ std::vector<TReplacedSetting> ValidateSettings() {
   } else {
     replace("ComPort", s.ComPort, std::string(kDefaultComPort));
   }
-  if (!ParseTimeOfDay(s.From)) replace("From", s.From, std::string(kDefaultFrom));
-  if (!ParseTimeOfDay(s.Till)) replace("Till", s.Till, std::string(kDefaultTill));
-  s.From = ValidTimeOfDay(s.From, kDefaultFrom);
-  s.Till = ValidTimeOfDay(s.Till, kDefaultTill);
+  // A time of day the tick and the dialog can convert: "h:nn:ss" and "hh:nn" come out as
+  // "hh:nn:ss", anything else (empty or not a time) as the default.
+  const auto timeOfDay = [&replace](std::string_view key, std::string& value, std::string_view defaultValue) {
+    if (const std::optional<TimeOfDay> time = ParseTimeOfDay(value)) {
+      value = FormatTimeOfDay(*time);
+    } else {
+      replace(key, value, std::string(defaultValue));
+    }
+  };
+  timeOfDay("From", s.From, kDefaultFrom);
+  timeOfDay("Till", s.Till, kDefaultTill);
   if (s.TemplateFile.empty()) s.TemplateFile = DefaultTemplateFile();
   if (s.OutputFolder.empty()) s.OutputFolder = DefaultOutputFolder();
   if (std::find(kRequestIntervals.begin(), kRequestIntervals.end(), s.RequestInterval) == kRequestIntervals.end()) {
