@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Soak test of the desktop window: helvanta in window mode, connected to the inverter
-# simulator, for DURATION seconds (default 600). Reports CPU time, peak RSS and whether
-# RSS and open descriptors stay flat. Targets for the 10-minute run: CPU < 3 s, peak
-# RSS < 60 MB, RSS and open descriptors not growing after the first minute.
+# simulator at the line rate, for DURATION seconds (default 600). Reports CPU time, peak
+# RSS, whether RSS and open descriptors stay flat, and the CPU time as a multiple of
+# bench/wire_floor doing the same wire work beside it. Targets for the 10-minute run:
+# CPU < 3 s, peak RSS < 60 MB, RSS and open descriptors not growing after the first
+# minute. Every process it starts ends with it.
 #   DURATION=60 bench/window_soak.sh           # a shorter run (targets then scaled)
 #   BUILD=build/window bench/window_soak.sh    # another build folder
 #   PLATFORM=xvfb bench/window_soak.sh         # under Xvfb instead of Qt's offscreen
@@ -17,7 +19,7 @@ warmup=60
 
 if [ ! -x "$build/src/app/helvanta" ] || [ ! -x "$build/src/app/helvanta-window" ] ||
   [ ! -x "$build/tools/sim/helvanta-sim" ]; then
-  cmake --build "$build" --target helvanta helvanta-sim
+  cmake --build "$build" --target helvanta helvanta-sim wire_floor
 fi
 
 work=$(mktemp -d)
@@ -25,7 +27,9 @@ sim_pid=""
 win_pid=""
 cleanup() {
   local status=$?
-  if [ -n "$win_pid" ]; then kill "$win_pid" 2>/dev/null || true; wait "$win_pid" 2>/dev/null || true; fi
+  # The window runs in a process group of its own: xvfb-run's Xvfb ends with it.
+  if [ -n "$win_pid" ]; then kill -- -"$win_pid" 2>/dev/null || true; wait "$win_pid" 2>/dev/null || true; fi
+  stop_wire_floor
   if [ -n "$sim_pid" ]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
   rm -rf "$work"
   exit "$status"
@@ -33,7 +37,10 @@ cleanup() {
 trap cleanup EXIT
 
 source "$root/scripts/sim-folder.sh"
-start_sim_folder "$build" "$work" --fast
+source "$root/bench/wire_floor.sh"
+start_sim_folder "$build" "$work"
+start_wire_floor "$build" "$work" "$duration"
+set -m
 
 if [ "$platform" = xvfb ]; then
   xvfb-run -a "$work/helvanta" --connect >"$work/window.log" 2>&1 &
@@ -56,9 +63,9 @@ else
   win_pid=$!
   pid=$win_pid
 fi
+set +m
 
-ticks=$(getconf CLK_TCK)
-cpu_seconds() { awk -v t="$ticks" '{ printf "%.2f", ($14 + $15) / t }' "/proc/$pid/stat"; }
+cpu_seconds() { process_cpu_seconds "$pid"; }
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status"; }
 hwm_kb() { awk '/^VmHWM:/ { print $2 }' "/proc/$pid/status"; }
 fds() { find "/proc/$pid/fd" -mindepth 1 -maxdepth 1 | wc -l; }
@@ -79,10 +86,16 @@ done
 cpu_end=$(cpu_seconds); rss_end=$(rss_kb); fds_end=$(fds); hwm=$(hwm_kb)
 lines=$( (cat "$work"/Data/*.csv 2>/dev/null || true) | wc -l)
 
+finish_wire_floor
+# The window's start-up is not wire work: compare the span after warm-up with the same
+# share of the floor's run.
+cpu_after=$(awk -v a="$cpu_warm" -v b="$cpu_end" 'BEGIN { printf "%.3f", b - a }')
+floor_after=$(awk -v f="$floor_cpu" -v d="$duration" -v w="$warmup" 'BEGIN { printf "%.3f", f * (d - w) / d }')
 cpu_limit=$(awk -v d="$duration" 'BEGIN { printf "%.2f", 3 * d / 600 }')
 rss_growth=$(( rss_max_after - rss_warm ))
 echo "window soak: $duration s on $platform against $pty"
-echo "  CPU time:          $cpu_end s (target < $cpu_limit s); after warm-up $(awk -v a="$cpu_warm" -v b="$cpu_end" 'BEGIN { printf "%.2f", b - a }') s"
+echo "  CPU time:          $cpu_end s (target < $cpu_limit s); after warm-up $cpu_after s"
+echo "  floor:             $floor_cpu s for $floor_answers answers; window / floor after warm-up = $(cpu_ratio "$cpu_after" "$floor_after")"
 echo "  peak RSS:          $(( hwm / 1024 )) MB (target < 60 MB)"
 echo "  RSS after warm-up: $(( rss_warm / 1024 )) MB -> $(( rss_end / 1024 )) MB (highest $(( rss_max_after / 1024 )) MB)"
 echo "  descriptors:       $fds_warm -> $fds_end"

@@ -9,7 +9,7 @@ namespace {
 
 // Every text the system shows, by key. In the messages, the two characters backslash and
 // "n" (written "\\n" here) mark the line break that ComposeMessage puts in.
-constexpr std::array<BuiltinTextEntry, 78> kBuiltinTexts{{
+constexpr auto kBuiltinTexts = std::to_array<BuiltinTextEntry>({
     {"0001", "Welcome to Helvanta 1.2 for Siemens SPN1000!"},
     {"0002", "Connected to Siemens SPN1000."},
     {"0003", "Connection closed."},
@@ -90,7 +90,7 @@ constexpr std::array<BuiltinTextEntry, 78> kBuiltinTexts{{
      "in again."},
     {"4013", "Device not found: %s\\nThe settings were not saved."},
     {"4014", "Not a serial device: %s\\nThe settings were not saved."},
-}};
+});
 
 }  // namespace
 

@@ -11,6 +11,7 @@ TComDataPacket::TComDataPacket() {
   link_.OnRxBuf = [this](TCustomComPort* sender, const char* bytes, int count) {
     RxBuf(sender, bytes, count);
   };
+  link_.BytesWanted = [this] { return BytesWanted(); };
 }
 
 TComDataPacket::~TComDataPacket() {
@@ -48,18 +49,35 @@ void TComDataPacket::SetStartString(const std::string& value) {
   if (value == startString_) return;
   startString_ = value;
   if (!Loading()) EmptyBuffer();
+  RefreshPortThreshold();
 }
 
 void TComDataPacket::SetStopString(const std::string& value) {
   if (value == stopString_) return;
   stopString_ = value;
   if (!Loading()) EmptyBuffer();
+  RefreshPortThreshold();
 }
 
 void TComDataPacket::SetSize(int value) {
   if (value == size_) return;
   size_ = value;
   if (!Loading()) EmptyBuffer();
+  RefreshPortThreshold();
+}
+
+int TComDataPacket::BytesWanted() const {
+  // Only a fixed size without a stop string tells how far away the end of a packet is.
+  if (size_ <= 0 || !stopString_.empty() || OnCustomStart || OnCustomStop) return 1;
+  const int buffered = static_cast<int>(BufferedLength());
+  if (inPacket_) return std::max(1, size_ - buffered);
+  // The start string may begin in the last bytes buffered, and the packet holds it.
+  const int startTail = std::min(buffered, std::max(0, static_cast<int>(startString_.size()) - 1));
+  return std::max(1, size_ - startTail);
+}
+
+void TComDataPacket::RefreshPortThreshold() {
+  if (comPort_ != nullptr) comPort_->RefreshInputThreshold();
 }
 
 void TComDataPacket::RxBuf(TCustomComPort*, const char* buffer, int count) {
@@ -82,6 +100,7 @@ void TComDataPacket::AddData(const std::string& str) {
   }
   Append(str);
   HandleBuffer();
+  RefreshPortThreshold();
 }
 
 void TComDataPacket::EmptyBuffer() {

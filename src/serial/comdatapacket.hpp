@@ -59,6 +59,9 @@ class TComDataPacket : public TComponent {
   void AddData(const std::string& str);
   // Hands whatever is buffered to OnDiscard and starts over outside a packet.
   void EmptyBuffer();
+  // The fewest bytes that could end the packet under way (or the next one); 1 when the
+  // end is not a matter of length.
+  int BytesWanted() const;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
@@ -71,6 +74,7 @@ class TComDataPacket : public TComponent {
   virtual void DoCustomStop(std::string_view str, int& pos);
 
  private:
+  void RefreshPortThreshold();
   bool ValidStop() const;
   std::string Upper(std::string_view str) const;
   // 0-based position of the first occurrence of `what` in `text`, compared through

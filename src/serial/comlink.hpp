@@ -26,6 +26,10 @@ class TComLink {
   NotifyHandler OnRxFlag;
   BytesHandler OnRxBuf;
   BytesHandler OnTxBuf;
+  // How many bytes must wait before this follower can do anything with them (at least
+  // one); unset means every byte. The port lets the line fill up to the smallest such
+  // count before it delivers, so that a packet arriving byte by byte costs one delivery.
+  std::function<int()> BytesWanted;
 };
 
 }  // namespace helvanta

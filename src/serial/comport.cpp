@@ -44,6 +44,7 @@ void TCustomComPort::Open() {
   connected_ = true;
   try {
     SetupComPort();
+    RefreshInputThreshold();
     if (!events_.Empty()) {
       eventThread_ = std::make_unique<TComThread>(this);
       threadCreated_ = true;
@@ -273,6 +274,7 @@ void TCustomComPort::RegisterLink(TComLink* link) {
   }
   links_.push_back(link);
   hasLink_ = HasLink();
+  RefreshInputThreshold();
 }
 
 void TCustomComPort::UnRegisterLink(TComLink* link) {
@@ -280,6 +282,27 @@ void TCustomComPort::UnRegisterLink(TComLink* link) {
   if (it == links_.end()) throw EComPort(kCeRegFailed);
   links_.erase(it);
   hasLink_ = HasLink();
+  RefreshInputThreshold();
+}
+
+int TCustomComPort::WantedInputBytes() const {
+  // Deliveries on the event thread may race the main thread's own changes of the line
+  // settings, and a handler of single bytes wants each byte at once.
+  if (syncMethod_ == TSyncMethod::smNone || TriggersOnRxChar() || OnRxBuf) return 1;
+  int wanted = 0;
+  for (const TComLink* link : links_) {
+    if (!link->OnRxBuf) continue;
+    const int count = link->BytesWanted ? std::max(1, link->BytesWanted()) : 1;
+    wanted = wanted == 0 ? count : std::min(wanted, count);
+  }
+  return std::max(1, wanted);
+}
+
+void TCustomComPort::RefreshInputThreshold() {
+  if (!connected_) return;
+  // Only a dead device refuses, and its hang-up is reported to the host anyway; until then
+  // the old threshold stays.
+  [[maybe_unused]] const int error = device_->SetInputThreshold(WantedInputBytes());
 }
 
 bool TCustomComPort::HasLink() const {

@@ -90,6 +90,10 @@ class TCustomComPort : public TComponent {
 
   void RegisterLink(TComLink* link);
   void UnRegisterLink(TComLink* link);
+  // Tells the device how many bytes to let gather before it wakes the event thread: the
+  // fewest any receiving link wants, one where nothing says. The port calls it after each
+  // delivery and when links change; a link calls it when what it wants changed otherwise.
+  void RefreshInputThreshold();
 
   void BeginUpdate();
   void EndUpdate();
@@ -136,6 +140,8 @@ class TCustomComPort : public TComponent {
   virtual void ApplyBuffer();
 
  private:
+  int WantedInputBytes() const;
+
   friend class TComThread;
   friend class TComParity;
   friend class TComFlowControl;

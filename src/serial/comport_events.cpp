@@ -101,6 +101,7 @@ void TCustomComPort::CallRxChar() {
     }
     if (!read) readOnce();
     count = 0;
+    RefreshInputThreshold();
   }
   if (count > 0) DoRxChar(count);
 }

@@ -26,6 +26,9 @@ class SerialDevice {
   int Handle() const { return fd_; }
 
   int SetState(const Dcb& dcb);
+  // Readiness for reading is reported only once count bytes wait (1 to 255). Reads are
+  // unaffected: they take what waits, as the descriptor never blocks.
+  int SetInputThreshold(int count);
   int SetTimeouts(const CommTimeouts& timeouts);
   int SetupBuffers(int inputSize, int outputSize);
 
@@ -44,6 +47,7 @@ class SerialDevice {
 
  private:
   int fd_ = -1;
+  int inputThreshold_ = 1;
   // Until the port applies its own, reads return at once as under the port's defaults.
   CommTimeouts timeouts_{kMaxDword, 0, 0, 100, 1000};
   // Driver counters of line errors at the last ClearErrors, to report only new ones.

@@ -41,6 +41,9 @@ bool AppliedButParity(const termios& applied, const termios& wanted) {
          cfgetospeed(&applied) == cfgetospeed(&wanted);
 }
 
+// VMIN with VTIME 0: the terminal reports input readable once that many bytes wait.
+cc_t VminFor(int threshold) { return static_cast<cc_t>(threshold > 1 ? threshold : 0); }
+
 SteadyClock::time_point After(std::uint64_t milliseconds) {
   return SteadyClock::now() + std::chrono::milliseconds(static_cast<std::int64_t>(milliseconds));
 }
@@ -78,14 +81,16 @@ void SerialDevice::Close() {
     ::close(fd_);
   }
   fd_ = -1;
+  inputThreshold_ = 1;
   frameCount_ = parityCount_ = overrunCount_ = breakCount_ = bufferOverrunCount_ = 0;
 }
 
 int SerialDevice::SetState(const Dcb& dcb) {
   termios current{};
   if (::tcgetattr(fd_, &current) != 0) return errno;
-  const std::optional<termios> wanted = DcbToTermios(dcb, current);
+  std::optional<termios> wanted = DcbToTermios(dcb, current);
   if (!wanted) return EINVAL;
+  wanted->c_cc[VMIN] = VminFor(inputThreshold_);
   if (::tcsetattr(fd_, TCSANOW, &*wanted) != 0) {
     const int error = errno;
     termios applied{};
@@ -94,6 +99,19 @@ int SerialDevice::SetState(const Dcb& dcb) {
   const ModemLineChange lines = ModemLinesFromDcb(dcb);
   if (lines.raise != 0 && ::ioctl(fd_, TIOCMBIS, &lines.raise) != 0 && errno != ENOTTY) return errno;
   if (lines.lower != 0 && ::ioctl(fd_, TIOCMBIC, &lines.lower) != 0 && errno != ENOTTY) return errno;
+  return 0;
+}
+
+int SerialDevice::SetInputThreshold(int count) {
+  if (fd_ < 0) return EBADF;
+  count = std::clamp(count, 1, 255);
+  if (count == inputThreshold_) return 0;
+  termios t{};
+  if (::tcgetattr(fd_, &t) != 0) return errno;
+  t.c_cc[VMIN] = VminFor(count);
+  t.c_cc[VTIME] = 0;
+  if (::tcsetattr(fd_, TCSANOW, &t) != 0) return errno;
+  inputThreshold_ = count;
   return 0;
 }
 

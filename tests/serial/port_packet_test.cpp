@@ -104,5 +104,40 @@ TEST_F(PacketsOverPty, ErrorInOnPacketStopsLaterAnswersUntilReopened) {
   EXPECT_EQ(packets_.back(), "0053008E0003");
 }
 
+// A line delivers an answer byte by byte; the port lets the bytes gather until the framer
+// can end a packet, so each packet costs one delivery and still comes with its last byte.
+TEST_F(PacketsOverPty, BytesGatherUntilThePacketCanEnd) {
+  struct Case {
+    const char* name;
+    std::string line;
+    std::string stop;  // a stop string makes every byte a possible end
+    int deliveries;
+    std::vector<std::string> packets;
+  };
+  const std::vector<Case> cases = {
+      {"answer", Answer("1A2B"), "", 1, {"0053008E1A2B"}},
+      {"noise first", "xy" + Answer("1A2B"), "", 2, {"0053008E1A2B"}},
+      {"two answers", Answer("0001") + Answer("0002"), "", 2, {"0053008E0001", "0053008E0002"}},
+      {"stop string", Answer("1A2B") + "\x03", "\x03", 14, {"0053008E1A2B"}},
+  };
+  for (const Case& c : cases) {
+    packets_.clear();
+    framer_.SetStopString(c.stop);
+    int deliveries = 0;
+    TComLink counter;
+    counter.OnRxBuf = [&](TCustomComPort*, const char*, int) { ++deliveries; };
+    counter.BytesWanted = [] { return 255; };  // counts without holding anything back
+    port_.RegisterLink(&counter);
+    for (std::size_t i = 0; i < c.line.size(); ++i) {
+      pty_.Send(c.line.substr(i, 1));
+      ServeMainQueueFor(2ms);
+    }
+    ServeMainQueueFor(20ms);
+    port_.UnRegisterLink(&counter);
+    EXPECT_EQ(deliveries, c.deliveries) << c.name;
+    EXPECT_EQ(packets_, c.packets) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace helvanta
