@@ -111,14 +111,16 @@ TEST_F(PacketsOverPty, BytesGatherUntilThePacketCanEnd) {
     const char* name;
     std::string line;
     std::string stop;  // a stop string makes every byte a possible end
-    int deliveries;
+    // Deliveries: a slow main thread may take more bytes at once, so only bounds hold.
+    int least;
+    int most;
     std::vector<std::string> packets;
   };
   const std::vector<Case> cases = {
-      {"answer", Answer("1A2B"), "", 1, {"0053008E1A2B"}},
-      {"noise first", "xy" + Answer("1A2B"), "", 2, {"0053008E1A2B"}},
-      {"two answers", Answer("0001") + Answer("0002"), "", 2, {"0053008E0001", "0053008E0002"}},
-      {"stop string", Answer("1A2B") + "\x03", "\x03", 14, {"0053008E1A2B"}},
+      {"answer", Answer("1A2B"), "", 1, 1, {"0053008E1A2B"}},
+      {"noise first", "xy" + Answer("1A2B"), "", 1, 2, {"0053008E1A2B"}},
+      {"two answers", Answer("0001") + Answer("0002"), "", 2, 2, {"0053008E0001", "0053008E0002"}},
+      {"stop string", Answer("1A2B") + "\x03", "\x03", 2, 14, {"0053008E1A2B"}},
   };
   for (const Case& c : cases) {
     packets_.clear();
@@ -134,7 +136,8 @@ TEST_F(PacketsOverPty, BytesGatherUntilThePacketCanEnd) {
     }
     ServeMainQueueFor(20ms);
     port_.UnRegisterLink(&counter);
-    EXPECT_EQ(deliveries, c.deliveries) << c.name;
+    EXPECT_GE(deliveries, c.least) << c.name;
+    EXPECT_LE(deliveries, c.most) << c.name;
     EXPECT_EQ(packets_, c.packets) << c.name;
   }
 }
