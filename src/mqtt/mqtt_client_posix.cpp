@@ -1,0 +1,247 @@
+#include <mosquitto.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
+
+#include "mqtt/mqtt_client.hpp"
+#include "runtime/retry_schedule.hpp"
+
+namespace helvanta {
+
+namespace {
+
+constexpr int kKeepAliveSeconds = 30;
+constexpr std::int64_t kFirstGapMs = 1'000;
+constexpr std::int64_t kLongestGapMs = 60'000;
+// A connection that held this long was a real one: the next loss starts the gaps afresh.
+constexpr std::int64_t kSteadyConnectionMs = 60'000;
+constexpr std::int64_t kGoodbyeMs = 1'000;
+constexpr int kPollMs = 1'000;
+
+std::int64_t SteadyMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+}  // namespace
+
+struct TMqttClient::Worker {
+  enum class Phase { kIdle, kConnecting, kConnected };
+
+  explicit Worker(MqttConnectionSettings s) : settings(std::move(s)) {
+    wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (wakeFd < 0) throw EMqttSetup("eventfd failed");
+  }
+  ~Worker() { close(wakeFd); }
+
+  void Wake() const {
+    const std::uint64_t one = 1;
+    // A full counter still wakes the thread, so a failed write loses nothing.
+    [[maybe_unused]] const ssize_t n = write(wakeFd, &one, sizeof one);
+  }
+
+  void Report(MqttReportKind kind, std::string detail) {
+    const std::lock_guard lock(mutex);
+    reports.push_back({kind, std::move(detail)});
+  }
+
+  // --- the connection thread from here on ---
+
+  void Run() {
+    // A write to a socket the broker closed must fail with EPIPE, not end the process.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    try {
+      client = NewMosquittoClient(settings, settings.clientId, this);
+    } catch (const EMqttSetup& error) {
+      Report(MqttReportKind::kSetupFailed, settings.Where() + ": " + error.what());
+      return;
+    }
+    mosquitto_will_set(client.get(), settings.StatusTopic().c_str(), 7, "offline", 1, true);
+    mosquitto_connect_callback_set(client.get(), [](mosquitto*, void* self, int rc) {
+      static_cast<Worker*>(self)->OnConnect(rc);
+    });
+    mosquitto_disconnect_callback_set(client.get(), [](mosquitto*, void* self, int rc) {
+      const int savedErrno = errno;
+      static_cast<Worker*>(self)->OnDisconnect(rc, savedErrno);
+    });
+    mosquitto_log_callback_set(client.get(), [](mosquitto*, void* self, int level, const char* text) {
+      if ((level & MOSQ_LOG_ERR) != 0) static_cast<Worker*>(self)->lastLibraryError = text;
+    });
+    while (!stopping.load()) {
+      if (phase == Phase::kIdle && SteadyMs() >= nextAttemptMs) Attempt();
+      Serve(phase == Phase::kIdle ? std::clamp<std::int64_t>(nextAttemptMs - SteadyMs(), 0, kPollMs) : kPollMs);
+      if (phase == Phase::kConnected) SendFreshState();
+    }
+    SayGoodbye();
+    client.reset();
+  }
+
+  void Attempt() {
+    lastLibraryError.clear();
+    phase = Phase::kConnecting;
+    errno = 0;
+    // Resolves the name here, on this thread; the TCP connection and TLS go on in Serve.
+    const int rc = mosquitto_connect_async(client.get(), settings.host.c_str(), settings.port, kKeepAliveSeconds);
+    if (rc != MOSQ_ERR_SUCCESS) Fail(Reason(rc, errno));
+  }
+
+  // Waits up to timeoutMs for the socket or a wake-up and lets the library do its part.
+  void Serve(std::int64_t timeoutMs) {
+    pollfd fds[2] = {{wakeFd, POLLIN, 0}, {-1, 0, 0}};
+    const int sock = mosquitto_socket(client.get());
+    if (sock >= 0) fds[1] = {sock, static_cast<short>(POLLIN | (mosquitto_want_write(client.get()) ? POLLOUT : 0)), 0};
+    if (poll(fds, sock >= 0 ? 2 : 1, static_cast<int>(timeoutMs)) < 0 && errno != EINTR) return;
+    if ((fds[0].revents & POLLIN) != 0) {
+      std::uint64_t count = 0;
+      [[maybe_unused]] const ssize_t n = read(wakeFd, &count, sizeof count);
+    }
+    if (sock >= 0 && (fds[1].revents & (POLLIN | POLLERR | POLLHUP)) != 0) mosquitto_loop_read(client.get(), 1);
+    if (mosquitto_socket(client.get()) >= 0 && (fds[1].revents & POLLOUT) != 0) mosquitto_loop_write(client.get(), 1);
+    if (mosquitto_socket(client.get()) >= 0) mosquitto_loop_misc(client.get());
+    // The library closed the socket without a word (a failed TLS handshake says why in its log).
+    if (phase != Phase::kIdle && mosquitto_socket(client.get()) < 0) Fail(Reason(MOSQ_ERR_TLS, 0));
+  }
+
+  void OnConnect(int rc) {
+    if (rc != 0) {
+      Fail(mosquitto_connack_string(rc));
+      return;
+    }
+    phase = Phase::kConnected;
+    connectedAtMs = SteadyMs();
+    if (schedule.Succeeded()) {
+      Report(MqttReportKind::kRecovered, settings.Where());
+    } else if (!everConnected) {
+      Report(MqttReportKind::kConnected, settings.Where());
+    }
+    everConnected = true;
+    Publish(settings.StatusTopic(), "online", 1, true);
+    for (const RetainedMessage& config : settings.discovery) Publish(config.topic, config.payload, 1, true);
+    if (!TakeFreshState() && !lastState.empty()) Publish(settings.StateTopic(), lastState, 0, false);
+  }
+
+  void OnDisconnect(int rc, int savedErrno) {
+    if (phase == Phase::kIdle || stopping.load()) return;
+    Fail(Reason(rc, savedErrno));
+  }
+
+  std::string Reason(int rc, int savedErrno) const {
+    if (rc == MOSQ_ERR_TLS) return lastLibraryError.empty() ? MosquittoReason(MOSQ_ERR_CONN_LOST, 0) : lastLibraryError;
+    return MosquittoReason(rc, savedErrno);
+  }
+
+  void Fail(const std::string& reason) {
+    const bool wasConnected = phase == Phase::kConnected;
+    phase = Phase::kIdle;
+    const std::int64_t now = SteadyMs();
+    if (wasConnected && now - connectedAtMs >= kSteadyConnectionMs) gapMs = kFirstGapMs;
+    const std::string detail = settings.Where() + ": " + (wasConnected ? "connection lost: " : "") + reason;
+    switch (schedule.Failed(now)) {
+      case FailureReport::kFirst:
+        Report(MqttReportKind::kFailed, detail);
+        break;
+      case FailureReport::kReminder:
+        Report(MqttReportKind::kStillFailing, detail);
+        break;
+      case FailureReport::kNone:
+        break;
+    }
+    nextAttemptMs = now + gapMs;
+    gapMs = std::min(gapMs * 2, kLongestGapMs);
+  }
+
+  void Publish(const std::string& topic, const std::string& payload, int qos, bool retain) {
+    mosquitto_publish(client.get(), nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), qos,
+                      retain);
+  }
+
+  // Publishes the state the host handed over last, if it is new; true when it did.
+  bool TakeFreshState() {
+    {
+      const std::lock_guard lock(mutex);
+      if (!freshState) return false;
+      lastState = std::move(*freshState);
+      freshState.reset();
+    }
+    Publish(settings.StateTopic(), lastState, 0, false);
+    return true;
+  }
+
+  void SendFreshState() {
+    // Whatever the broker has not taken yet stays in the slot, so a stalled broker
+    // never makes the library's queue grow.
+    if (!mosquitto_want_write(client.get())) TakeFreshState();
+  }
+
+  void SayGoodbye() {
+    if (phase != Phase::kConnected) return;
+    Publish(settings.StatusTopic(), "offline", 0, true);
+    mosquitto_disconnect(client.get());
+    const std::int64_t deadline = SteadyMs() + kGoodbyeMs;
+    while (mosquitto_socket(client.get()) >= 0 && mosquitto_want_write(client.get()) && SteadyMs() < deadline) {
+      pollfd fd{mosquitto_socket(client.get()), POLLOUT, 0};
+      if (poll(&fd, 1, static_cast<int>(deadline - SteadyMs())) <= 0) break;
+      mosquitto_loop_write(client.get(), 1);
+    }
+  }
+
+  const MqttConnectionSettings settings;
+  int wakeFd = -1;
+  std::atomic<bool> stopping{false};
+
+  // Shared with the host's thread, under the mutex.
+  std::mutex mutex;
+  std::optional<std::string> freshState;
+  std::vector<MqttClientReport> reports;
+
+  // The connection thread's own.
+  MosquittoHandle client;
+  Phase phase = Phase::kIdle;
+  RetrySchedule schedule;
+  std::int64_t nextAttemptMs = 0;
+  std::int64_t gapMs = kFirstGapMs;
+  std::int64_t connectedAtMs = 0;
+  bool everConnected = false;
+  std::string lastState;
+  std::string lastLibraryError;
+  std::thread thread;
+};
+
+TMqttClient::TMqttClient(MqttConnectionSettings settings) : worker_(std::make_unique<Worker>(std::move(settings))) {
+  worker_->thread = std::thread([worker = worker_.get()] { worker->Run(); });
+}
+
+TMqttClient::~TMqttClient() {
+  worker_->stopping.store(true);
+  worker_->Wake();
+  worker_->thread.join();
+}
+
+void TMqttClient::OfferState(std::string json) {
+  {
+    const std::lock_guard lock(worker_->mutex);
+    worker_->freshState = std::move(json);
+  }
+  worker_->Wake();
+}
+
+std::vector<MqttClientReport> TMqttClient::TakeReports() {
+  const std::lock_guard lock(worker_->mutex);
+  return std::exchange(worker_->reports, {});
+}
+
+}  // namespace helvanta

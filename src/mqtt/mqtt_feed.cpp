@@ -1,0 +1,103 @@
+#include "mqtt/mqtt_feed.hpp"
+
+#include "config/file_access.hpp"
+#include "config/language.hpp"
+#include "link/measurands.hpp"
+#include "mqtt/mqtt_payloads.hpp"
+#include "runtime/clock.hpp"
+
+namespace helvanta {
+
+namespace {
+
+MqttMessage Compose(const TLanguageList& list, MqttMessage::Severity severity, std::string_view key,
+                    std::string_view argument, std::string_view lineBreak) {
+  return {severity, ComposeKeyMessage(list, key, argument, lineBreak)};
+}
+
+}  // namespace
+
+std::optional<MqttFileProblem> ConnectionSettingsFor(const TMqttSettings& settings, std::string_view discoveryPrefix,
+                                                     MqttConnectionSettings& out) {
+  out.host = settings.Host;
+  out.port = settings.EffectivePort();
+  out.user = settings.User;
+  out.password = settings.Password;
+  out.caFile = settings.CAFile;
+  out.clientId = settings.ClientId;
+  out.baseTopic = settings.Topic;
+  if (!settings.PasswordFile.empty()) {
+    const FileBytes file = ReadFileBytes(settings.PasswordFile);
+    if (file.status != FileReadStatus::kOk) return MqttFileProblem{"4018", settings.PasswordFile};
+    out.password = file.bytes.substr(0, file.bytes.find_first_of("\r\n"));
+  }
+  // Checked here, so the user learns of it at start, before TLS would fail on it.
+  if (!settings.CAFile.empty() && ReadFileBytes(settings.CAFile).status != FileReadStatus::kOk) {
+    return MqttFileProblem{"4019", settings.CAFile};
+  }
+  out.discovery.clear();
+  if (!discoveryPrefix.empty()) {
+    out.discovery = DiscoveryConfigs({std::string(discoveryPrefix), settings.ClientId, settings.Topic});
+  }
+  return std::nullopt;
+}
+
+TMqttFeed::~TMqttFeed() { Stop(); }
+
+std::vector<MqttMessage> TMqttFeed::Start(const TLanguageList& list, std::string_view lineBreak) {
+  Stop();
+  using Severity = MqttMessage::Severity;
+  std::vector<MqttMessage> messages;
+  TMqttSettings settings = LoadMqttSettings();
+  for (const TReplacedSetting& r : ValidateMqttSettings(settings)) {
+    messages.push_back(
+        Compose(list, Severity::kWarning, "4007", r.key + "=" + r.rejected + " (now " + r.replacement + ")", lineBreak));
+  }
+  if (!settings.Password.empty() && OthersCanRead(SettingsFilePath())) {
+    messages.push_back(Compose(list, Severity::kWarning, "4020", SettingsFilePath(), lineBreak));
+  }
+  if (!settings.Enabled()) return messages;
+  MqttConnectionSettings connection;
+  if (const std::optional<MqttFileProblem> problem = ConnectionSettingsFor(settings, settings.Discovery, connection)) {
+    messages.push_back(Compose(list, Severity::kError, problem->key, problem->path, lineBreak));
+    return messages;
+  }
+  client_ = std::make_unique<TMqttClient>(std::move(connection));
+  return messages;
+}
+
+void TMqttFeed::Stop() { client_.reset(); }
+
+void TMqttFeed::AfterLogger(bool recordWritten, std::int32_t measurandIndex) {
+  if (!client_ || !(recordWritten || measurandIndex == kMeasurandCount - 1)) return;
+  const DateTime now = ProgramClock().Now();
+  client_->OfferState(StateJson(now, LocalUtcOffsetMinutes(now)));
+}
+
+std::vector<MqttMessage> TMqttFeed::TakeMessages(const TLanguageList& list, std::string_view lineBreak) {
+  using Severity = MqttMessage::Severity;
+  std::vector<MqttMessage> messages;
+  if (!client_) return messages;
+  for (const MqttClientReport& report : client_->TakeReports()) {
+    switch (report.kind) {
+      case MqttReportKind::kConnected:
+        messages.push_back(Compose(list, Severity::kInformation, "4021", report.detail, lineBreak));
+        break;
+      case MqttReportKind::kFailed:
+        messages.push_back(Compose(list, Severity::kError, "4015", report.detail, lineBreak));
+        break;
+      case MqttReportKind::kStillFailing:
+        messages.push_back(Compose(list, Severity::kError, "4016", report.detail, lineBreak));
+        break;
+      case MqttReportKind::kRecovered:
+        messages.push_back(Compose(list, Severity::kInformation, "4017", report.detail, lineBreak));
+        break;
+      case MqttReportKind::kSetupFailed:
+        messages.push_back(Compose(list, Severity::kError, "4022", report.detail, lineBreak));
+        break;
+    }
+  }
+  return messages;
+}
+
+}  // namespace helvanta

@@ -1,0 +1,45 @@
+#include "mqtt/mqtt_session.hpp"
+
+#include <mosquitto.h>
+
+#include <cstring>
+#include <mutex>
+
+namespace helvanta {
+
+void MosquittoDeleter::operator()(mosquitto* handle) const { mosquitto_destroy(handle); }
+
+MosquittoHandle NewMosquittoClient(const MqttConnectionSettings& settings, const std::string& clientId,
+                                   void* userdata) {
+  // The library's global set-up is not thread-safe; the first client does it, once.
+  static std::once_flag initialised;
+  std::call_once(initialised, [] { mosquitto_lib_init(); });
+  MosquittoHandle handle(mosquitto_new(clientId.c_str(), true, userdata));
+  if (!handle) throw EMqttSetup("cannot create an MQTT client: " + MosquittoReason(MOSQ_ERR_ERRNO, errno));
+  if (!settings.user.empty()) {
+    const int rc = mosquitto_username_pw_set(handle.get(), settings.user.c_str(),
+                                             settings.password.empty() ? nullptr : settings.password.c_str());
+    if (rc != MOSQ_ERR_SUCCESS) throw EMqttSetup("user name refused: " + MosquittoReason(rc, errno));
+  }
+  if (!settings.caFile.empty()) {
+    int rc = mosquitto_tls_set(handle.get(), settings.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
+    if (rc == MOSQ_ERR_SUCCESS) rc = mosquitto_tls_opts_set(handle.get(), 1, nullptr, nullptr);
+    if (rc != MOSQ_ERR_SUCCESS) throw EMqttSetup(settings.caFile + ": " + MosquittoReason(rc, errno));
+  }
+  return handle;
+}
+
+std::string MosquittoReason(int result, int errnoValue) {
+  switch (result) {
+    case MOSQ_ERR_ERRNO:
+      return std::strerror(errnoValue);
+    case MOSQ_ERR_EAI:
+      return "the host name does not resolve";
+    case MOSQ_ERR_KEEPALIVE:
+      return "the broker stopped answering";
+    default:
+      return mosquitto_strerror(result);
+  }
+}
+
+}  // namespace helvanta

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace helvanta {
+
+// How one displayed measurand appears to a home-automation system.
+struct SensorRow {
+  int row = 0;              // display row 0..31
+  std::string key;          // stable snake-case key from the English caption, e.g. "voltage_ac"
+  std::string name;         // English caption, UTF-8
+  std::string unit;         // unit as shown, UTF-8; empty for none and for text values
+  std::string deviceClass;  // Home Assistant device class, or empty
+  std::string stateClass;   // "measurement", "total_increasing", "total", or empty for text values
+  bool numeric = true;      // false for the error registers and "min:sec": sent as text
+};
+
+// The 32 displayed measurands in row order.
+const std::vector<SensorRow>& SensorRows();
+
+// Lower case, every run of other characters one '_', none at either end.
+std::string SnakeCase(std::string_view text);
+
+}  // namespace helvanta

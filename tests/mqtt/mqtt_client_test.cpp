@@ -1,0 +1,151 @@
+// The connection thread against a real broker: what it publishes, and how it reports
+// refusals, TLS and name failures, and a broker that dies and comes back.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <thread>
+
+#include "mqtt/mqtt_client.hpp"
+#include "mqtt/test_broker.hpp"
+
+namespace helvanta::testing {
+namespace {
+
+MqttConnectionSettings Plain(const TestBroker& broker) {
+  MqttConnectionSettings s;
+  s.host = "127.0.0.1";
+  s.port = broker.port;
+  s.user = TestBroker::kUser;
+  s.password = TestBroker::kPassword;
+  s.clientId = "helvanta-test";
+  s.baseTopic = "solar/roof";
+  s.discovery = {{"ha/sensor/helvanta-test/a/config", "{\"a\":1}"}, {"ha/sensor/helvanta-test/b/config", "{}"}};
+  return s;
+}
+
+// Collects the client's reports as they come.
+struct Reports {
+  explicit Reports(TMqttClient& c) : client(c) {}
+  bool WaitFor(MqttReportKind kind, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    return Eventually([&] { return Count(kind) > 0; }, timeout);
+  }
+  int Count(MqttReportKind kind) {
+    Take();
+    int n = 0;
+    for (const MqttClientReport& r : all) n += r.kind == kind ? 1 : 0;
+    return n;
+  }
+  std::string Detail(MqttReportKind kind) {
+    Take();
+    for (const MqttClientReport& r : all) {
+      if (r.kind == kind) return r.detail;
+    }
+    return {};
+  }
+  void Take() {
+    for (MqttClientReport& r : client.TakeReports()) all.push_back(std::move(r));
+  }
+  TMqttClient& client;
+  std::vector<MqttClientReport> all;
+};
+
+int CountConfigs(const std::vector<ReceivedMessage>& messages, bool retainedOnly) {
+  int n = 0;
+  for (const ReceivedMessage& m : messages) n += (m.retained || !retainedOnly) && m.topic.ends_with("/config") ? 1 : 0;
+  return n;
+}
+
+TEST(MqttClient, PublishesStatusConfigsAndTheNewestStateAndSaysOfflineWhenItEnds) {
+  TestBroker broker;
+  TestSubscriber early(broker.port);
+  {
+    TMqttClient client(Plain(broker));
+    Reports reports(client);
+    ASSERT_TRUE(reports.WaitFor(MqttReportKind::kConnected));
+    EXPECT_EQ(reports.Detail(MqttReportKind::kConnected), "127.0.0.1:" + std::to_string(broker.port));
+    client.OfferState("{\"n\":1}");
+    client.OfferState("{\"n\":2}");
+    ASSERT_TRUE(early.WaitForPayload("solar/roof/state", "{\"n\":2}"));
+    // Whoever subscribes later still finds the status and the configs.
+    TestSubscriber late(broker.port);
+    ASSERT_TRUE(late.WaitFor([](const auto& m) { return CountConfigs(m, true) == 2; }));
+    ASSERT_TRUE(late.WaitForPayload("solar/roof/status", "online"));
+    EXPECT_EQ(late.Messages().front().retained, true);
+  }
+  EXPECT_TRUE(early.WaitForPayload("solar/roof/status", "offline"));
+}
+
+TEST(MqttClient, ReportsALostBrokerOnceAndSendsEverythingAgainWhenItIsBack) {
+  TestBroker broker;
+  TMqttClient client(Plain(broker));
+  Reports reports(client);
+  ASSERT_TRUE(reports.WaitFor(MqttReportKind::kConnected));
+  client.OfferState("{\"n\":7}");
+  broker.Kill();
+  ASSERT_TRUE(reports.WaitFor(MqttReportKind::kFailed));
+  EXPECT_NE(reports.Detail(MqttReportKind::kFailed).find("connection lost"), std::string::npos);
+  broker.Start();
+  TestSubscriber subscriber(broker.port);
+  ASSERT_TRUE(reports.WaitFor(MqttReportKind::kRecovered, std::chrono::seconds(20)));
+  EXPECT_TRUE(subscriber.WaitForPayload("solar/roof/state", "{\"n\":7}"));
+  EXPECT_TRUE(subscriber.WaitForPayload("solar/roof/status", "online"));
+  EXPECT_TRUE(subscriber.WaitFor([](const auto& m) { return CountConfigs(m, false) == 2; }));
+  EXPECT_EQ(reports.Count(MqttReportKind::kFailed), 1);
+}
+
+TEST(MqttClient, AWrongPasswordIsReportedOnceAndTheLoginThatWorksAgainToo) {
+  TestBroker broker;
+  MqttConnectionSettings settings = Plain(broker);
+  settings.password = "wrong";
+  TMqttClient client(settings);
+  Reports reports(client);
+  ASSERT_TRUE(reports.WaitFor(MqttReportKind::kFailed));
+  EXPECT_NE(reports.Detail(MqttReportKind::kFailed).find("not authorised"), std::string::npos)
+      << reports.Detail(MqttReportKind::kFailed);
+  // Retries after 1 and 2 s stay quiet.
+  std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+  EXPECT_EQ(reports.Count(MqttReportKind::kFailed), 1);
+  EXPECT_EQ(reports.Count(MqttReportKind::kStillFailing), 0);
+  broker.SetPassword("wrong");
+  broker.Signal(SIGHUP);  // reloads the password file
+  ASSERT_TRUE(reports.WaitFor(MqttReportKind::kRecovered, std::chrono::seconds(15)));
+  EXPECT_EQ(reports.Count(MqttReportKind::kConnected), 0);
+}
+
+TEST(MqttClient, ConnectionFailuresNameTheirReason) {
+  TestBroker broker;
+  struct Case {
+    std::string host;
+    int port;
+    std::string caFile;
+    MqttReportKind expected;
+    std::string reason;
+  };
+  const std::vector<Case> cases{
+      {"127.0.0.1", broker.tlsPort, broker.caFile, MqttReportKind::kConnected, ""},
+      {"127.0.0.1", broker.tlsPort, broker.otherCaFile, MqttReportKind::kFailed, "certificate verify failed"},
+      {"127.0.0.1", broker.port, broker.caFile, MqttReportKind::kFailed, ""},
+      {"helvanta-broker.invalid", broker.port, "", MqttReportKind::kFailed, "does not resolve"},
+      {"no such host", broker.port, "", MqttReportKind::kFailed, "does not resolve"},
+  };
+  for (const Case& c : cases) {
+    MqttConnectionSettings settings = Plain(broker);
+    settings.host = c.host;
+    settings.port = c.port;
+    settings.caFile = c.caFile;
+    TMqttClient client(settings);
+    Reports reports(client);
+    ASSERT_TRUE(reports.WaitFor(c.expected)) << c.host << ":" << c.port << " " << c.caFile;
+    EXPECT_NE(reports.Detail(c.expected).find(c.reason), std::string::npos) << reports.Detail(c.expected);
+  }
+  // No broker at all on the port.
+  broker.Kill();
+  TMqttClient client(Plain(broker));
+  Reports reports(client);
+  ASSERT_TRUE(reports.WaitFor(MqttReportKind::kFailed));
+  EXPECT_NE(reports.Detail(MqttReportKind::kFailed).find("refused"), std::string::npos)
+      << reports.Detail(MqttReportKind::kFailed);
+}
+
+}  // namespace
+}  // namespace helvanta::testing
