@@ -8,13 +8,6 @@
 
 namespace helvanta {
 
-namespace {
-
-constexpr std::string_view kDatePlaceholder = "%date%";
-constexpr std::string_view kTimePlaceholder = "%time%";
-
-// The display row named by a placeholder "%<row + 1>%" at the start of text (a number
-// 1..32 written without leading zeros), or -1; length receives the placeholder's size.
 int RowPlaceholderAt(std::string_view text, std::size_t& length) {
   if (text.size() < 3 || text[0] != '%' || text[1] < '1' || text[1] > '9') return -1;
   int number = text[1] - '0';
@@ -27,8 +20,6 @@ int RowPlaceholderAt(std::string_view text, std::size_t& length) {
   length = end + 1;
   return number - 1;
 }
-
-}  // namespace
 
 void AppendRightAligned(std::string& out, std::string_view text) {
   if (text.size() < kLogFieldWidth) out.append(kLogFieldWidth - text.size(), ' ');

@@ -1,0 +1,113 @@
+#include "history/history_import.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "config/file_access.hpp"
+#include "config/history_settings.hpp"
+#include "config/language.hpp"
+#include "config/settings.hpp"
+#include "history/history_recorder.hpp"
+#include "history/record_parser.hpp"
+#include "logging/template_lines.hpp"
+
+namespace helvanta {
+
+namespace {
+
+// A day at interval 1 is under 1 MB; anything far larger is no daily file.
+constexpr std::uintmax_t kMaxCsvFileSize = 64u * 1024u * 1024u;
+
+bool ReadCsv(const std::string& path, std::string& bytes) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error) || std::filesystem::file_size(path, error) > kMaxCsvFileSize ||
+      error) {
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+}  // namespace
+
+TImportCounts ImportCsvFile(THistoryStore& store, const std::string& databasePath, const std::string& csvPath,
+                            const std::vector<std::string>& templateLines) {
+  TImportCounts counts;
+  std::string bytes;
+  if (!ReadCsv(csvPath, bytes)) {
+    counts.readable = false;
+    return counts;
+  }
+  const TRecordParser parser(templateLines.empty() ? std::string_view{} : std::string_view(templateLines.back()));
+  const std::vector<std::string> lines = SplitTemplateLines(bytes);
+  std::vector<THistoryRow> rows;
+  std::size_t header = 0;
+  while (header + 1 < templateLines.size() && header < lines.size() && lines[header] == templateLines[header]) ++header;
+  for (std::size_t i = header; i < lines.size(); ++i) {
+    if (std::optional<THistoryRow> row = parser.Parse(lines[i])) {
+      rows.push_back(std::move(*row));
+    } else if (counts.mismatched++ == 0) {
+      counts.firstMismatch = i + 1;
+    }
+  }
+  if (rows.empty()) return counts;
+  counts.write = store.Write(databasePath, rows);
+  counts.stored = counts.write.added;
+  counts.present = counts.write.present;
+  return counts;
+}
+
+int RunHistoryImport(const std::vector<std::string>& files, const std::function<void(const std::string&)>& out,
+                     const std::function<void(const std::string&)>& err) {
+  TLanguageList list;
+  list.LoadFromFile(LanguageFilePath());
+  TSettingsReport report;
+  if (SettingsFileExists()) report.file = LoadSettings();
+  report.replaced = ValidateSettings();
+  const THistorySettings settings = LoadHistorySettings(report.replaced);
+  for (const std::string& message : SettingsReportMessages(list, report, "\n")) err(message);
+  if (files.empty()) {
+    err(ComposeKeyMessage(list, "4059", "", "\n"));
+    return 1;
+  }
+  const FileBytes content = ReadFileBytes(AppSettings.TemplateFile);
+  if (content.status != FileReadStatus::kOk) {
+    err(ComposeKeyMessage(list, "0007", AppSettings.TemplateFile, "\n"));
+    return 1;
+  }
+  const std::vector<std::string> templateLines = SplitTemplateLines(content.bytes);
+  if (!TRecordParser(templateLines.empty() ? std::string_view{} : std::string_view(templateLines.back())).Dated()) {
+    err(ComposeKeyMessage(list, "4058", AppSettings.TemplateFile, "\n"));
+    return 1;
+  }
+  const std::string databasePath = HistoryDatabasePath(settings);
+  THistoryStore store(settings.KeepDays);
+  int status = 0;
+  for (const std::string& file : files) {
+    const TImportCounts counts = ImportCsvFile(store, databasePath, file, templateLines);
+    if (!counts.readable) {
+      err(ComposeKeyMessage(list, "4057", file, "\n"));
+      status = 1;
+      continue;
+    }
+    if (!counts.write.movedAside.empty()) err(ComposeKeyMessage(list, "4043", counts.write.movedAside, "\n"));
+    if (counts.write.fault != THistoryFault::kNone) {
+      err(ComposeKeyMessage(list, "4060",
+                            HistoryFaultText(counts.write.fault, databasePath, counts.write.detail, list), "\n"));
+      return 1;
+    }
+    out(ComposeKeyMessage(list, "4052", file, "\n"));
+    out(ComposeKeyMessage(list, "4053", std::to_string(counts.stored), "\n"));
+    if (counts.present > 0) out(ComposeKeyMessage(list, "4054", std::to_string(counts.present), "\n"));
+    if (counts.mismatched > 0) {
+      out(ComposeKeyMessage(list, "4055", std::to_string(counts.mismatched), "\n"));
+      out(ComposeKeyMessage(list, "4056", std::to_string(counts.firstMismatch), "\n"));
+      status = 1;
+    }
+  }
+  return status;
+}
+
+}  // namespace helvanta

@@ -1,0 +1,132 @@
+#include "history/history_reader.hpp"
+
+#include <filesystem>
+#include <map>
+
+#include "history/history_schema.hpp"
+#include "history/history_values.hpp"
+#include "history/sqlite_connection.hpp"
+
+namespace helvanta {
+
+namespace {
+
+constexpr std::int64_t kMinutesPerDay = 1440;
+constexpr int kReadBusyTimeoutMs = 200;
+
+std::string SelectDaySql() {
+  std::string sql = "SELECT t";
+  for (int row = 0; row < kDisplayRowCount; ++row) {
+    sql += ", ";
+    sql += HistoryColumn(row);
+  }
+  return sql + " FROM minute WHERE t >= ?1 AND t < ?2 ORDER BY t";
+}
+
+int DaysInMonth(int year, int month) {
+  static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : kDays[month - 1];
+}
+
+}  // namespace
+
+bool IsCivilDate(int year, int month, int day) {
+  return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month);
+}
+
+THistoryReader::THistoryReader(std::string path) : path_(std::move(path)) {}
+
+THistoryReader::~THistoryReader() = default;
+
+SqliteConnection* THistoryReader::Connection() {
+  if (db_) return db_.get();
+  std::error_code error;
+  if (!std::filesystem::exists(path_, error)) return nullptr;
+  auto db = std::make_unique<SqliteConnection>(path_, SqliteConnection::Mode::kReadOnly);
+  db->Exec("PRAGMA busy_timeout = " + std::to_string(kReadBusyTimeoutMs));
+  const auto version = db->QueryInt("PRAGMA user_version");
+  if (version > HistorySchemaVersion()) throw ENewerHistorySchema("schema version " + std::to_string(version));
+  // The writer has not made its tables yet.
+  if (version == 0) return nullptr;
+  db_ = std::move(db);
+  return db_.get();
+}
+
+std::vector<THistoryRow> THistoryReader::DaySeries(int year, int month, int day) {
+  std::vector<THistoryRow> rows;
+  if (!IsCivilDate(year, month, day)) return rows;
+  const std::lock_guard lock(mutex_);
+  try {
+    SqliteConnection* db = Connection();
+    if (db == nullptr) return rows;
+    SqliteStatement select(db->Handle(), SelectDaySql());
+    const std::int64_t first = DaysFromCivil(year, month, day) * kMinutesPerDay;
+    select.BindInt(1, first);
+    select.BindInt(2, first + kMinutesPerDay);
+    while (select.Step()) {
+      THistoryRow& row = rows.emplace_back();
+      row.minute = select.Int(0);
+      for (int r = 0; r < kDisplayRowCount; ++r) {
+        const int column = r + 1;
+        if (select.IsNull(column)) continue;
+        if (IsRegisterRow(r)) {
+          row.texts[static_cast<std::size_t>(r)] = select.Text(column);
+        } else {
+          row.hundredths[static_cast<std::size_t>(r)] = select.Int(column);
+        }
+      }
+    }
+  } catch (...) {
+    db_.reset();
+    throw;
+  }
+  return rows;
+}
+
+std::vector<TDayEnergy> THistoryReader::EnergiesBetween(std::int64_t firstDay, std::int64_t endDay) {
+  std::vector<TDayEnergy> energies;
+  const std::lock_guard lock(mutex_);
+  try {
+    SqliteConnection* db = Connection();
+    if (db == nullptr) return energies;
+    SqliteStatement select(db->Handle(),
+                           "SELECT d, energy FROM day WHERE d >= ?1 AND d < ?2 AND energy IS NOT NULL ORDER BY d");
+    select.BindInt(1, firstDay);
+    select.BindInt(2, endDay);
+    while (select.Step()) {
+      const DateTime date = FromEpochMilliseconds(select.Int(0) * kMinutesPerDay * 60'000);
+      energies.push_back({date.year, date.month, date.day, static_cast<double>(select.Int(1)) / 100.0});
+    }
+  } catch (...) {
+    db_.reset();
+    throw;
+  }
+  return energies;
+}
+
+std::vector<TDayEnergy> THistoryReader::DailyEnergies(int year, int month) {
+  if (!IsCivilDate(year, month, 1)) return {};
+  const std::int64_t first = DaysFromCivil(year, month, 1);
+  return EnergiesBetween(first, first + DaysInMonth(year, month));
+}
+
+std::vector<TDayEnergy> THistoryReader::DailyEnergies(int year) {
+  if (!IsCivilDate(year, 1, 1)) return {};
+  return EnergiesBetween(DaysFromCivil(year, 1, 1), DaysFromCivil(year + 1, 1, 1));
+}
+
+std::vector<TMonthEnergy> THistoryReader::MonthlyEnergies(int year) {
+  // Summed in hundredths, so the months add up exactly as the days do.
+  std::map<int, std::int64_t> months;
+  for (const TDayEnergy& day : DailyEnergies(year)) {
+    months[day.month] += static_cast<std::int64_t>(day.kWh * 100.0 + (day.kWh < 0 ? -0.5 : 0.5));
+  }
+  std::vector<TMonthEnergy> energies;
+  for (const auto& [month, hundredths] : months) {
+    energies.push_back({year, month, static_cast<double>(hundredths) / 100.0});
+  }
+  return energies;
+}
+
+}  // namespace helvanta

@@ -1,0 +1,93 @@
+#include "history/history_recorder.hpp"
+
+#include "config/language.hpp"
+#include "history/history_values.hpp"
+#include "logging/measurand_presence.hpp"
+
+namespace helvanta {
+
+namespace {
+
+std::string_view FaultKey(THistoryFault fault) {
+  switch (fault) {
+    case THistoryFault::kReadOnly:
+      return "4045";
+    case THistoryFault::kLocked:
+      return "4046";
+    case THistoryFault::kFull:
+      return "4047";
+    case THistoryFault::kDamaged:
+      return "4048";
+    case THistoryFault::kCannotOpen:
+      return "4049";
+    case THistoryFault::kNewerSchema:
+      return "4050";
+    case THistoryFault::kNone:
+    case THistoryFault::kOther:
+      break;
+  }
+  return "4051";
+}
+
+}  // namespace
+
+std::string HistoryFaultText(THistoryFault fault, const std::string& path, const std::string& detail,
+                             const TLanguageList& list) {
+  std::string text = path + ": " + ComposeKeyMessage(list, FaultKey(fault), "", " ");
+  if (!detail.empty()) text += " (" + detail + ")";
+  return text;
+}
+
+THistoryMessage HistoryEventMessage(const THistoryEvent& event, const TLanguageList& list, std::string_view lineBreak) {
+  using Kind = THistoryEvent::Kind;
+  using Severity = THistoryMessage::Severity;
+  switch (event.kind) {
+    case Kind::kFailed:
+      return {Severity::kError,
+              ComposeKeyMessage(list, "4040", HistoryFaultText(event.fault, event.path, event.detail, list), lineBreak)};
+    case Kind::kStillFailing:
+      return {Severity::kError,
+              ComposeKeyMessage(list, "4041", HistoryFaultText(event.fault, event.path, event.detail, list), lineBreak)};
+    case Kind::kRecovered:
+      return {Severity::kInformation,
+              ComposeKeyMessage(list, "4042", std::to_string(event.lostMinutes), lineBreak)};
+    case Kind::kMovedAside:
+      return {Severity::kWarning, ComposeKeyMessage(list, "4043", event.movedTo, lineBreak)};
+    case Kind::kDropped:
+      break;
+  }
+  return {Severity::kWarning, ComposeKeyMessage(list, "4044", std::to_string(event.lostMinutes), lineBreak)};
+}
+
+THistoryRecorder::THistoryRecorder() = default;
+
+THistoryRecorder::~THistoryRecorder() = default;
+
+void THistoryRecorder::Start(std::vector<TReplacedSetting>& replaced) {
+  settings_ = LoadHistorySettings(replaced);
+  writer_.reset();
+  if (settings_.Enabled) writer_ = std::make_unique<THistoryWriter>(settings_.KeepDays);
+}
+
+void THistoryRecorder::Stop() { writer_.reset(); }
+
+void THistoryRecorder::WaitIdle() {
+  if (writer_) writer_->WaitIdle();
+}
+
+std::vector<THistoryMessage> THistoryRecorder::Tick(const DateTime& now, bool portOpen, const TLanguageList& list,
+                                                    std::string_view lineBreak) {
+  std::vector<THistoryMessage> messages;
+  if (!writer_) return messages;
+  const std::int64_t minute = MinuteOf(now);
+  // One row per minute mark, also when two ticks fall into its second 00.
+  if (portOpen && now.second == 0 && minute != lastMinute_ && MissingMeasurands(ToEpochMilliseconds(now)).empty()) {
+    lastMinute_ = minute;
+    // A full hand-over is counted by the writer and reported once it writes again.
+    writer_->Offer(DatabasePath(), RowFromMeasurands(minute));
+  }
+  for (const THistoryEvent& event : writer_->TakeEvents()) messages.push_back(HistoryEventMessage(event, list, lineBreak));
+  return messages;
+}
+
+}  // namespace helvanta

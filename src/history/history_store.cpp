@@ -1,0 +1,234 @@
+#include "history/history_store.hpp"
+
+#include <sqlite3.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "history/history_schema.hpp"
+#include "history/history_values.hpp"
+#include "history/sqlite_connection.hpp"
+#include "runtime/clock.hpp"
+
+namespace helvanta {
+
+namespace {
+
+constexpr std::int64_t kMinutesPerDay = 1440;
+// The writer thread may wait this long for another program's lock; polling never does.
+constexpr int kBusyTimeoutMs = 1000;
+constexpr std::array<std::string_view, 2> kJournalSuffixes{"-wal", "-shm"};
+
+// Raised for a file that is not a sound database, so it is moved aside.
+class EDamaged : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+bool IsDamage(const ESqlite& error) {
+  return error.Primary() == SQLITE_CORRUPT || error.Primary() == SQLITE_NOTADB;
+}
+
+THistoryFault FaultOf(const ESqlite& error) {
+  switch (error.Primary()) {
+    case SQLITE_READONLY:
+      return THistoryFault::kReadOnly;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return THistoryFault::kLocked;
+    case SQLITE_FULL:
+      return THistoryFault::kFull;
+    case SQLITE_CANTOPEN:
+      return THistoryFault::kCannotOpen;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return THistoryFault::kDamaged;
+    default:
+      return THistoryFault::kOther;
+  }
+}
+
+std::string InsertMinuteSql() {
+  std::string sql = "INSERT OR IGNORE INTO minute(t";
+  std::string values = "?1";
+  for (int row = 0; row < kDisplayRowCount; ++row) {
+    sql += ", ";
+    sql += HistoryColumn(row);
+    values += ", ?" + std::to_string(row + 2);
+  }
+  return sql + ") VALUES(" + values + ")";
+}
+
+// The energy of a day is "Work - Current day" at the latest minute that carries it.
+constexpr std::string_view kUpsertDaySql =
+    "INSERT INTO day(d, energy, energy_minute, minutes) VALUES(?1, ?2, CASE WHEN ?2 IS NULL THEN NULL ELSE ?3 END, 1) "
+    "ON CONFLICT(d) DO UPDATE SET minutes = minutes + 1, "
+    "energy = CASE WHEN excluded.energy IS NOT NULL AND (energy_minute IS NULL OR excluded.energy_minute > "
+    "energy_minute) THEN excluded.energy ELSE energy END, "
+    "energy_minute = CASE WHEN excluded.energy IS NOT NULL AND (energy_minute IS NULL OR excluded.energy_minute > "
+    "energy_minute) THEN excluded.energy_minute ELSE energy_minute END";
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+}  // namespace
+
+struct THistoryStore::Open {
+  explicit Open(const std::string& path) : db(path, SqliteConnection::Mode::kReadWriteCreate) {}
+  SqliteConnection db;
+  std::optional<SqliteStatement> insertMinute;
+  std::optional<SqliteStatement> upsertDay;
+};
+
+THistoryStore::THistoryStore(int keepDays) : keepDays_(keepDays) {}
+
+THistoryStore::~THistoryStore() = default;
+
+void THistoryStore::Close() {
+  open_.reset();
+  path_.clear();
+}
+
+void THistoryStore::OpenFile(const std::string& path) {
+  Close();
+  auto open = std::make_unique<Open>(path);
+  SqliteConnection& db = open->db;
+  // Without write permission SQLite opens the file for reading only; say so at once.
+  if (db.ReadOnly()) throw ESqlite(SQLITE_READONLY, "attempt to write a readonly database");
+  sqlite3_busy_timeout(db.Handle(), kBusyTimeoutMs);
+  // Reads every page once; a file cut short or overwritten shows here rather than in
+  // the middle of some later minute.
+  try {
+    const std::optional<std::string> check = db.QueryText("PRAGMA quick_check(1)");
+    if (check != "ok") throw EDamaged(check.value_or("quick_check gave no answer"));
+  } catch (const ESqlite& error) {
+    if (IsDamage(error)) throw EDamaged(error.what());
+    throw;
+  }
+  if (db.QueryText("PRAGMA journal_mode=WAL") != "wal") throw ESqlite(SQLITE_ERROR, "WAL journal mode not available");
+  // A commit waits for no disk flush; a power cut may lose the last minutes (the CSV
+  // files keep them) but never the file's consistency.
+  db.Exec("PRAGMA synchronous=NORMAL");
+  UpgradeHistorySchema(db);
+  open->insertMinute.emplace(db.Handle(), InsertMinuteSql());
+  open->upsertDay.emplace(db.Handle(), kUpsertDaySql);
+  open_ = std::move(open);
+  path_ = path;
+}
+
+std::string THistoryStore::MoveAside(const std::string& path) {
+  Close();
+  const DateTime now = ProgramClock().Now();
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, ".damaged-%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour,
+                now.minute, now.second);
+  std::string target = path + stamp;
+  for (int n = 2; std::filesystem::exists(target); ++n) target = path + stamp + "-" + std::to_string(n);
+  std::error_code error;
+  std::filesystem::rename(path, target, error);
+  if (error) throw ESqlite(SQLITE_CORRUPT, "damaged, and moving it aside failed: " + error.message());
+  // The journal files belong to the damaged file; beside a new one they would be read
+  // as its own.
+  for (const std::string_view suffix : kJournalSuffixes) {
+    const std::string journal = path + std::string(suffix);
+    if (std::filesystem::exists(journal, error)) {
+      std::filesystem::rename(journal, target + std::string(suffix), error);
+      if (error) throw ESqlite(SQLITE_CORRUPT, "damaged, and moving " + journal + " aside failed: " + error.message());
+    }
+  }
+  return target;
+}
+
+void THistoryStore::WriteRows(std::span<const THistoryRow> rows, THistoryWriteResult& result) {
+  SqliteConnection& db = open_->db;
+  SqliteStatement& insert = *open_->insertMinute;
+  SqliteStatement& upsert = *open_->upsertDay;
+  db.Exec("BEGIN IMMEDIATE");
+  try {
+    for (const THistoryRow& row : rows) {
+      insert.BindInt(1, row.minute);
+      for (int r = 0; r < kDisplayRowCount; ++r) {
+        const auto i = static_cast<std::size_t>(r);
+        if (row.hundredths[i]) {
+          insert.BindInt(r + 2, *row.hundredths[i]);
+        } else if (!row.texts[i].empty()) {
+          insert.BindText(r + 2, row.texts[i]);
+        } else {
+          insert.BindNull(r + 2);
+        }
+      }
+      insert.Step();
+      insert.Reset();
+      if (db.Changes() == 0) {
+        ++result.present;
+        continue;
+      }
+      ++result.added;
+      const std::int64_t day = FloorDiv(row.minute, kMinutesPerDay);
+      upsert.BindInt(1, day);
+      if (const auto& energy = row.hundredths[kDayEnergyRow]) {
+        upsert.BindInt(2, *energy);
+      } else {
+        upsert.BindNull(2);
+      }
+      upsert.BindInt(3, row.minute);
+      upsert.Step();
+      upsert.Reset();
+      if (keepDays_ > 0 && day > lastPurgeDay_) {
+        SqliteStatement purge(db.Handle(), "DELETE FROM minute WHERE t < ?1");
+        purge.BindInt(1, (day - keepDays_) * kMinutesPerDay);
+        purge.Step();
+        lastPurgeDay_ = day;
+      }
+    }
+    db.Exec("COMMIT");
+  } catch (...) {
+    open_->insertMinute->Reset();
+    open_->upsertDay->Reset();
+    db.RollBack();
+    throw;
+  }
+}
+
+THistoryWriteResult THistoryStore::Write(const std::string& path, std::span<const THistoryRow> rows) {
+  THistoryWriteResult result;
+  // A damaged file is moved aside once per call; a second damage is reported.
+  bool moved = false;
+  for (;;) {
+    try {
+      if (!open_ || path_ != path) OpenFile(path);
+      WriteRows(rows, result);
+      return result;
+    } catch (const ENewerHistorySchema& error) {
+      Close();
+      result.fault = THistoryFault::kNewerSchema;
+      result.detail = error.what();
+      return result;
+    } catch (const EDamaged& error) {
+      result.detail = error.what();
+    } catch (const ESqlite& error) {
+      result.detail = error.what();
+      if (!IsDamage(error)) {
+        Close();
+        result.fault = FaultOf(error);
+        return result;
+      }
+    }
+    result.added = 0;
+    result.present = 0;
+    try {
+      if (moved) throw ESqlite(SQLITE_CORRUPT, result.detail);
+      result.movedAside = MoveAside(path);
+      moved = true;
+    } catch (const ESqlite& error) {
+      Close();
+      result.fault = THistoryFault::kDamaged;
+      result.detail = error.what();
+      return result;
+    }
+  }
+}
+
+}  // namespace helvanta

@@ -1,0 +1,106 @@
+#include "history/history_writer.hpp"
+
+namespace helvanta {
+
+THistoryWriter::THistoryWriter(int keepDays) : store_(keepDays), thread_([this] { Run(); }) {}
+
+THistoryWriter::~THistoryWriter() {
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_one();
+  thread_.join();
+}
+
+bool THistoryWriter::Offer(const std::string& path, const THistoryRow& row) {
+  {
+    const std::lock_guard lock(mutex_);
+    if (items_.size() >= kCapacity) {
+      ++dropped_;
+      return false;
+    }
+    items_.push_back({path, row});
+  }
+  wake_.notify_one();
+  return true;
+}
+
+std::vector<THistoryEvent> THistoryWriter::TakeEvents() {
+  const std::lock_guard lock(mutex_);
+  std::vector<THistoryEvent> events;
+  events.swap(events_);
+  return events;
+}
+
+void THistoryWriter::WaitIdle() {
+  std::unique_lock lock(mutex_);
+  idle_.wait(lock, [this] { return items_.empty() && !busy_; });
+}
+
+void THistoryWriter::Post(THistoryEvent event) {
+  const std::lock_guard lock(mutex_);
+  events_.push_back(std::move(event));
+}
+
+void THistoryWriter::Run() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return stopping_ || !items_.empty(); });
+    if (items_.empty()) return;
+    Item item = std::move(items_.front());
+    items_.pop_front();
+    busy_ = true;
+    lock.unlock();
+    Handle(item);
+    lock.lock();
+    busy_ = false;
+    if (items_.empty()) idle_.notify_all();
+  }
+}
+
+void THistoryWriter::Handle(const Item& item) {
+  const std::int64_t nowMs = item.row.minute * 60'000;
+  if (!retry_.Due(nowMs)) {
+    ++lost_;
+    return;
+  }
+  const THistoryWriteResult result = store_.Write(item.path, std::span(&item.row, 1));
+  if (!result.movedAside.empty()) {
+    Post({THistoryEvent::Kind::kMovedAside, THistoryFault::kDamaged, item.path, result.detail, result.movedAside, 0});
+  }
+  if (result.fault != THistoryFault::kNone) {
+    ++lost_;
+    switch (retry_.Failed(nowMs)) {
+      case FailureReport::kFirst:
+        Post({THistoryEvent::Kind::kFailed, result.fault, item.path, result.detail, {}, 0});
+        break;
+      case FailureReport::kReminder:
+        Post({THistoryEvent::Kind::kStillFailing, result.fault, item.path, result.detail, {}, 0});
+        break;
+      case FailureReport::kNone:
+        break;
+    }
+    return;
+  }
+  std::size_t dropped = 0;
+  {
+    const std::lock_guard lock(mutex_);
+    dropped = dropped_;
+    dropped_ = 0;
+  }
+  droppedUnreported_ += dropped;
+  if (retry_.Succeeded()) {
+    Post({THistoryEvent::Kind::kRecovered, THistoryFault::kNone, item.path, {}, {}, lost_ + droppedUnreported_});
+    droppedUnreported_ = 0;
+  } else if (droppedUnreported_ > 0 && (lastDropReportMs_ == 0 || nowMs - lastDropReportMs_ >= RetrySchedule::kReminderMs ||
+                                        nowMs < lastDropReportMs_)) {
+    // A writer that keeps falling behind is told about once an hour, not at every row.
+    Post({THistoryEvent::Kind::kDropped, THistoryFault::kNone, item.path, {}, {}, droppedUnreported_});
+    droppedUnreported_ = 0;
+    lastDropReportMs_ = nowMs;
+  }
+  lost_ = 0;
+}
+
+}  // namespace helvanta

@@ -1,0 +1,146 @@
+#include "history/record_parser.hpp"
+
+#include "history/history_reader.hpp"
+#include "history/history_values.hpp"
+#include "logging/record_pattern.hpp"
+
+namespace helvanta {
+
+namespace {
+
+bool Digits(std::string_view text, std::size_t from, std::size_t count, int& value) {
+  value = 0;
+  for (std::size_t i = from; i < from + count; ++i) {
+    if (i >= text.size() || text[i] < '0' || text[i] > '9') return false;
+    value = value * 10 + (text[i] - '0');
+  }
+  return true;
+}
+
+// Three numbers of the given widths joined by one separator character, the same twice;
+// the separator is the locale's, which may have been another when the file was written.
+bool Triple(std::string_view text, const int (&widths)[3], int (&values)[3]) {
+  const std::size_t size = static_cast<std::size_t>(widths[0] + widths[1] + widths[2] + 2);
+  if (text.size() != size) return false;
+  const char separator = text[static_cast<std::size_t>(widths[0])];
+  if ((separator >= '0' && separator <= '9') || text[static_cast<std::size_t>(widths[0] + 1 + widths[1])] != separator) {
+    return false;
+  }
+  std::size_t pos = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (!Digits(text, pos, static_cast<std::size_t>(widths[i]), values[i])) return false;
+    pos += static_cast<std::size_t>(widths[i]) + 1;
+  }
+  return true;
+}
+
+// The text of a field: padded on the left to the field width, never cut.
+std::optional<std::string_view> FieldText(std::string_view field) {
+  if (field.size() < kLogFieldWidth) return std::nullopt;
+  const std::size_t start = field.find_first_not_of(' ');
+  if (start == std::string_view::npos) return std::nullopt;
+  // Padding only ever fills the field up to its width.
+  if (field.size() > kLogFieldWidth && start > 0) return std::nullopt;
+  return field.substr(start);
+}
+
+}  // namespace
+
+TRecordParser::TRecordParser(std::string_view pattern) {
+  std::size_t from = 0;
+  const auto literalUpTo = [&](std::size_t pos) {
+    if (pos > from) tokens_.push_back({Kind::kLiteral, std::string(pattern.substr(from, pos - from)), -1});
+  };
+  for (std::size_t pos = pattern.find('%'); pos != std::string_view::npos; pos = pattern.find('%', pos)) {
+    const std::string_view rest = pattern.substr(pos);
+    std::size_t length = 0;
+    Token token;
+    if (rest.starts_with(kDatePlaceholder)) {
+      token.kind = Kind::kDate;
+      length = kDatePlaceholder.size();
+    } else if (rest.starts_with(kTimePlaceholder)) {
+      token.kind = Kind::kTime;
+      length = kTimePlaceholder.size();
+    } else if (const int row = RowPlaceholderAt(rest, length); row >= 0) {
+      token.kind = Kind::kRow;
+      token.row = row;
+    } else {
+      ++pos;
+      continue;
+    }
+    literalUpTo(pos);
+    tokens_.push_back(token);
+    pos += length;
+    from = pos;
+  }
+  literalUpTo(pattern.size());
+}
+
+bool TRecordParser::Dated() const {
+  bool date = false;
+  bool time = false;
+  for (const Token& token : tokens_) {
+    date = date || token.kind == Kind::kDate;
+    time = time || token.kind == Kind::kTime;
+  }
+  return date && time;
+}
+
+std::optional<THistoryRow> TRecordParser::Parse(std::string_view line) const {
+  if (!Dated()) return std::nullopt;
+  THistoryRow row;
+  std::optional<std::int64_t> day;
+  std::optional<int> minuteOfDay;
+  std::array<bool, kDisplayRowCount> seen{};
+  std::size_t pos = 0;
+  for (std::size_t t = 0; t < tokens_.size(); ++t) {
+    const Token& token = tokens_[t];
+    if (token.kind == Kind::kLiteral) {
+      if (line.substr(pos).substr(0, token.literal.size()) != token.literal) return std::nullopt;
+      pos += token.literal.size();
+      continue;
+    }
+    // A field runs to the next fixed text (values never hold it), to the end of the
+    // line, or, right before another field, over exactly the field width.
+    std::size_t end = line.size();
+    if (t + 1 < tokens_.size()) {
+      const Token& next = tokens_[t + 1];
+      if (next.kind == Kind::kLiteral) {
+        end = line.find(next.literal, pos + kLogFieldWidth);
+        if (end == std::string_view::npos) return std::nullopt;
+      } else {
+        end = pos + kLogFieldWidth;
+      }
+    }
+    if (end > line.size() || end < pos) return std::nullopt;
+    const std::optional<std::string_view> text = FieldText(line.substr(pos, end - pos));
+    pos = end;
+    if (!text) return std::nullopt;
+    int v[3] = {};
+    if (token.kind == Kind::kDate) {
+      if (!Triple(*text, {2, 2, 4}, v) || !IsCivilDate(v[2], v[0], v[1])) return std::nullopt;
+      const std::int64_t d = DaysFromCivil(v[2], v[0], v[1]);
+      if (day && *day != d) return std::nullopt;
+      day = d;
+    } else if (token.kind == Kind::kTime) {
+      if (!Triple(*text, {2, 2, 2}, v) || v[0] > 23 || v[1] > 59 || v[2] > 59) return std::nullopt;
+      const int m = v[0] * 60 + v[1];
+      if (minuteOfDay && *minuteOfDay != m) return std::nullopt;
+      minuteOfDay = m;
+    } else {
+      // A row written twice must say the same both times.
+      THistoryRow value;
+      if (!SetRowValue(value, token.row, *text)) return std::nullopt;
+      const auto r = static_cast<std::size_t>(token.row);
+      if (seen[r] && (value.hundredths[r] != row.hundredths[r] || value.texts[r] != row.texts[r])) return std::nullopt;
+      seen[r] = true;
+      row.hundredths[r] = value.hundredths[r];
+      row.texts[r] = value.texts[r];
+    }
+  }
+  if (pos != line.size()) return std::nullopt;
+  row.minute = *day * 1440 + *minuteOfDay;
+  return row;
+}
+
+}  // namespace helvanta

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "history/history_row.hpp"
+
+namespace helvanta {
+
+// Reads CSV records back through the template's record pattern: every placeholder the
+// logger fills ("%date%", "%time%", "%1%" ... "%32%") becomes a field, right-aligned in
+// at least 12 characters; everything else must be there exactly as in the pattern.
+class TRecordParser {
+ public:
+  explicit TRecordParser(std::string_view pattern);
+
+  // Whether the pattern dates its records (has "%date%" and "%time%").
+  bool Dated() const;
+  // The row of a record line; empty when the line does not match the pattern in every
+  // part, so that no value is ever guessed.
+  std::optional<THistoryRow> Parse(std::string_view line) const;
+
+ private:
+  enum class Kind { kLiteral, kDate, kTime, kRow };
+  struct Token {
+    Kind kind = Kind::kLiteral;
+    std::string literal;
+    int row = -1;
+  };
+  std::vector<Token> tokens_;
+};
+
+}  // namespace helvanta

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "config/settings.hpp"
+#include "config/temp_folder.hpp"
+#include "history/history_import.hpp"
+#include "history/history_reader.hpp"
+#include "runtime/program_folder.hpp"
+
+namespace helvanta {
+namespace {
+
+using testing::TempFolder;
+using testing::WriteBytes;
+
+const std::vector<std::string> kTemplate{"Date,Time,U,P,Err", "%date%,%time%,%1%,%3%,%30%"};
+
+std::string Field(const std::string& text) { return std::string(text.size() < 12 ? 12 - text.size() : 0, ' ') + text; }
+
+std::string Record(const std::string& date, const std::string& time, const std::string& u, const std::string& p,
+                   const std::string& err) {
+  return Field(date) + "," + Field(time) + "," + Field(u) + "," + Field(p) + "," + Field(err) + "\r\n";
+}
+
+TEST(HistoryImport, StoresMatchingRecordsAndCountsTheOthers) {
+  TempFolder folder;
+  const std::string csv = folder.File("260302.csv");
+  WriteBytes(csv, "Date,Time,U,P,Err\r\n" +                                      // 1: header, skipped
+                      Record("03/02/2026", "10:04:00", "230.15", "1234.00", "00A1") +  // 2
+                      Record("03.02.2026", "10:08:00", "-1.5", "0.00", "FFFF") +       // 3: another locale
+                      Record("02/30/2026", "10:12:00", "230.00", "1.00", "0000") +     // 4: no such date
+                      Record("03/02/2026", "10:16:00", "abc", "1.00", "0000") +        // 5: no number
+                      Record("03/02/2026", "10:20:00", "1.2.3", "1.00", "0000") +      // 6
+                      Record("03/02/2026", "10:24:00", "23?.15", "1.00", "0000") +     // 7: control character
+                      Record("03/02/2026", "10:28:00", "230.00", "1.00", "00G0") +     // 8: no register
+                      Record("03/02/2026", "25:00:00", "230.00", "1.00", "0000") +     // 9: no time
+                      Field("03/02/2026") + ";" + Field("10:32:00") + "\r\n" +         // 10: other separator
+                      "\r\n");                                                           // 11: empty
+  const std::string database = folder.File("h.sqlite");
+  THistoryStore store;
+  TImportCounts counts = ImportCsvFile(store, database, csv, kTemplate);
+  EXPECT_TRUE(counts.readable);
+  EXPECT_EQ(counts.stored, 2u);
+  EXPECT_EQ(counts.mismatched, 8u);
+  EXPECT_EQ(counts.firstMismatch, 4u);
+
+  THistoryReader reader(database);
+  const std::vector<THistoryRow> rows = reader.DaySeries(2026, 3, 2);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(MinuteTime(rows[0].minute), (DateTime{2026, 3, 2, 10, 4, 0, 0}));
+  EXPECT_EQ(rows[0].hundredths[0], 23015);
+  EXPECT_EQ(rows[0].hundredths[2], 123400);
+  EXPECT_EQ(rows[0].texts[29], "00A1");
+  EXPECT_EQ(rows[0].hundredths[1], std::nullopt) << "a row the template does not log stays unknown";
+  EXPECT_EQ(rows[1].hundredths[0], -150);
+
+  counts = ImportCsvFile(store, database, csv, kTemplate);
+  EXPECT_EQ(counts.stored, 0u);
+  EXPECT_EQ(counts.present, 2u);
+  EXPECT_FALSE(ImportCsvFile(store, database, folder.File("missing.csv"), kTemplate).readable);
+}
+
+TEST(HistoryImport, CommandReadsTheSettingsAndReportsEachFile) {
+  TempFolder folder;
+  SetProgramFolder(folder.Path());
+  std::filesystem::create_directory(folder.File("Data"));
+  WriteBytes(folder.File("Template.csv"), kTemplate[0] + "\r\n" + kTemplate[1] + "\r\n");
+  WriteBytes(folder.File("Helvanta.ini"), "[Data Logging]\r\nTemplateFile=" + folder.File("Template.csv") +
+                                              "\r\nOutputFolder=" + folder.File("Data") + "\r\n[History]\r\nKeepDays=x\r\n");
+  const std::string csv = folder.File("Data/260302.csv");
+  WriteBytes(csv, Record("03/02/2026", "10:04:00", "230.15", "1234.00", "00A1") + "junk\r\n");
+  std::vector<std::string> out;
+  std::vector<std::string> err;
+  const int status = RunHistoryImport(
+      {csv}, [&](const std::string& line) { out.push_back(line); }, [&](const std::string& line) { err.push_back(line); });
+  EXPECT_EQ(status, 1) << "a line that does not match fails the command";
+  EXPECT_EQ(out, (std::vector<std::string>{csv + ":", "  rows stored: 1",
+                                           "  lines that do not match the template's record line (not imported): 1",
+                                           "  first of them: line 2"}));
+  EXPECT_EQ(err, (std::vector<std::string>{"Invalid setting replaced by its default: KeepDays=x (now 0)"}));
+  EXPECT_EQ(THistoryReader(folder.File("Data/helvanta.sqlite")).DaySeries(2026, 3, 2).size(), 1u);
+  EXPECT_EQ(RunHistoryImport({}, [](const std::string&) {}, [](const std::string&) {}), 1);
+  AppSettings = TAppSettings{};
+}
+
+}  // namespace
+}  // namespace helvanta

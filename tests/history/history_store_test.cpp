@@ -1,0 +1,173 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+
+#include "config/temp_folder.hpp"
+#include "history/history_reader.hpp"
+#include "history/history_schema.hpp"
+#include "history/history_store.hpp"
+#include "history/history_test_support.hpp"
+#include "runtime/clock.hpp"
+
+namespace helvanta {
+namespace {
+
+using testing::FullRow;
+using testing::MinuteAt;
+using testing::TempFolder;
+
+int UserVersion(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &stmt, nullptr);
+  const int version = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : -1;
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return version;
+}
+
+void Exec(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+  sqlite3_close(db);
+}
+
+TEST(HistoryStore, StoresMinutesAndDailyEnergiesAndReadsThemBack) {
+  TempFolder folder;
+  const std::string path = folder.File("h.sqlite");
+  THistoryStore store(/*keepDays=*/2);
+  // Two days in March, the second one's energy from its latest minute, however written.
+  const std::vector<THistoryRow> rows{FullRow(MinuteAt(2026, 3, 1, 12, 0), 1050),
+                                      FullRow(MinuteAt(2026, 3, 2, 13, 0), 2000),
+                                      FullRow(MinuteAt(2026, 3, 2, 9, 0), 300)};
+  THistoryWriteResult result = store.Write(path, rows);
+  EXPECT_EQ(result.fault, THistoryFault::kNone) << result.detail;
+  EXPECT_EQ(result.added, 3u);
+  result = store.Write(path, std::span(&rows[0], 1));
+  EXPECT_EQ(result.present, 1u) << "a minute stored already is kept";
+
+  THistoryReader reader(path);
+  const std::vector<THistoryRow> day = reader.DaySeries(2026, 3, 2);
+  ASSERT_EQ(day.size(), 2u);
+  EXPECT_EQ(day[0], rows[2]);
+  EXPECT_EQ(day[1], rows[1]);
+  EXPECT_EQ(RowNumber(day[1], 2), 2.0);
+  EXPECT_TRUE(reader.DaySeries(2026, 2, 30).empty());
+  const std::vector<TDayEnergy> march = reader.DailyEnergies(2026, 3);
+  ASSERT_EQ(march.size(), 2u);
+  EXPECT_EQ(march[1].day, 2);
+  EXPECT_DOUBLE_EQ(march[1].kWh, 20.0);
+  const std::vector<TMonthEnergy> months = reader.MonthlyEnergies(2026);
+  ASSERT_EQ(months.size(), 1u);
+  EXPECT_EQ(months[0].month, 3);
+  EXPECT_DOUBLE_EQ(months[0].kWh, 30.5);
+
+  // Minute rows older than two days go; the day's energy stays.
+  EXPECT_EQ(store.Write(path, std::vector{FullRow(MinuteAt(2026, 3, 4, 0, 0), 0)}).fault, THistoryFault::kNone);
+  EXPECT_TRUE(reader.DaySeries(2026, 3, 1).empty());
+  EXPECT_EQ(reader.DaySeries(2026, 3, 2).size(), 2u);
+  EXPECT_EQ(reader.DailyEnergies(2026, 3).size(), 3u);
+  EXPECT_TRUE(THistoryReader(folder.File("none.sqlite")).DaySeries(2026, 3, 2).empty());
+}
+
+TEST(HistoryStore, UpgradesAnOlderSchemaAndLeavesANewerOneAlone) {
+  TempFolder folder;
+  const std::string path = folder.File("h.sqlite");
+  // Version 0 with a table of the user's own: upgraded, the table kept.
+  Exec(path, "CREATE TABLE notes(x); INSERT INTO notes VALUES(1)");
+  THistoryStore store;
+  EXPECT_EQ(store.Write(path, std::vector{FullRow(1)}).fault, THistoryFault::kNone);
+  store.Close();
+  EXPECT_EQ(UserVersion(path), HistorySchemaVersion());
+  Exec(path, "INSERT INTO notes VALUES(2)");
+
+  const std::string newer = folder.File("newer.sqlite");
+  Exec(newer, "PRAGMA user_version = 99");
+  const THistoryWriteResult result = store.Write(newer, std::vector{FullRow(1)});
+  EXPECT_EQ(result.fault, THistoryFault::kNewerSchema);
+  EXPECT_EQ(UserVersion(newer), 99);
+  EXPECT_THROW(THistoryReader(newer).DailyEnergies(2026), ENewerHistorySchema);
+}
+
+// Each fault gives its own answer; a damaged file is moved aside and a new one started.
+TEST(HistoryStore, FaultsGiveAClearAnswerAndDamageIsMovedAside) {
+  ManualClock clock(DateTime{2026, 3, 2, 10, 0, 0, 0});
+  SetProgramClock(&clock);
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& path)> spoil;
+    THistoryFault fault;
+    bool movedAside;
+  };
+  const std::vector<Case> cases{
+      {"truncated to half",
+       [](const std::string& path) {
+         std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
+       },
+       THistoryFault::kNone, true},
+      {"replaced by garbage", [](const std::string& path) { testing::WriteBytes(path, testing::BinaryGarbage()); },
+       THistoryFault::kNone, true},
+      {"read-only",
+       [](const std::string& path) {
+         std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+       },
+       THistoryFault::kReadOnly, false},
+      {"disk full", [](const std::string&) { testing::PageLimit() = 1; }, THistoryFault::kFull, false},
+  };
+  testing::InstallPageLimit();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.fault == THistoryFault::kReadOnly && testing::RunningAsRoot()) continue;
+    TempFolder folder;
+    const std::string path = folder.File("h.sqlite");
+    {
+      // A day's worth of rows, so that half the file loses pages that hold them.
+      std::vector<THistoryRow> rows;
+      for (int m = 0; m < 1440; ++m) rows.push_back(FullRow(MinuteAt(2026, 3, 1, 0, 0) + m));
+      THistoryStore filler;
+      ASSERT_EQ(filler.Write(path, rows).fault, THistoryFault::kNone);
+    }
+    c.spoil(path);
+    // More rows than fit into the pages the file has.
+    std::vector<THistoryRow> rows;
+    for (int m = 0; m < 100; ++m) rows.push_back(FullRow(MinuteAt(2026, 3, 2, 10, 0) + m));
+    THistoryStore store;
+    const THistoryWriteResult result = store.Write(path, rows);
+    testing::PageLimit() = 0;
+    EXPECT_EQ(result.fault, c.fault) << result.detail;
+    EXPECT_EQ(result.movedAside.empty(), !c.movedAside);
+    if (c.movedAside) {
+      EXPECT_EQ(result.movedAside, path + ".damaged-20260302-100000");
+      EXPECT_TRUE(std::filesystem::exists(result.movedAside));
+      EXPECT_EQ(THistoryReader(path).DaySeries(2026, 3, 2).size(), 100u) << "the new file holds the new rows";
+    } else {
+      EXPECT_FALSE(result.detail.empty());
+      std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+      EXPECT_EQ(store.Write(path, rows).fault, THistoryFault::kNone)
+          << "the next attempt opens the file afresh";
+    }
+  }
+  SetProgramClock(nullptr);
+}
+
+TEST(HistoryStore, ALockHeldByAnotherProgramIsReportedAndOutlasted) {
+  TempFolder folder;
+  const std::string path = folder.File("h.sqlite");
+  THistoryStore store;
+  ASSERT_EQ(store.Write(path, std::vector{FullRow(1)}).fault, THistoryFault::kNone);
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_EQ(store.Write(path, std::vector{FullRow(2)}).fault, THistoryFault::kLocked);
+  THistoryReader reader(path);
+  EXPECT_EQ(reader.DailyEnergies(1970).size(), 1u) << "readers are not held up by the writer's lock";
+  sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  EXPECT_EQ(store.Write(path, std::vector{FullRow(2)}).fault, THistoryFault::kNone);
+}
+
+}  // namespace
+}  // namespace helvanta

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <sqlite3.h>
+
+#include <string>
+
+#include "history/history_row.hpp"
+
+namespace helvanta::testing {
+
+// A full minute row: every numeric row its row number in whole units, the registers "00A1".
+inline THistoryRow FullRow(std::int64_t minute, std::int64_t dayEnergyHundredths = 0) {
+  THistoryRow row;
+  row.minute = minute;
+  for (int r = 0; r < kDisplayRowCount; ++r) {
+    if (RowUnit(r) == "hex") {
+      row.texts[static_cast<std::size_t>(r)] = "00A1";
+    } else {
+      row.hundredths[static_cast<std::size_t>(r)] = r * 100;
+    }
+  }
+  row.hundredths[10] = dayEnergyHundredths;
+  return row;
+}
+
+inline std::int64_t MinuteAt(int year, int month, int day, int hour, int minute) {
+  return MinuteOf(DateTime{year, month, day, hour, minute, 0, 0});
+}
+
+// Every SQLite connection the process opens from now on gets at most this many pages
+// (0: no limit), so a full disk can be played without a file system of its own.
+inline int& PageLimit() {
+  static int limit = 0;
+  return limit;
+}
+
+inline void InstallPageLimit() {
+  static const bool installed = [] {
+    const auto entry = +[](sqlite3* db, char**, const void*) -> int {
+      if (PageLimit() > 0) {
+        const std::string sql = "PRAGMA max_page_count = " + std::to_string(PageLimit());
+        sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+      }
+      return SQLITE_OK;
+    };
+    return sqlite3_auto_extension(reinterpret_cast<void (*)()>(entry)) == SQLITE_OK;
+  }();
+  if (!installed) throw std::runtime_error("sqlite3_auto_extension failed");
+}
+
+}  // namespace helvanta::testing
