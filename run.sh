@@ -24,6 +24,8 @@ source scripts/sim-folder.sh
 sim_pid=
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
 start_sim_folder "$build" "$run"
+# MQTT_HOST=127.0.0.1 ./run.sh also publishes the values to that broker.
+[ -n "${MQTT_HOST:-}" ] && printf '\n[MQTT]\nHost=%s\n' "$MQTT_HOST" >>"$run/Helvanta.ini"
 
 # With a display, the desktop window instead: it connects at once and shows the values.
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

@@ -26,7 +26,10 @@ bool IsWindowOption(std::string_view parameter) {
   return parameter == "--connect" || parameter.starts_with("--screenshots=");
 }
 
-constexpr std::string_view kSwitchWords[] = {"service", "install", "uninstall", "silent"};
+constexpr std::string_view kSwitchWords[] = {"service", "install", "uninstall", "silent", "mqtt-forget"};
+constexpr std::string_view kImportWord = "import";
+
+bool IsImportSwitch(std::string_view parameter) { return IsSwitch(parameter) && SameWord(parameter.substr(1), kImportWord); }
 
 bool IsKnownSwitch(std::string_view parameter) {
   for (const std::string_view word : kSwitchWords) {
@@ -49,6 +52,10 @@ bool ServiceModeRequested(const std::vector<std::string>& parameters) {
   return FindCmdLineSwitch(parameters, "service");
 }
 
+bool MqttForgetRequested(const std::vector<std::string>& parameters) {
+  return FindCmdLineSwitch(parameters, "mqtt-forget");
+}
+
 TServiceSwitches ServiceSwitches(const std::vector<std::string>& parameters) {
   TServiceSwitches switches;
   switches.install = FindCmdLineSwitch(parameters, "install");
@@ -66,9 +73,30 @@ TInfoRequest InfoRequested(const std::vector<std::string>& parameters) {
   return TInfoRequest::none;
 }
 
+bool ImportRequested(const std::vector<std::string>& parameters) {
+  for (const auto& parameter : parameters) {
+    if (IsImportSwitch(parameter)) return true;
+  }
+  return false;
+}
+
+std::vector<std::string> ImportFiles(const std::vector<std::string>& parameters) {
+  std::vector<std::string> files;
+  bool after = false;
+  for (const auto& parameter : parameters) {
+    if (after) {
+      files.push_back(parameter);
+    } else {
+      after = IsImportSwitch(parameter);
+    }
+  }
+  return files;
+}
+
 std::vector<std::string> UnknownSwitches(const std::vector<std::string>& parameters) {
   std::vector<std::string> unknown;
   for (const auto& parameter : parameters) {
+    if (IsImportSwitch(parameter)) break;
     if (IsSwitch(parameter) && !IsKnownSwitch(parameter)) unknown.push_back(parameter);
   }
   return unknown;

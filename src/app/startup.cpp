@@ -11,6 +11,8 @@
 #include "app/command_line.hpp"
 #include "app/usage.hpp"
 #include "config/settings.hpp"
+#include "mqtt/mqtt_forget.hpp"
+#include "history/history_import.hpp"
 #include "runtime/program_folder.hpp"
 #include "serial/port_device.hpp"
 
@@ -62,6 +64,16 @@ int RunProgram(const std::vector<std::string>& parameters, const TProgramHosts& 
   }
   for (const std::string& unknown : UnknownSwitches(parameters)) {
     std::fprintf(stderr, "helvanta: unknown switch \"%s\" ignored (see helvanta --help)\n", unknown.c_str());
+  }
+  if (ImportRequested(parameters)) {
+    return RunHistoryImport(
+        ImportFiles(parameters), [](const std::string& line) { std::printf("%s\n", line.c_str()); },
+        [](const std::string& line) { std::fprintf(stderr, "helvanta: %s\n", line.c_str()); });
+  }
+  if (MqttForgetRequested(parameters)) {
+    const TMqttForgetResult result = ForgetMqttSensors();
+    std::fprintf(result.ok ? stdout : stderr, "%s%s\n", result.ok ? "" : "helvanta: ", result.message.c_str());
+    return result.ok ? 0 : 1;
   }
   try {
     if (ServiceModeRequested(parameters)) return hosts.runService(ServiceSwitches(parameters));

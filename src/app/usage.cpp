@@ -14,6 +14,12 @@ std::string UsageText(const std::string& programFolder) {
       "  helvanta -service -install [-silent]    write and enable the systemd unit\n"
       "                                          HelvantaService\n"
       "  helvanta -service -uninstall [-silent]  disable and remove it\n"
+      "  helvanta -import FILE...                add daily CSV files to the history database,\n"
+      "                                          reading them through the template's record\n"
+      "                                          line; lines that do not match are counted\n"
+      "  helvanta -mqtt-forget                   take the sensors out of Home Assistant:\n"
+      "                                          empty retained discovery configs (stop\n"
+      "                                          Helvanta or empty [MQTT] Discovery first)\n"
       "  helvanta --help | -h                    this text\n"
       "  helvanta --version                      name, version and build\n"
       "\n"
@@ -27,9 +33,11 @@ std::string UsageText(const std::string& programFolder) {
       "\n"
       "Files beside the executable, in " + programFolder + ":\n"
       "  Helvanta.ini     settings: port, connection window, template, output folder,\n"
-      "                   interval; [Ports] COM1=/dev/ttyUSB0 names a port's device\n"
+      "                   interval; [Ports] COM1=/dev/ttyUSB0 names a port's device;\n"
+      "                   [MQTT] Host=... publishes the values to an MQTT broker\n"
       "  Helvanta.lng     optional texts that replace the English ones\n"
-      "  Template.csv     the default log template; logs go to <OutputFolder>/yymmdd.csv\n";
+      "  Template.csv     the default log template; logs go to <OutputFolder>/yymmdd.csv\n"
+      "                   and every minute to <OutputFolder>/helvanta.sqlite ([History])\n";
   if (kBuildHasWindow) text += "  helvanta-window  the desktop window, started by helvanta\n";
   text +=
       "\n"

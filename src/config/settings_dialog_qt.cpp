@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "config/language.hpp"
+#include "config/mqtt_settings_page_qt.hpp"
 #include "config/serial_devices.hpp"
 #include "config/settings.hpp"
 #include "config/time_of_day.hpp"
@@ -171,6 +172,8 @@ TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
   loggingLayout->addWidget(SpeedButton2, 2, 4);
   loggingLayout->setRowStretch(3, 1);
 
+  MqttPage = new TMqttSettingsPage(languageList_, this);
+
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setDefault(true);
@@ -190,6 +193,7 @@ TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addLayout(groups);
+  layout->addWidget(MqttPage);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -271,6 +275,7 @@ void TFormSettings::FillFromSettings() {
   shownFolder_ = AppSettings.OutputFolder;
   Edit1->setText(ToDisplay(shownTemplate_));
   Edit2->setText(ToDisplay(shownFolder_));
+  MqttPage->Fill();
   ListBox1->setFocus();
 }
 
@@ -324,6 +329,10 @@ std::vector<TPortDevice> TFormSettings::ChangedDevices() const {
 }
 
 void TFormSettings::accept() {
+  if (const std::string problem = MqttPage->Problem(); !problem.empty()) {
+    ShowErrorBox(this, ComposeKeyMessage(languageList_, "4034", problem, "\r\n"), std::string(kApplicationTitle));
+    return;
+  }
   for (const TPortDevice& choice : ChangedDevices()) {
     const SerialDeviceCheck check = CheckSerialDevice(choice.device);
     if (check != SerialDeviceCheck::kCharacterDevice) {
@@ -344,7 +353,7 @@ void TFormSettings::Execute() {
   }
   const std::vector<TPortDevice> devices = ChangedDevices();
   StoreIntoSettings();
-  if (!SavePortDevices(devices) || !SaveDialogSettings()) {
+  if (!SavePortDevices(devices) || !SaveDialogSettings() || !MqttPage->Save()) {
     ShowErrorBox(this, ComposeKeyMessage(languageList_, "0009", SettingsFilePath(), "\r\n"),
                  std::string(kApplicationTitle));
   }

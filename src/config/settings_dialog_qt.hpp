@@ -17,6 +17,7 @@ class QToolButton;
 namespace helvanta {
 
 class TLanguageList;
+class TMqttSettingsPage;
 struct TPortDevice;
 
 // The settings dialog: port, daily connection window, template file and output folder,
@@ -53,6 +54,7 @@ class TFormSettings : public QDialog {
   QLabel* Label4;
   QLineEdit* Edit2;
   QToolButton* SpeedButton2;
+  TMqttSettingsPage* MqttPage;
   QPushButton* Button1;
   QPushButton* Button2;
 

@@ -37,7 +37,9 @@ void THelvantaService::ServiceStart() {
     eventLog_.Write(TEventType::etWarning, SettingsMissingMessage(LanguageList));
   }
   settings.replaced = ValidateSettings();
+  history_.Start(settings.replaced);
   ReportSettings(settings);
+  ReportMqtt(mqtt_.Start(LanguageList, kEventLineBreak));
   MeasurandIndex = -1;
   InitMeasurands();
   ComDataPacket1.SetStartString(std::string(1, STX));
@@ -49,10 +51,13 @@ void THelvantaService::ServiceStart() {
 void THelvantaService::ServiceStop() {
   Timer1.SetEnabled(false);
   ComPort1.Close();
+  mqtt_.Stop();
+  history_.Stop();
   eventLog_.Write(TEventType::etInformation, StopMessage(LanguageList));
 }
 
 void THelvantaService::Timer1Timer() {
+  ReportMqtt(mqtt_.TakeMessages(LanguageList, kEventLineBreak));
   const ConnectionWindow window = ComputeConnectionWindow(ProgramClock().Now());
   if (AutoConnectDue(ComPort1.Connected(), ProgramClock().Now(), window, true) &&
       reopen_.Due(ToEpochMilliseconds(ProgramClock().Now()))) {
@@ -63,6 +68,7 @@ void THelvantaService::Timer1Timer() {
     }
   }
   if (AutoDisconnectDue(ComPort1.Connected(), ProgramClock().Now(), window)) ComPort1.Close();
+  ReportHistory(history_.Tick(ProgramClock().Now(), ComPort1.Connected(), LanguageList, kEventLineBreak));
   if (!ComPort1.Connected()) return;
   if (ComPort1.LineHungUp()) {
     LoseLine(HangUpMessage(LanguageList, ComPort1, kEventLineBreak));
@@ -70,7 +76,11 @@ void THelvantaService::Timer1Timer() {
   }
   try {
     RunConnectedSteps(
-        ComPort1, MeasurandIndex, [this](const LogOutcome& outcome) { ReportLoggerOutcome(outcome); },
+        ComPort1, MeasurandIndex,
+        [this](const LogOutcome& outcome) {
+          ReportLoggerOutcome(outcome);
+          mqtt_.AfterLogger(outcome.Written(), MeasurandIndex);
+        },
         [this](const std::string& packet) { ComDataPacket1Packet(packet); });
   } catch (const std::exception& error) {
     if (!IsLostLine(error)) throw;
@@ -122,6 +132,38 @@ void THelvantaService::ReportLoggerOutcome(const LogOutcome& outcome) {
 void THelvantaService::ReportSettings(const TSettingsReport& report) {
   for (const std::string& message : SettingsReportMessages(LanguageList, report, kEventLineBreak)) {
     eventLog_.Write(TEventType::etWarning, message);
+  }
+}
+
+void THelvantaService::ReportMqtt(const std::vector<MqttMessage>& messages) {
+  for (const MqttMessage& message : messages) {
+    switch (message.severity) {
+      case MqttMessage::Severity::kError:
+        eventLog_.Write(TEventType::etError, message.text);
+        break;
+      case MqttMessage::Severity::kWarning:
+        eventLog_.Write(TEventType::etWarning, message.text);
+        break;
+      case MqttMessage::Severity::kInformation:
+        eventLog_.Write(TEventType::etInformation, message.text);
+        break;
+    }
+  }
+}
+
+void THelvantaService::ReportHistory(const std::vector<THistoryMessage>& messages) {
+  for (const THistoryMessage& message : messages) {
+    switch (message.severity) {
+      case THistoryMessage::Severity::kError:
+        eventLog_.Write(TEventType::etError, message.text);
+        break;
+      case THistoryMessage::Severity::kWarning:
+        eventLog_.Write(TEventType::etWarning, message.text);
+        break;
+      case THistoryMessage::Severity::kInformation:
+        eventLog_.Write(TEventType::etInformation, message.text);
+        break;
+    }
   }
 }
 

@@ -5,7 +5,9 @@
 
 #include "config/language.hpp"
 #include "config/settings.hpp"
+#include "history/history_recorder.hpp"
 #include "logging/record_gaps.hpp"
+#include "mqtt/mqtt_feed.hpp"
 #include "runtime/retry_schedule.hpp"
 #include "runtime/main_loop.hpp"
 #include "serial/comdatapacket.hpp"
@@ -48,10 +50,14 @@ class THelvantaService {
   void ReportOpenFailure(const std::string& reason);
   void ReportLoggerOutcome(const LogOutcome& outcome);
   void ReportSettings(const TSettingsReport& report);
+  void ReportHistory(const std::vector<THistoryMessage>& messages);
+  void ReportMqtt(const std::vector<MqttMessage>& messages);
 
   TEventLog& eventLog_;
   RetrySchedule reopen_;
   TRecordGaps recordGaps_;
+  THistoryRecorder history_;
+  TMqttFeed mqtt_;
 };
 
 }  // namespace helvanta

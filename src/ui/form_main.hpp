@@ -8,7 +8,9 @@
 #include <string_view>
 
 #include "config/language.hpp"
+#include "history/history_recorder.hpp"
 #include "logging/record_gaps.hpp"
+#include "mqtt/mqtt_feed.hpp"
 #include "serial/comdatapacket.hpp"
 #include "serial/comport.hpp"
 
@@ -143,6 +145,8 @@ class TFormMain : public QMainWindow {
   bool closed_ = false;
   std::int64_t lastTickSecond_ = -1;
   TRecordGaps recordGaps_;
+  TMqttFeed mqtt_;
+  THistoryRecorder history_;
 };
 
 }  // namespace helvanta

@@ -41,9 +41,12 @@ void TFormMain::FormCreate() {
     SetStatusPanel(1, ComposeKeyMessage(LanguageList, "0006", SettingsFilePath(), " "));
   }
   settings.replaced = ValidateSettings();
+  history_.Start(settings.replaced);
+  const std::vector<MqttMessage> mqttStart = mqtt_.Start(LanguageList, " ");
   const auto warningsWith = [&](std::string_view lineBreak) {
     std::vector<std::string> warnings = SettingsReportMessages(LanguageList, settings, lineBreak);
     if (languageTooLarge) warnings.push_back(ComposeKeyMessage(LanguageList, "4009", LanguageFilePath(), lineBreak));
+    for (const MqttMessage& message : mqttStart) warnings.push_back(message.text);
     return warnings;
   };
   // One finding fits the status bar; several go into one box, so none is overwritten.
@@ -119,6 +122,8 @@ void TFormMain::FormActivate() {
 
 void TFormMain::FormClose() {
   ComPort1.Close();
+  mqtt_.Stop();
+  history_.Stop();
   const bool maximised = hiddenInTray_ ? maximisedWhenHidden_ : isMaximized();
   // A settings file that cannot be written keeps its old placement; the window closes anyway.
   SaveWindowPlacement(y(), x(), maximised);

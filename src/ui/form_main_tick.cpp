@@ -39,6 +39,10 @@ void TFormMain::Timer1Timer() {
     Connect1Click();
   }
   SetStatusPanel(0, ClockText(ProgramClock().Now()));
+  for (const MqttMessage& message : mqtt_.TakeMessages(LanguageList, " ")) SetStatusPanel(1, message.text);
+  for (const THistoryMessage& message : history_.Tick(ProgramClock().Now(), ComPort1.Connected(), LanguageList, " ")) {
+    SetStatusPanel(1, message.text);
+  }
   if (!ComPort1.Connected()) {
     return;
   }
@@ -50,7 +54,11 @@ void TFormMain::Timer1Timer() {
   }
   try {
     RunConnectedSteps(
-        ComPort1, MeasurandIndex, [this](const LogOutcome& outcome) { ShowLoggerOutcome(outcome); },
+        ComPort1, MeasurandIndex,
+        [this](const LogOutcome& outcome) {
+          ShowLoggerOutcome(outcome);
+          mqtt_.AfterLogger(outcome.Written(), MeasurandIndex);
+        },
         [this](const std::string& packet) { ComDataPacket1Packet(packet); });
   } catch (const std::exception& error) {
     if (IsLostLine(error)) Connect1Click();

@@ -46,6 +46,8 @@ class ServiceTest : public ::testing::Test {
   void WriteSettings(const std::string& dataLogging) {
     folder.WriteFile("Helvanta.ini", "[Data Logging]\r\nComPort=COM1\r\nTemplateFile=" + folder.Path("Template.csv") +
                                          "\r\nOutputFolder=" + folder.Path("Data") + "\r\n" + dataLogging +
+                                         // The history's own tests drive it; here it would only add a thread.
+                                         "[History]\r\nEnabled=0\r\n"
                                          "[Ports]\r\nCOM1=" + pty.SlavePath() + "\r\n");
   }
 
