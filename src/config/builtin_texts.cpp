@@ -135,6 +135,11 @@ constexpr auto kBuiltinTexts = std::to_array<BuiltinTextEntry>({
     {"4058", "The template's record line holds no %date% or no %time% placeholder, so no record can be dated: %s"},
     {"4059", "-import needs the daily CSV files to read, for example: helvanta -import Data/2612*.csv"},
     {"4060", "History database not written, import stopped: %s"},
+    {"4100", "Charts"},
+    {"4101", "Power of the day (W)"},
+    {"4102", "Energy per day of the month (kWh)"},
+    {"4103", "No history for this day."},
+    {"4104", "The history cannot be read: %s"},
 });
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "config/language.hpp"
 #include "link/measurands.hpp"
 #include "link/polling_cycle.hpp"
 #include "runtime/sync_queue.hpp"
@@ -129,6 +130,8 @@ void TFormMain::BuildMenus() {
   File1->setObjectName(QStringLiteral("File1"));
   Connect1 = MenuItem(File1, "Connect1", "Connect", kImageConnect);
   Settings1 = MenuItem(File1, "Settings1", "Settings", kImageSettings);
+  Charts1 = File1->addAction(QString::fromLatin1(BuiltinText("4100")));
+  Charts1->setObjectName(QStringLiteral("Charts1"));
   Hide1 = MenuItem(File1, "Hide1", "Hide", kImageHide);
   Exit2 = File1->addSeparator();
   Exit2->setObjectName(QStringLiteral("Exit2"));
@@ -238,6 +241,7 @@ void TFormMain::ConnectHandlers() {
   on(Hide1, &QAction::triggered, &TFormMain::Hide1Click);
   on(Exit1, &QAction::triggered, &TFormMain::Exit1Click);
   on(About1, &QAction::triggered, &TFormMain::About1Click);
+  on(Charts1, &QAction::triggered, &TFormMain::Charts1Click);
   on(Show1, &QAction::triggered, &TFormMain::Show1Click);
   on(Exit4, &QAction::triggered, &TFormMain::Exit4Click);
   on(ToolButton1, &QToolButton::clicked, &TFormMain::ToolButton1Click);

@@ -29,6 +29,7 @@ class QToolButton;
 namespace helvanta {
 
 class TFormAbout;
+class TFormCharts;
 class TFormSettings;
 
 // The main window: the measurand list with its per-minute history, the status bar with
@@ -56,6 +57,8 @@ class TFormMain : public QMainWindow {
   void Hide1Click();
   void ToolButton3Click();
   void About1Click();
+  // Opens the chart window on today (shows it again when it exists).
+  void Charts1Click();
   void ToolButton5Click();
   void Exit1Click();
   void ToolButton6Click();
@@ -84,6 +87,7 @@ class TFormMain : public QMainWindow {
   QMenu* File1;
   QAction* Connect1;
   QAction* Settings1;
+  QAction* Charts1;
   QAction* Hide1;
   QAction* Exit2;
   QAction* Exit1;
@@ -135,6 +139,7 @@ class TFormMain : public QMainWindow {
 
   TFormSettings* formSettings_ = nullptr;
   TFormAbout* formAbout_ = nullptr;
+  TFormCharts* formCharts_ = nullptr;
   std::array<QLabel*, 2> statusPanels_{};
   std::array<std::string, 2> statusTexts_;
   QSocketNotifier* syncNotifier_ = nullptr;

@@ -15,7 +15,9 @@
 #include "link/polling_cycle.hpp"
 #include "ui/display_text.hpp"
 #include "ui/error_box.hpp"
+#include "runtime/clock.hpp"
 #include "ui/form_about.hpp"
+#include "ui/form_charts.hpp"
 #include "ui/form_main.hpp"
 
 namespace helvanta {
@@ -90,6 +92,7 @@ void TFormMain::ApplyTranslations() {
     ToolButton6->setToolTip(t);
   });
   set("1008", [this](const QString& t, const std::string&) { Help1->setTitle(t); });
+  set("4100", [this](const QString& t, const std::string&) { Charts1->setText(t); });
   set("1009", [this](const QString& t, const std::string&) {
     About1->setText(t);
     ToolButton5->setToolTip(t);
@@ -195,6 +198,15 @@ void TFormMain::About1Click() {
 }
 
 void TFormMain::ToolButton5Click() { About1Click(); }
+
+void TFormMain::Charts1Click() {
+  if (formCharts_ == nullptr) formCharts_ = new TFormCharts(history_.DatabasePath(), LanguageList, this);
+  const DateTime now = ProgramClock().Now();
+  formCharts_->ShowDay(QDate(now.year, now.month, now.day));
+  formCharts_->show();
+  formCharts_->raise();
+  formCharts_->activateWindow();
+}
 
 void TFormMain::Exit1Click() { close(); }
 

@@ -1,0 +1,219 @@
+#include "ui/form_charts.hpp"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QStringList>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <exception>
+
+#include "config/language.hpp"
+#include "history/history_reader.hpp"
+#include "link/measurands.hpp"
+#include "ui/display_text.hpp"
+
+namespace helvanta {
+
+namespace {
+
+// Display rows of the two power values.
+constexpr int kPowerAcRow = 2;
+constexpr int kPowerDcRow = 5;
+constexpr int kWorkCurrentDayRow = 10;
+
+QString KeyText(const TLanguageList& language, std::string_view key, std::string_view argument = {}) {
+  return ToDisplay(ComposeKeyMessage(language, key, argument, "\n"));
+}
+
+QChartView* ChartView(QChart* chart, const QString& name) {
+  chart->setObjectName(name);
+  chart->legend()->setAlignment(Qt::AlignBottom);
+  auto* view = new QChartView(chart);
+  view->setRenderHint(QPainter::Antialiasing);
+  view->setMinimumHeight(220);
+  return view;
+}
+
+// "<", the label, ">": steps of one day or one month.
+QHBoxLayout* NavigationRow(QLabel* label, QPushButton* back, QPushButton* forward) {
+  auto* row = new QHBoxLayout;
+  row->addWidget(back);
+  row->addWidget(label, 1, Qt::AlignCenter);
+  row->addWidget(forward);
+  return row;
+}
+
+QPushButton* StepButton(const QString& text, const QString& name) {
+  auto* button = new QPushButton(text);
+  button->setObjectName(name);
+  button->setFixedWidth(40);
+  return button;
+}
+
+}  // namespace
+
+TChartData LoadChartData(THistoryReader& reader, QDate day, QDate month) {
+  TChartData data;
+  data.day = day;
+  data.month = month;
+  data.dailyKWh.assign(static_cast<std::size_t>(month.daysInMonth()), 0.0);
+  try {
+    for (const THistoryRow& row : reader.DaySeries(day.year(), day.month(), day.day())) {
+      const double hours = static_cast<double>(row.minute % (24 * 60)) / 60.0;
+      if (const auto w = RowNumber(row, kPowerAcRow)) data.ac.emplace_back(hours, *w);
+      if (const auto w = RowNumber(row, kPowerDcRow)) data.dc.emplace_back(hours, *w);
+    }
+    for (const TDayEnergy& energy : reader.DailyEnergies(month.year(), month.month())) {
+      if (energy.day >= 1 && energy.day <= month.daysInMonth()) {
+        data.dailyKWh[static_cast<std::size_t>(energy.day - 1)] = energy.kWh;
+      }
+    }
+  } catch (const std::exception& error) {
+    data.error = QString::fromUtf8(error.what());
+  }
+  return data;
+}
+
+TFormCharts::TFormCharts(const std::string& databasePath, const TLanguageList& language, QWidget* parent)
+    : QWidget(parent, Qt::Window), language_(language), reader_(std::make_shared<THistoryReader>(databasePath)) {
+  setObjectName(QStringLiteral("FormCharts"));
+  setWindowTitle(KeyText(language, "4100"));
+  noHistory_ = KeyText(language, "4103");
+
+  dayLabel_ = new QLabel;
+  dayLabel_->setObjectName(QStringLiteral("DayLabel"));
+  monthLabel_ = new QLabel;
+  monthLabel_->setObjectName(QStringLiteral("MonthLabel"));
+  notice_ = new QLabel;
+  notice_->setObjectName(QStringLiteral("Notice"));
+  notice_->setWordWrap(true);
+
+  auto* powerChart = new QChart;
+  powerChart->setTitle(KeyText(language, "4101"));
+  ac_ = new QLineSeries;
+  ac_->setName(ToDisplay(RowCaption(kPowerAcRow)));
+  dc_ = new QLineSeries;
+  dc_->setName(ToDisplay(RowCaption(kPowerDcRow)));
+  powerChart->addSeries(ac_);
+  powerChart->addSeries(dc_);
+  auto* hours = new QValueAxis;
+  hours->setRange(0, 24);
+  hours->setTickCount(7);
+  hours->setLabelFormat(QStringLiteral("%.0f h"));
+  powerAxis_ = new QValueAxis;
+  powerAxis_->setLabelFormat(QStringLiteral("%.0f"));
+  powerChart->addAxis(hours, Qt::AlignBottom);
+  powerChart->addAxis(powerAxis_, Qt::AlignLeft);
+  for (QLineSeries* series : {ac_, dc_}) {
+    series->attachAxis(hours);
+    series->attachAxis(powerAxis_);
+  }
+
+  auto* energyChart = new QChart;
+  energyChart->setTitle(KeyText(language, "4102"));
+  energy_ = new QBarSet(ToDisplay(RowUnit(kWorkCurrentDayRow)));
+  auto* bars = new QBarSeries;
+  bars->append(energy_);
+  energyChart->addSeries(bars);
+  energyChart->legend()->hide();
+  days_ = new QBarCategoryAxis;
+  energyAxis_ = new QValueAxis;
+  energyAxis_->setLabelFormat(QStringLiteral("%.1f"));
+  energyChart->addAxis(days_, Qt::AlignBottom);
+  energyChart->addAxis(energyAxis_, Qt::AlignLeft);
+  bars->attachAxis(days_);
+  bars->attachAxis(energyAxis_);
+
+  auto* dayBack = StepButton(QStringLiteral("<"), QStringLiteral("PreviousDay"));
+  auto* dayForward = StepButton(QStringLiteral(">"), QStringLiteral("NextDay"));
+  auto* monthBack = StepButton(QStringLiteral("<"), QStringLiteral("PreviousMonth"));
+  auto* monthForward = StepButton(QStringLiteral(">"), QStringLiteral("NextMonth"));
+  connect(dayBack, &QPushButton::clicked, this, [this] { StepDay(-1); });
+  connect(dayForward, &QPushButton::clicked, this, [this] { StepDay(1); });
+  connect(monthBack, &QPushButton::clicked, this, [this] { StepMonth(-1); });
+  connect(monthForward, &QPushButton::clicked, this, [this] { StepMonth(1); });
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(NavigationRow(dayLabel_, dayBack, dayForward));
+  layout->addWidget(ChartView(powerChart, QStringLiteral("PowerChart")), 1);
+  layout->addLayout(NavigationRow(monthLabel_, monthBack, monthForward));
+  layout->addWidget(ChartView(energyChart, QStringLiteral("EnergyChart")), 1);
+  layout->addWidget(notice_);
+  resize(720, 620);
+
+  connect(&watcher_, &QFutureWatcher<TChartData>::finished, this, [this] {
+    Apply(watcher_.result());
+    // A step taken during the read asks for the newest choice once more.
+    if (reloadWanted_) Load();
+  });
+}
+
+TFormCharts::~TFormCharts() { watcher_.waitForFinished(); }
+
+void TFormCharts::ShowDay(QDate day) {
+  day_ = day;
+  month_ = QDate(day.year(), day.month(), 1);
+  Load();
+}
+
+void TFormCharts::StepDay(int days) { ShowDay(day_.addDays(days)); }
+
+void TFormCharts::StepMonth(int months) {
+  month_ = month_.addMonths(months);
+  Load();
+}
+
+void TFormCharts::Load() {
+  dayLabel_->setText(day_.toString(Qt::ISODate));
+  monthLabel_->setText(month_.toString(QStringLiteral("yyyy-MM")));
+  if (watcher_.isRunning()) {
+    reloadWanted_ = true;
+    return;
+  }
+  reloadWanted_ = false;
+  // The read runs on a worker, so a slow disk never holds up the window's tick.
+  watcher_.setFuture(QtConcurrent::run(
+      [reader = reader_, day = day_, month = month_] { return LoadChartData(*reader, day, month); }));
+}
+
+void TFormCharts::Apply(const TChartData& data) {
+  const auto points = [](const std::vector<QPointF>& v) { return QList<QPointF>(v.begin(), v.end()); };
+  ac_->replace(points(data.ac));
+  dc_->replace(points(data.dc));
+  double highest = 0;
+  for (const auto* series : {&data.ac, &data.dc}) {
+    for (const QPointF& p : *series) highest = std::max(highest, p.y());
+  }
+  powerAxis_->setRange(0, highest > 0 ? highest * 1.1 : 1);
+
+  QStringList labels;
+  QList<qreal> values;
+  for (std::size_t i = 0; i < data.dailyKWh.size(); ++i) {
+    labels << QString::number(static_cast<int>(i) + 1);
+    values << data.dailyKWh[i];
+  }
+  energy_->remove(0, energy_->count());
+  energy_->append(values);
+  days_->clear();
+  days_->append(labels);
+  const double most = values.isEmpty() ? 0 : *std::max_element(values.begin(), values.end());
+  energyAxis_->setRange(0, most > 0 ? most * 1.1 : 1);
+
+  if (!data.error.isEmpty()) {
+    notice_->setText(KeyText(language_, "4104", data.error.toStdString()));
+  } else {
+    notice_->setText(data.ac.empty() && data.dc.empty() ? noHistory_ : QString());
+  }
+}
+
+}  // namespace helvanta
