@@ -127,6 +127,10 @@ TFormCharts::TFormCharts(const std::string& databasePath, const TLanguageList& l
   energyChart->addSeries(bars);
   energyChart->legend()->hide();
   days_ = new QBarCategoryAxis;
+  // A smaller font, so that 31 day numbers fit beside each other.
+  QFont dayFont = days_->labelsFont();
+  dayFont.setPointSizeF(dayFont.pointSizeF() * 0.8);
+  days_->setLabelsFont(dayFont);
   energyAxis_ = new QValueAxis;
   energyAxis_->setLabelFormat(QStringLiteral("%.1f"));
   energyChart->addAxis(days_, Qt::AlignBottom);
@@ -149,7 +153,7 @@ TFormCharts::TFormCharts(const std::string& databasePath, const TLanguageList& l
   layout->addLayout(NavigationRow(monthLabel_, monthBack, monthForward));
   layout->addWidget(ChartView(energyChart, QStringLiteral("EnergyChart")), 1);
   layout->addWidget(notice_);
-  resize(720, 620);
+  resize(820, 640);
 
   connect(&watcher_, &QFutureWatcher<TChartData>::finished, this, [this] {
     Apply(watcher_.result());
@@ -195,6 +199,7 @@ void TFormCharts::Apply(const TChartData& data) {
     for (const QPointF& p : *series) highest = std::max(highest, p.y());
   }
   powerAxis_->setRange(0, highest > 0 ? highest * 1.1 : 1);
+  powerAxis_->applyNiceNumbers();
 
   QStringList labels;
   QList<qreal> values;
@@ -208,6 +213,7 @@ void TFormCharts::Apply(const TChartData& data) {
   days_->append(labels);
   const double most = values.isEmpty() ? 0 : *std::max_element(values.begin(), values.end());
   energyAxis_->setRange(0, most > 0 ? most * 1.1 : 1);
+  energyAxis_->applyNiceNumbers();
 
   if (!data.error.isEmpty()) {
     notice_->setText(KeyText(language_, "4104", data.error.toStdString()));
