@@ -28,10 +28,7 @@ cleanup() {
 }
 trap cleanup EXIT
 source scripts/sim-folder.sh
-
-cpu_seconds() {  # utime + stime of a process, in seconds
-  awk -v tck="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); printf "%.2f", ($12 + $13) / tck }' "/proc/$1/stat"
-}
+source bench/wire_floor.sh  # process_cpu_seconds
 peak_rss() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
@@ -75,7 +72,7 @@ sleep $(( duration - stop_at - stop ))
 
 for run in off on; do
   kill -0 "${service_pid[$run]}" 2>/dev/null || { echo "the $run service ended early" >&2; exit 1; }
-  cpu[$run]=$(cpu_seconds "${service_pid[$run]}")
+  cpu[$run]=$(process_cpu_seconds "${service_pid[$run]}")
   rss[$run]=$(peak_rss "${service_pid[$run]}")
   kill -TERM "${service_pid[$run]}"
   wait "${service_pid[$run]}" || true
@@ -114,7 +111,7 @@ for run in off on; do
 done
 awk -v on="${cpu[on]}" -v off="${cpu[off]}" -v ron="${rss[on]}" -v roff="${rss[off]}" 'BEGIN {
   pct = off > 0 ? 100 * (on - off) / off : 0
-  printf "MQTT on - off: CPU %+.2f s (%+.0f %%, target <= +10 %%), peak RSS %+d kB (target <= +2048 kB)\n", on - off, pct, ron - roff
+  printf "MQTT on - off: CPU %+.3f s (%+.0f %%, target <= +10 %%), peak RSS %+d kB (target <= +2048 kB)\n", on - off, pct, ron - roff
 }'
 for run in off on; do
   echo "request lateness, MQTT ${run}: $(lateness "$work/$run/sim-telegrams.log")"

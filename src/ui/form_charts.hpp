@@ -37,6 +37,8 @@ TChartData LoadChartData(THistoryReader& reader, QDate day, QDate month);
 // A window of charts drawn from the history store: the power curves (AC and DC) of one day
 // and the energy of each day of one month, each with buttons for the one before and after.
 class TFormCharts : public QWidget {
+  Q_OBJECT
+
  public:
   TFormCharts(const std::string& databasePath, const TLanguageList& language, QWidget* parent = nullptr);
   ~TFormCharts() override;

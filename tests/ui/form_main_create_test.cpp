@@ -14,6 +14,7 @@
 
 #include "config/settings.hpp"
 #include "link/measurands.hpp"
+#include "ui/form_charts.hpp"
 #include "ui/form_main.hpp"
 #include "ui_test_support.hpp"
 
@@ -50,12 +51,22 @@ TEST(FormMainCreate, WithoutAnyFileTheWindowOpensAsDesigned) {
   }
   EXPECT_EQ(form.File1->title(), QStringLiteral("File"));
   const QList<QAction*> fileItems = form.File1->actions();
-  ASSERT_EQ(fileItems.size(), 5);
+  ASSERT_EQ(fileItems.size(), 6);
   EXPECT_EQ(fileItems[0]->text(), QStringLiteral("Connect"));
   EXPECT_EQ(fileItems[1]->text(), QStringLiteral("Settings"));
-  EXPECT_EQ(fileItems[2]->text(), QStringLiteral("Hide"));
-  EXPECT_TRUE(fileItems[3]->isSeparator());
-  EXPECT_EQ(fileItems[4]->text(), QStringLiteral("Exit"));
+  EXPECT_EQ(fileItems[2]->text(), QStringLiteral("Charts"));
+  EXPECT_EQ(fileItems[3]->text(), QStringLiteral("Hide"));
+  EXPECT_TRUE(fileItems[4]->isSeparator());
+  EXPECT_EQ(fileItems[5]->text(), QStringLiteral("Exit"));
+  {
+    // Charts opens on the clock's day, as a window of its own.
+    ClockScope clock(DateTime{2026, 6, 21, 12, 0, 0, 0});
+    form.Charts1->trigger();
+    const TFormCharts* charts = form.findChild<TFormCharts*>();
+    ASSERT_NE(charts, nullptr);
+    EXPECT_TRUE(charts->isWindow());
+    EXPECT_EQ(charts->Day(), QDate(2026, 6, 21));
+  }
   EXPECT_EQ(form.About1->text(), QStringLiteral("About..."));
   const QList<QAction*> trayItems = form.PopupMenu1->actions();
   ASSERT_EQ(trayItems.size(), 3);
