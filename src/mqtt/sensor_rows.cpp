@@ -40,7 +40,9 @@ std::vector<SensorRow> BuildRows() {
     r.key = SnakeCase(caption);
     // Two rows share the caption "Workingtime"; the later one takes its unit along.
     if (!taken.insert(r.key).second) {
-      r.key += "_" + SnakeCase(unit);
+      // Appended piece by piece: GCC 12 at -O3 warns falsely about "_" + a temporary.
+      r.key += '_';
+      r.key += SnakeCase(unit);
       taken.insert(r.key);
     }
     r.numeric = unit != "hex" && unit != "min:sec";
