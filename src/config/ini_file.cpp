@@ -17,6 +17,8 @@ bool IniFile::HasKey(std::string_view section, std::string_view key) const {
   return FindIniValue(text_, section, key).has_value();
 }
 
+bool IniFile::HasSection(std::string_view section) const { return HasIniSection(text_, section); }
+
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
   std::optional<std::string> value = FindIniValue(text_, section, key);

@@ -23,6 +23,7 @@ class IniFile {
   // How the file read when the object was made.
   FileReadStatus ReadStatus() const { return readStatus_; }
   bool HasKey(std::string_view section, std::string_view key) const;
+  bool HasSection(std::string_view section) const;
 
   // A missing key gives the default; a present but empty one gives "".
   std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;

@@ -110,6 +110,11 @@ std::optional<std::string> FindIniValue(std::string_view text, std::string_view 
   return std::nullopt;
 }
 
+bool HasIniSection(std::string_view text, std::string_view section) {
+  const std::vector<Line> lines = SplitLines(text);
+  return FindSection(text, lines, section) < lines.size();
+}
+
 bool IsWritableIniEntry(std::string_view section, std::string_view key, std::string_view value) {
   if (HasLineBreakOrZero(section) || HasLineBreakOrZero(key) || HasLineBreakOrZero(value)) return false;
   if (section.find(']') != section.npos || Trim(section) != section) return false;

@@ -24,6 +24,9 @@ inline constexpr std::size_t kMaxIniValueLength = 2047;
 // when the section or the key is missing.
 std::optional<std::string> FindIniValue(std::string_view text, std::string_view section, std::string_view key);
 
+// Whether the text has the section, with or without keys in it.
+bool HasIniSection(std::string_view text, std::string_view section);
+
 // True when a section, key and value can be written without changing the file's structure:
 // no line breaks or zero bytes anywhere, a non-empty key without "=" or a leading "[" or ";",
 // a section name without "]", and no blanks around the section name or the key.

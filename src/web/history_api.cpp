@@ -1,0 +1,153 @@
+#include "web/history_api.hpp"
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <exception>
+#include <string>
+
+#include "history/history_reader.hpp"
+#include "history/history_values.hpp"
+#include "runtime/date_time.hpp"
+
+namespace helvanta {
+
+namespace {
+
+constexpr int kAcPowerRow = 2;
+constexpr int kDcPowerRow = 5;
+
+// Digits only, of the given length, so "+5", " 5" and "5e0" are no numbers here.
+std::optional<int> Digits(std::string_view text, std::size_t length) {
+  if (text.size() != length || text.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
+  int value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+struct TDate {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+};
+
+std::optional<TDate> ParseDate(std::string_view text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+  const auto year = Digits(text.substr(0, 4), 4);
+  const auto month = Digits(text.substr(5, 2), 2);
+  const auto day = Digits(text.substr(8, 2), 2);
+  if (!year || !month || !day || !IsCivilDate(*year, *month, *day)) return std::nullopt;
+  return TDate{*year, *month, *day};
+}
+
+std::optional<TDate> ParseMonth(std::string_view text) {
+  if (text.size() != 7 || text[4] != '-') return std::nullopt;
+  const auto year = Digits(text.substr(0, 4), 4);
+  const auto month = Digits(text.substr(5, 2), 2);
+  if (!year || !month || !IsCivilDate(*year, *month, 1)) return std::nullopt;
+  return TDate{*year, *month, 1};
+}
+
+std::optional<int> ParseYear(std::string_view text) {
+  const auto year = Digits(text, 4);
+  if (!year || !IsCivilDate(*year, 1, 1)) return std::nullopt;
+  return year;
+}
+
+// Hundredths as a decimal number, whatever the locale: 23015 is "230.15", -5 is "-0.05".
+void AppendHundredths(std::string& out, std::int64_t value) {
+  if (value < 0) out += '-';
+  const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  out += std::to_string(magnitude / 100);
+  const auto cents = static_cast<unsigned>(magnitude % 100);
+  if (cents != 0) {
+    out += '.';
+    out += static_cast<char>('0' + cents / 10);
+    if (cents % 10 != 0) out += static_cast<char>('0' + cents % 10);
+  }
+}
+
+void AppendValue(std::string& out, const std::optional<std::int64_t>& value) {
+  if (value) {
+    AppendHundredths(out, *value);
+  } else {
+    out += "null";
+  }
+}
+
+void AppendKwh(std::string& out, double kWh) {
+  std::array<char, 32> text{};
+  const auto result = std::to_chars(text.data(), text.data() + text.size(), kWh, std::chars_format::fixed, 2);
+  out.append(text.data(), result.ptr);
+}
+
+// A database that cannot be read is the server's trouble, not the request's.
+THttpResponse Unreadable(const std::exception& error) {
+  return JsonError(503, std::string("the history cannot be read: ") + error.what());
+}
+
+}  // namespace
+
+THttpResponse DayAnswer(THistoryReader& reader, std::optional<std::string_view> date) {
+  const std::optional<TDate> day = date ? ParseDate(*date) : std::nullopt;
+  if (!day) return JsonError(400, "date must be a calendar date written YYYY-MM-DD");
+  std::vector<THistoryRow> rows;
+  try {
+    rows = reader.DaySeries(day->year, day->month, day->day);
+  } catch (const std::exception& error) {
+    return Unreadable(error);
+  }
+  const std::int64_t firstMinute = DaysFromCivil(day->year, day->month, day->day) * 1440;
+  std::string out = "{\"date\":\"" + std::string(*date) + "\",\"columns\":[\"minute\",\"ac_power\",\"dc_power\",";
+  out += "\"work_current_day\"],\"units\":[\"min\",\"W\",\"W\",\"kWh\"],\"rows\":[";
+  out.reserve(out.size() + rows.size() * 32);
+  for (const THistoryRow& row : rows) {
+    if (out.back() != '[') out += ',';
+    out += '[';
+    out += std::to_string(row.minute - firstMinute);
+    out += ',';
+    AppendValue(out, row.hundredths[kAcPowerRow]);
+    out += ',';
+    AppendValue(out, row.hundredths[kDcPowerRow]);
+    out += ',';
+    AppendValue(out, row.hundredths[kDayEnergyRow]);
+    out += ']';
+  }
+  out += "]}";
+  return JsonResponse(200, std::move(out));
+}
+
+THttpResponse EnergyAnswer(THistoryReader& reader, std::optional<std::string_view> month,
+                           std::optional<std::string_view> year) {
+  if (month.has_value() == year.has_value()) return JsonError(400, "give either month=YYYY-MM or year=YYYY");
+  std::string out;
+  try {
+    if (month) {
+      const std::optional<TDate> first = ParseMonth(*month);
+      if (!first) return JsonError(400, "month must be written YYYY-MM");
+      out = "{\"month\":\"" + std::string(*month) + "\",\"unit\":\"kWh\",\"days\":[";
+      for (const TDayEnergy& energy : reader.DailyEnergies(first->year, first->month)) {
+        if (out.back() != '[') out += ',';
+        out += "[" + std::to_string(energy.day) + ",";
+        AppendKwh(out, energy.kWh);
+        out += ']';
+      }
+    } else {
+      const std::optional<int> number = ParseYear(*year);
+      if (!number) return JsonError(400, "year must be written YYYY");
+      out = "{\"year\":\"" + std::string(*year) + "\",\"unit\":\"kWh\",\"months\":[";
+      for (const TMonthEnergy& energy : reader.MonthlyEnergies(*number)) {
+        if (out.back() != '[') out += ',';
+        out += "[" + std::to_string(energy.month) + ",";
+        AppendKwh(out, energy.kWh);
+        out += ']';
+      }
+    }
+  } catch (const std::exception& error) {
+    return Unreadable(error);
+  }
+  out += "]}";
+  return JsonResponse(200, std::move(out));
+}
+
+}  // namespace helvanta

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace helvanta {
+
+// An answer of the web server, before it goes on the wire.
+struct THttpResponse {
+  int status = 200;
+  std::string contentType;
+  std::string body;
+  std::vector<std::pair<std::string, std::string>> headers;  // beyond Content-Type
+};
+
+// A JSON answer that is never cached.
+THttpResponse JsonResponse(int status, std::string body);
+// {"error": message} with the status.
+THttpResponse JsonError(int status, std::string_view message);
+
+}  // namespace helvanta

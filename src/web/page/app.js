@@ -1,0 +1,189 @@
+"use strict";
+// The page of Helvanta: live values every few seconds and the history as Dygraphs charts,
+// all from the program's own JSON API.
+(function () {
+  const $ = (id) => document.getElementById(id);
+  const charts = {};
+  let today = null;        // the program's date (YYYY-MM-DD), from /api/live
+  let followToday = true;  // the day chart moves on at midnight until another day is picked
+
+  async function getJson(url) {
+    const response = await fetch(url, { cache: "no-store" });
+    const body = await response.json().catch(() => ({}));
+    if (!response.ok) throw new Error(body.error || response.status + " " + response.statusText);
+    return body;
+  }
+
+  function show(id, value) {
+    $(id).textContent = value === null || value === undefined || value === "" ? "–" : value;
+  }
+
+  const two = (n) => String(n).padStart(2, "0");
+  const dateText = (d) => d.getFullYear() + "-" + two(d.getMonth() + 1) + "-" + two(d.getDate());
+  const parseDate = (text) => new Date(+text.slice(0, 4), +text.slice(5, 7) - 1, +text.slice(8, 10));
+
+  function renderLive(live) {
+    const state = $("connection");
+    state.textContent = live.connected ? "connected" : "not connected";
+    state.className = "state " + (live.connected ? "on" : "off");
+    show("port", live.port);
+    show("device", live.device);
+    show("last-record", live.last_record && live.last_record.replace("T", " "));
+    show("todays-file", live.todays_file);
+    show("updated", live.time.replace("T", " "));
+    const body = $("values").tBodies[0];
+    if (body.rows.length !== live.values.length) {
+      body.textContent = "";
+      for (const value of live.values) {
+        const row = body.insertRow();
+        row.dataset.key = value.key;
+        row.insertCell().textContent = value.name;
+        row.insertCell().className = "value";
+        row.insertCell().className = "unit";
+      }
+    }
+    live.values.forEach((value, i) => {
+      const cells = body.rows[i].cells;
+      cells[1].textContent = value.value === null ? "N/A" : String(value.value);
+      cells[2].textContent = value.unit;
+    });
+  }
+
+  // Draws into the div, or says why not; the div's data-points tells how many points it holds.
+  function draw(id, data, options, emptyText) {
+    const div = $(id);
+    const note = $(id.replace("-chart", "-note"));
+    div.dataset.points = String(data.length);
+    if (typeof Dygraph === "undefined") {
+      note.textContent = "Charts need Dygraphs (Debian package libjs-dygraphs) on the Helvanta machine.";
+      return;
+    }
+    if (data.length === 0) {
+      if (charts[id]) charts[id].destroy();
+      delete charts[id];
+      div.textContent = "";
+      note.textContent = emptyText;
+      return;
+    }
+    note.textContent = "";
+    if (charts[id]) {
+      charts[id].updateOptions(Object.assign({ file: data }, options));
+    } else {
+      charts[id] = new Dygraph(div, data, options);
+    }
+  }
+
+  function barPlotter(e) {
+    const context = e.drawingContext;
+    const points = e.points;
+    const bottom = e.dygraph.toDomYCoord(0);
+    let gap = e.plotArea.w / 2;
+    for (let i = 1; i < points.length; i++) gap = Math.min(gap, points[i].canvasx - points[i - 1].canvasx);
+    const width = Math.max(1, Math.floor(gap * 2 / 3));
+    context.fillStyle = e.color;
+    for (const p of points) {
+      if (p.yval === null || isNaN(p.canvasy)) continue;
+      context.fillRect(p.canvasx - width / 2, p.canvasy, width, bottom - p.canvasy);
+    }
+  }
+
+  function barOptions(label, first, last, xName) {
+    return {
+      labels: [xName, label],
+      plotter: barPlotter,
+      dateWindow: [first - 0.5, last + 0.5],
+      includeZero: true,
+      colors: ["#d9822b"],
+      ylabel: "kWh",
+      axes: { x: { pixelsPerLabel: 30, valueFormatter: (x) => xName + " " + x } },
+    };
+  }
+
+  async function loadDay() {
+    const text = $("day").value;
+    if (!text) return;
+    try {
+      const answer = await getJson("/api/day?date=" + encodeURIComponent(text));
+      const day = parseDate(text);
+      const data = answer.rows.map((r) => [
+        new Date(day.getFullYear(), day.getMonth(), day.getDate(), Math.floor(r[0] / 60), r[0] % 60), r[1], r[2]]);
+      draw("day-chart", data, { labels: ["Time", "AC power (W)", "DC power (W)"], ylabel: "W",
+                                colors: ["#d9822b", "#3a7bd5"], connectSeparatedPoints: false,
+                                legend: "follow" }, "No history for " + text + ".");
+    } catch (error) {
+      $("day-note").textContent = error.message;
+    }
+  }
+
+  async function loadMonth() {
+    const text = $("month").value;
+    if (!text) return;
+    try {
+      const answer = await getJson("/api/energy?month=" + encodeURIComponent(text));
+      const days = new Date(+text.slice(0, 4), +text.slice(5, 7), 0).getDate();
+      draw("month-chart", answer.days, barOptions("Energy (kWh)", 1, days, "Day"), "No energy in " + text + ".");
+    } catch (error) {
+      $("month-note").textContent = error.message;
+    }
+  }
+
+  async function loadYear() {
+    const text = String($("year").value).padStart(4, "0");
+    if (!/^\d{4}$/.test(text)) return;
+    try {
+      const answer = await getJson("/api/energy?year=" + text);
+      draw("year-chart", answer.months, barOptions("Energy (kWh)", 1, 12, "Month"), "No energy in " + text + ".");
+    } catch (error) {
+      $("year-note").textContent = error.message;
+    }
+  }
+
+  async function refreshLive() {
+    try {
+      const live = await getJson("/api/live");
+      renderLive(live);
+      if (live.date !== today) {
+        const first = today === null;
+        today = live.date;
+        if (first) {
+          $("month").value = today.slice(0, 7);
+          $("year").value = today.slice(0, 4);
+          loadMonth();
+          loadYear();
+        }
+        if (followToday) {
+          $("day").value = today;
+          loadDay();
+        }
+      }
+    } catch (error) {
+      $("connection").textContent = "Helvanta not reachable";
+      $("connection").className = "state off";
+    }
+  }
+
+  function pickDay(text) {
+    $("day").value = text;
+    followToday = text === today;
+    loadDay();
+  }
+
+  function stepDay(days) {
+    const day = parseDate($("day").value || today);
+    day.setDate(day.getDate() + days);
+    pickDay(dateText(day));
+  }
+
+  $("day").addEventListener("change", () => pickDay($("day").value));
+  $("day-back").addEventListener("click", () => stepDay(-1));
+  $("day-next").addEventListener("click", () => stepDay(1));
+  $("day-today").addEventListener("click", () => pickDay(today));
+  $("month").addEventListener("change", loadMonth);
+  $("year").addEventListener("change", loadYear);
+
+  refreshLive();
+  setInterval(refreshLive, 3000);
+  // Today's curve and the month's bars grow by a minute's row at a time.
+  setInterval(() => { if ($("day").value === today) loadDay(); }, 60000);
+  setInterval(() => { loadMonth(); loadYear(); }, 300000);
+})();

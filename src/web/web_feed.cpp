@@ -1,0 +1,83 @@
+#include "web/web_feed.hpp"
+
+#include "config/language.hpp"
+#include "logging/log_record.hpp"
+#include "web/web_routes.hpp"
+#include "web/web_server.hpp"
+
+namespace helvanta {
+
+namespace {
+
+std::string PageAddress(const TListenAddress& address, int port) {
+  return "http://" + TListenAddress{address.host, port}.Text() + "/";
+}
+
+}  // namespace
+
+TWebFeed::TWebFeed() = default;
+
+TWebFeed::~TWebFeed() { Stop(); }
+
+void TWebFeed::Start(std::vector<TReplacedSetting>& replaced) {
+  Stop();
+  settings_ = LoadWebSettings(replaced);
+  refused_ = false;
+  retry_ = RetrySchedule{};
+  lastRecord_.reset();
+}
+
+void TWebFeed::Stop() {
+  server_.reset();
+  routes_.reset();
+}
+
+bool TWebFeed::Listening() const { return server_ && server_->Running(); }
+
+int TWebFeed::Port() const { return Listening() ? server_->Port() : 0; }
+
+void TWebFeed::AfterLogger(bool recordWritten, const DateTime& now) {
+  if (recordWritten) lastRecord_ = now;
+}
+
+std::vector<TWebMessage> TWebFeed::Tick(const DateTime& now, const TWebHostState& state, const TLanguageList& list,
+                                        std::string_view lineBreak) {
+  std::vector<TWebMessage> messages;
+  if (!settings_.Enabled || refused_) return messages;
+  const TListenAddress& listen = settings_.Listen;
+  if (!routes_) {
+    // A password would cross the network in the clear, and without one anybody could read.
+    if (!IsLoopbackHost(listen.host) && !settings_.HasCredentials()) {
+      refused_ = true;
+      messages.push_back({TWebMessage::Severity::kError, ComposeKeyMessage(list, "4074", listen.Text(), lineBreak)});
+      return messages;
+    }
+    routes_ = std::make_unique<TWebRoutes>(slot_, settings_.User, settings_.Password);
+    server_ = std::make_unique<TWebServer>(*routes_);
+  }
+  slot_.Publish({LiveJson({now, state.connected, state.port, state.device, lastRecord_, DailyLogFilePath(now)}),
+                 state.historyPath});
+  const std::int64_t nowMs = ToEpochMilliseconds(now);
+  if (server_->Running() || !retry_.Due(nowMs)) return messages;
+  const std::string error = server_->Start(listen);
+  if (error.empty()) {
+    const std::string key = retry_.Succeeded() ? "4073" : "4070";
+    messages.push_back(
+        {TWebMessage::Severity::kInformation, ComposeKeyMessage(list, key, PageAddress(listen, server_->Port()), lineBreak)});
+    return messages;
+  }
+  const std::string reason = listen.Text() + " (" + error + ")";
+  switch (retry_.Failed(nowMs)) {
+    case FailureReport::kFirst:
+      messages.push_back({TWebMessage::Severity::kError, ComposeKeyMessage(list, "4071", reason, lineBreak)});
+      break;
+    case FailureReport::kReminder:
+      messages.push_back({TWebMessage::Severity::kError, ComposeKeyMessage(list, "4072", reason, lineBreak)});
+      break;
+    case FailureReport::kNone:
+      break;
+  }
+  return messages;
+}
+
+}  // namespace helvanta

@@ -1,0 +1,150 @@
+// The page in a real browser: headless Chromium loads it from helvanta polling the
+// simulator, and the DOM shows live values and charts with points. It also leaves a
+// screenshot, web-page.png, in the build folder.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <regex>
+#include <thread>
+
+#include "config/temp_folder.hpp"
+#include "history/history_store.hpp"
+#include "history/history_test_support.hpp"
+#include "runtime/clock.hpp"
+#include "sim/sim_process.hpp"
+#include "web/http_client.hpp"
+#include "web/listen_socket.hpp"
+
+extern char** environ;
+
+namespace helvanta {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+std::string FindChromium() {
+  for (const char* path : {"/usr/bin/chromium", "/usr/bin/chromium-browser"}) {
+    if (access(path, X_OK) == 0) return path;
+  }
+  return {};
+}
+
+// Starts a program with its output (and errors) to a file; its pid, or -1.
+pid_t Spawn(const std::vector<std::string>& words, const std::string& outputFile) {
+  std::vector<std::string> copy = words;
+  std::vector<char*> argv;
+  for (std::string& w : copy) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  pid_t pid = -1;
+  const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return rc == 0 ? pid : -1;
+}
+
+// Whether it ended within the time; it is killed otherwise.
+bool WaitFor(pid_t pid, std::chrono::seconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (waitpid(pid, nullptr, WNOHANG) == pid) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, nullptr, 0);
+  return false;
+}
+
+// A sunny day's minutes for the date, and one energy for every earlier day of its year.
+void FillHistory(const std::string& path, const DateTime& today) {
+  std::vector<THistoryRow> rows;
+  const std::int64_t firstDay = DaysFromCivil(today.year, 1, 1);
+  const std::int64_t day = DaysFromCivil(today.year, today.month, today.day);
+  for (std::int64_t d = firstDay; d < day; ++d) {
+    rows.push_back(testing::FullRow(d * 1440 + 1200, 600 + (d * 37) % 500));
+  }
+  std::int64_t energy = 0;
+  for (int m = 0; m < 1440; ++m) {
+    THistoryRow row = testing::FullRow(day * 1440 + m);
+    const double sun = std::max(0.0, std::sin(M_PI * (m - 360) / 840.0));
+    row.hundredths[2] = static_cast<std::int64_t>(sun * 95'000);
+    row.hundredths[5] = static_cast<std::int64_t>(sun * 101'000);
+    energy += *row.hundredths[2] / 60;
+    row.hundredths[10] = energy / 1000;
+    rows.push_back(row);
+  }
+  ASSERT_EQ(THistoryStore().Write(path, rows).fault, THistoryFault::kNone);
+}
+
+TEST(WebBrowserTest, ThePageShowsLiveValuesAndCharts) {
+  const std::string chromium = FindChromium();
+  if (chromium.empty()) GTEST_SKIP() << "chromium is not installed (scripts/install-deps.sh installs it)";
+  TempFolder folder;
+  sim::test::SimProcess simulator({"--fast", "--seed", "1"});
+  ASSERT_FALSE(simulator.DevicePath().empty());
+  const TListenSocket probe = OpenListenSocket({"127.0.0.1", 0});
+  const int port = probe.port;
+  CloseListenSocket(probe.handle);
+
+  const std::string program = folder.File("helvanta");
+  std::filesystem::copy_file(HELVANTA_BINARY_DIR "/src/app/helvanta", program);
+  std::filesystem::create_directory(folder.File("Data"));
+  std::filesystem::copy_file(HELVANTA_SOURCE_DIR "/packaging/Template.csv", folder.File("Template.csv"));
+  FillHistory(folder.File("history.sqlite"), SystemClock().Now());
+  WriteBytes(folder.File("Helvanta.ini"),
+             "[Data Logging]\nComPort=COM1\nFrom=00:00:00\nTill=23:59:59\nRequestInterval=1\nTemplateFile=" +
+                 folder.File("Template.csv") + "\nOutputFolder=" + folder.File("Data") + "\n[Ports]\nCOM1=" +
+                 simulator.DevicePath() + "\n[History]\nDatabase=" + folder.File("history.sqlite") +
+                 "\n[Web]\nListen=127.0.0.1:" + std::to_string(port) + "\n");
+  const pid_t helvanta = Spawn({program, "-service"}, folder.File("events.txt"));
+  ASSERT_GT(helvanta, 0);
+
+  // Live values come one a second; the page is worth loading once the first is in.
+  const std::regex value("\"value\":[0-9]");
+  bool live = false;
+  for (int i = 0; i < 150 && !live; ++i) {
+    live = std::regex_search(testing::Get(port, "/api/live").body, value);
+    if (!live) std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  ASSERT_TRUE(live) << ReadBytes(folder.File("events.txt"));
+
+  const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
+  const std::vector<std::string> browser{chromium, "--headless", "--no-sandbox", "--disable-gpu",
+                                         "--user-data-dir=" + folder.File("profile"), "--virtual-time-budget=10000"};
+  std::vector<std::string> dump = browser;
+  dump.insert(dump.end(), {"--dump-dom", url});
+  const pid_t dumping = Spawn(dump, folder.File("dom.html"));
+  ASSERT_TRUE(WaitFor(dumping, std::chrono::seconds(90)));
+  const std::string dom = ReadBytes(folder.File("dom.html"));
+  EXPECT_NE(dom.find("class=\"state on\">connected<"), std::string::npos) << dom;
+  EXPECT_TRUE(std::regex_search(dom, std::regex("<td class=\"value\">[0-9]"))) << dom;
+  EXPECT_TRUE(std::regex_search(dom, std::regex("id=\"day-chart\" class=\"chart\" data-points=\"1440\""))) << dom;
+  EXPECT_TRUE(std::regex_search(dom, std::regex("id=\"year-chart\"[^>]*data-points=\"[1-9]"))) << dom;
+  EXPECT_NE(dom.find("<canvas"), std::string::npos);
+
+  std::vector<std::string> shot = browser;
+  const std::string picture = HELVANTA_BINARY_DIR "/web-page.png";
+  std::filesystem::remove(picture);
+  shot.insert(shot.end(), {"--hide-scrollbars", "--window-size=1100,1250", "--screenshot=" + picture, url});
+  const pid_t shooting = Spawn(shot, folder.File("screenshot.txt"));
+  ASSERT_TRUE(WaitFor(shooting, std::chrono::seconds(90)));
+  EXPECT_TRUE(std::filesystem::exists(picture)) << ReadBytes(folder.File("screenshot.txt"));
+
+  kill(helvanta, SIGTERM);
+  EXPECT_TRUE(WaitFor(helvanta, std::chrono::seconds(10)));
+}
+
+}  // namespace
+}  // namespace helvanta
