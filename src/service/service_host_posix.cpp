@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "config/mqtt_settings.hpp"
 #include "config/settings.hpp"
+#include "config/web_settings.hpp"
 #include "runtime/main_loop.hpp"
 #include "runtime/program_folder.hpp"
 #include "service/guarded_handler.hpp"
@@ -26,8 +28,10 @@ int Install(bool silent) {
   // The unit opens up the configured log folder, so the settings are read first.
   if (SettingsFileExists()) LoadSettings();
   ValidateSettings();
+  std::vector<TReplacedSetting> ignored;
+  const bool network = !LoadMqttSettings().Host.empty() || LoadWebSettings(ignored).Enabled;
   const TServiceInstallResult result =
-      InstallService(DefaultInstallPlace(), {ExecutablePath(), ProgramFolder(), AppSettings.OutputFolder});
+      InstallService(DefaultInstallPlace(), {ExecutablePath(), ProgramFolder(), AppSettings.OutputFolder, network});
   if (!result.ok) {
     std::fprintf(stderr, "%s\n", result.message.c_str());
     return 1;

@@ -23,6 +23,9 @@ struct TServiceUnitSettings {
   std::string executable;    // full path
   std::string programFolder;
   std::string outputFolder;
+  // The service talks over IP (to an MQTT broker or as the web page); without it the
+  // unit gives the service no network at all.
+  bool network = false;
 };
 
 // Full path of the unit file in a folder.

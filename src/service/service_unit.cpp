@@ -77,8 +77,12 @@ std::string ServiceUnitText(const TServiceUnitSettings& settings) {
   // folder still works; the user's file permissions keep the service out of the rest.
   text += "ProtectHome=read-only\n";
   text += "PrivateTmp=yes\n";
-  text += "PrivateNetwork=yes\n";
-  text += "RestrictAddressFamilies=AF_UNIX\n";
+  if (settings.network) {
+    text += "RestrictAddressFamilies=AF_UNIX AF_INET AF_INET6\n";
+  } else {
+    text += "PrivateNetwork=yes\n";
+    text += "RestrictAddressFamilies=AF_UNIX\n";
+  }
   // Serial devices are reached through the dialout group. No DevicePolicy=closed: its
   // char-ttyUSB and char-ttyACM groups are looked up when the unit starts, so an adapter
   // whose driver loads later (plugged in after boot) would stay locked out until a restart.

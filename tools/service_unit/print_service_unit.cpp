@@ -13,6 +13,8 @@ int main(int argc, char** argv) {
   }
   const std::string executable = argv[1];
   const std::string programFolder = executable.substr(0, executable.rfind('/') + 1);
-  std::fputs(helvanta::ServiceUnitText({executable, programFolder, argv[2]}).c_str(), stdout);
+  // A packaged unit is written before anyone edits the settings, so it lets MQTT and the
+  // web page reach the network should they be turned on later.
+  std::fputs(helvanta::ServiceUnitText({executable, programFolder, argv[2], true}).c_str(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
