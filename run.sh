@@ -23,14 +23,19 @@ ln -sfn "$stamp" "$root/run/latest"
 source scripts/sim-folder.sh
 sim_pid=
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
-start_sim_folder "$build" "$run"
+# SIM_SPEED=60 ./run.sh plays the simulated day 60 times faster, so an hour draws a day's curve.
+start_sim_folder "$build" "$run" ${SIM_SPEED:+--speed "$SIM_SPEED"}
 # MQTT_HOST=127.0.0.1 ./run.sh also publishes the values to that broker.
 [ -n "${MQTT_HOST:-}" ] && printf '\n[MQTT]\nHost=%s\n' "$MQTT_HOST" >>"$run/Helvanta.ini"
+# The web page, on this machine only (WEB_PORT=8081 ./run.sh picks another port).
+web="127.0.0.1:${WEB_PORT:-8480}"
+printf '\n[Web]\nListen=%s\n' "$web" >>"$run/Helvanta.ini"
 
 # With a display, the desktop window instead: it connects at once and shows the values.
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo "Helvanta opens its window on the simulated inverter at $pty (COM1)."
   echo "The day's log grows in $run/Data/$(date +%y%m%d).csv. Close the window to stop."
+  echo "Web page with live values and charts: http://$web/"
   "$run/helvanta" --connect
   exit 0
 fi
@@ -38,6 +43,8 @@ fi
 echo "Helvanta polls the simulated inverter on $pty (COM1)."
 echo "The day's log grows in $run/Data/$(date +%y%m%d).csv: one line a minute, the first"
 echo "at the first full minute after all 45 values have answered (45 s)."
+echo "Web page with live values and charts: http://$web/ (the history gains a row a minute"
+echo "once all values have answered)."
 echo "Events are printed here and go to the journal (journalctl -t HelvantaService)."
 echo "Press Ctrl-C to stop."
 "$run/helvanta" -service

@@ -103,7 +103,7 @@ Version: ${version}-${revision}
 Architecture: ${arch}
 Maintainer: Helvanta <helvanta@example.org>
 Installed-Size: $(du -sk --exclude=DEBIAN "$stage" | cut -f1)
-Depends: adduser, ${depends}
+Depends: adduser, libjs-dygraphs, ${depends}
 Section: electronics
 Priority: optional
 Description: monitor and logger for the Siemens SPN1000 solar inverter

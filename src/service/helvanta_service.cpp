@@ -38,6 +38,7 @@ void THelvantaService::ServiceStart() {
   }
   settings.replaced = ValidateSettings();
   history_.Start(settings.replaced);
+  web_.Start(settings.replaced);
   ReportSettings(settings);
   ReportMqtt(mqtt_.Start(LanguageList, kEventLineBreak));
   MeasurandIndex = -1;
@@ -52,6 +53,7 @@ void THelvantaService::ServiceStop() {
   Timer1.SetEnabled(false);
   ComPort1.Close();
   mqtt_.Stop();
+  web_.Stop();
   history_.Stop();
   eventLog_.Write(TEventType::etInformation, StopMessage(LanguageList));
 }
@@ -69,6 +71,9 @@ void THelvantaService::Timer1Timer() {
   }
   if (AutoDisconnectDue(ComPort1.Connected(), ProgramClock().Now(), window)) ComPort1.Close();
   ReportHistory(history_.Tick(ProgramClock().Now(), ComPort1.Connected(), LanguageList, kEventLineBreak));
+  ReportWeb(web_.Tick(ProgramClock().Now(),
+                      {ComPort1.Connected(), ComPort1.Port(), ComPort1.DevicePath(), history_.DatabasePath()},
+                      LanguageList, kEventLineBreak));
   if (!ComPort1.Connected()) return;
   if (ComPort1.LineHungUp()) {
     LoseLine(HangUpMessage(LanguageList, ComPort1, kEventLineBreak));
@@ -80,6 +85,7 @@ void THelvantaService::Timer1Timer() {
         [this](const LogOutcome& outcome) {
           ReportLoggerOutcome(outcome);
           mqtt_.AfterLogger(outcome.Written(), MeasurandIndex);
+          web_.AfterLogger(outcome.Written(), ProgramClock().Now());
         },
         [this](const std::string& packet) { ComDataPacket1Packet(packet); });
   } catch (const std::exception& error) {
@@ -145,6 +151,22 @@ void THelvantaService::ReportMqtt(const std::vector<MqttMessage>& messages) {
         eventLog_.Write(TEventType::etWarning, message.text);
         break;
       case MqttMessage::Severity::kInformation:
+        eventLog_.Write(TEventType::etInformation, message.text);
+        break;
+    }
+  }
+}
+
+void THelvantaService::ReportWeb(const std::vector<TWebMessage>& messages) {
+  for (const TWebMessage& message : messages) {
+    switch (message.severity) {
+      case TWebMessage::Severity::kError:
+        eventLog_.Write(TEventType::etError, message.text);
+        break;
+      case TWebMessage::Severity::kWarning:
+        eventLog_.Write(TEventType::etWarning, message.text);
+        break;
+      case TWebMessage::Severity::kInformation:
         eventLog_.Write(TEventType::etInformation, message.text);
         break;
     }

@@ -13,6 +13,7 @@
 #include "serial/comdatapacket.hpp"
 #include "serial/comport.hpp"
 #include "service/event_log.hpp"
+#include "web/web_feed.hpp"
 
 namespace helvanta {
 
@@ -52,12 +53,14 @@ class THelvantaService {
   void ReportSettings(const TSettingsReport& report);
   void ReportHistory(const std::vector<THistoryMessage>& messages);
   void ReportMqtt(const std::vector<MqttMessage>& messages);
+  void ReportWeb(const std::vector<TWebMessage>& messages);
 
   TEventLog& eventLog_;
   RetrySchedule reopen_;
   TRecordGaps recordGaps_;
   THistoryRecorder history_;
   TMqttFeed mqtt_;
+  TWebFeed web_;
 };
 
 }  // namespace helvanta

@@ -13,6 +13,7 @@
 #include "mqtt/mqtt_feed.hpp"
 #include "serial/comdatapacket.hpp"
 #include "serial/comport.hpp"
+#include "web/web_feed.hpp"
 
 class QAction;
 class QLabel;
@@ -152,6 +153,7 @@ class TFormMain : public QMainWindow {
   TRecordGaps recordGaps_;
   TMqttFeed mqtt_;
   THistoryRecorder history_;
+  TWebFeed web_;
 };
 
 }  // namespace helvanta

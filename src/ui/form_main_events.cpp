@@ -44,6 +44,7 @@ void TFormMain::FormCreate() {
   }
   settings.replaced = ValidateSettings();
   history_.Start(settings.replaced);
+  web_.Start(settings.replaced);
   const std::vector<MqttMessage> mqttStart = mqtt_.Start(LanguageList, " ");
   const auto warningsWith = [&](std::string_view lineBreak) {
     std::vector<std::string> warnings = SettingsReportMessages(LanguageList, settings, lineBreak);
@@ -126,6 +127,7 @@ void TFormMain::FormActivate() {
 void TFormMain::FormClose() {
   ComPort1.Close();
   mqtt_.Stop();
+  web_.Stop();
   history_.Stop();
   const bool maximised = hiddenInTray_ ? maximisedWhenHidden_ : isMaximized();
   // A settings file that cannot be written keeps its old placement; the window closes anyway.

@@ -43,6 +43,10 @@ void TFormMain::Timer1Timer() {
   for (const THistoryMessage& message : history_.Tick(ProgramClock().Now(), ComPort1.Connected(), LanguageList, " ")) {
     SetStatusPanel(1, message.text);
   }
+  const TWebHostState webState{ComPort1.Connected(), ComPort1.Port(), ComPort1.DevicePath(), history_.DatabasePath()};
+  for (const TWebMessage& message : web_.Tick(ProgramClock().Now(), webState, LanguageList, " ")) {
+    SetStatusPanel(1, message.text);
+  }
   if (!ComPort1.Connected()) {
     return;
   }
@@ -58,6 +62,7 @@ void TFormMain::Timer1Timer() {
         [this](const LogOutcome& outcome) {
           ShowLoggerOutcome(outcome);
           mqtt_.AfterLogger(outcome.Written(), MeasurandIndex);
+          web_.AfterLogger(outcome.Written(), ProgramClock().Now());
         },
         [this](const std::string& packet) { ComDataPacket1Packet(packet); });
   } catch (const std::exception& error) {
