@@ -21,10 +21,8 @@ cleanup() {
 }
 trap cleanup EXIT
 source scripts/sim-folder.sh
+source bench/wire_floor.sh  # process_cpu_seconds
 
-cpu_seconds() {  # utime + stime of a process, in seconds
-  awk -v tck="$(getconf CLK_TCK)" '{ sub(/.*\) /, ""); printf "%.2f", ($12 + $13) / tck }' "/proc/$1/stat"
-}
 peak_rss() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
@@ -72,7 +70,7 @@ sleep "$duration"
 wait "$client_pid" || true
 for run in off on; do
   kill -0 "${service_pid[$run]}" 2>/dev/null || { echo "the $run service ended early" >&2; exit 1; }
-  cpu[$run]=$(cpu_seconds "${service_pid[$run]}")
+  cpu[$run]=$(process_cpu_seconds "${service_pid[$run]}")
   rss[$run]=$(peak_rss "${service_pid[$run]}")
   kill -TERM "${service_pid[$run]}"
   wait "${service_pid[$run]}" || true
@@ -85,7 +83,7 @@ for run in off on; do
 done
 awk -v on="${cpu[on]}" -v off="${cpu[off]}" -v ron="${rss[on]}" -v roff="${rss[off]}" 'BEGIN {
   pct = off > 0 ? 100 * (on - off) / off : 0
-  printf "on - off: CPU %+.2f s (%+.0f %%, target <= +10 %%), peak RSS %+d kB (target <= +4096 kB)\n", on - off, pct, ron - roff
+  printf "on - off: CPU %+.3f s (%+.0f %%, target <= +10 %%), peak RSS %+d kB (target <= +4096 kB)\n", on - off, pct, ron - roff
 }'
 cat "$work/client.txt"
 echo "history rows: $(python3 -c 'import sqlite3, sys; print(sqlite3.connect(sys.argv[1]).execute("SELECT count(*) FROM minute").fetchone()[0])' "$work/on/Data/helvanta.sqlite" 2>/dev/null || echo unknown)"
