@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/host_message.hpp"
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -16,11 +17,7 @@ namespace helvanta {
 class TLanguageList;
 
 // A message of the history for the host: the service's event log or the window's status bar.
-struct THistoryMessage {
-  enum class Severity { kError, kWarning, kInformation };
-  Severity severity = Severity::kError;
-  std::string text;
-};
+using THistoryMessage = THostMessage;
 
 // The history's part of the one-second tick, the same for the window and the service:
 // at every minute mark at which the logger's presence rule holds, whatever the CSV

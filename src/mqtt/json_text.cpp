@@ -49,6 +49,13 @@ void AppendJsonString(std::string& out, std::string_view utf8) {
   out += '"';
 }
 
+void AppendJsonMember(std::string& out, std::string_view name, std::string_view utf8Value) {
+  if (out.back() != '{') out += ',';
+  AppendJsonString(out, name);
+  out += ':';
+  AppendJsonString(out, utf8Value);
+}
+
 bool IsJsonNumber(std::string_view text) {
   std::size_t i = 0;
   if (i < text.size() && text[i] == '-') ++i;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/host_message.hpp"
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,11 +16,7 @@ namespace helvanta {
 class TLanguageList;
 
 // A message for the host's event log or status bar.
-struct MqttMessage {
-  enum class Severity { kError, kWarning, kInformation };
-  Severity severity;
-  std::string text;
-};
+using MqttMessage = THostMessage;
 
 // What the host needs to publish: started from the [MQTT] section, fed from the tick on
 // the main thread. With MQTT off every call does nothing.

@@ -13,17 +13,6 @@
 
 namespace helvanta {
 
-namespace {
-
-void AppendMember(std::string& out, std::string_view name, std::string_view utf8Value) {
-  if (out.back() != '{') out += ',';
-  AppendJsonString(out, name);
-  out += ':';
-  AppendJsonString(out, utf8Value);
-}
-
-}  // namespace
-
 std::string IsoLocalTime(const DateTime& t, int utcOffsetMinutes) {
   const int offset = std::abs(utcOffsetMinutes);
   char text[40];
@@ -47,7 +36,7 @@ std::string StateJson(const DateTime& now, int utcOffsetMinutes) {
       AppendJsonString(out, Utf8FromCp1252(value));
     }
   }
-  AppendMember(out, "time", IsoLocalTime(now, utcOffsetMinutes));
+  AppendJsonMember(out, "time", IsoLocalTime(now, utcOffsetMinutes));
   out += '}';
   return out;
 }
@@ -57,25 +46,25 @@ std::vector<RetainedMessage> DiscoveryConfigs(const DiscoveryNames& names) {
   device += "\"identifiers\":[";
   AppendJsonString(device, names.clientId);
   device += "]";
-  AppendMember(device, "name", "Siemens SPN1000");
-  AppendMember(device, "manufacturer", "Siemens");
-  AppendMember(device, "model", "SPN1000");
-  AppendMember(device, "sw_version", "Helvanta " HELVANTA_VERSION);
+  AppendJsonMember(device, "name", "Siemens SPN1000");
+  AppendJsonMember(device, "manufacturer", "Siemens");
+  AppendJsonMember(device, "model", "SPN1000");
+  AppendJsonMember(device, "sw_version", "Helvanta " HELVANTA_VERSION);
   device += '}';
 
   std::vector<RetainedMessage> configs;
   for (const SensorRow& row : SensorRows()) {
     std::string config = "{";
-    AppendMember(config, "name", row.name);
-    AppendMember(config, "unique_id", names.clientId + "_" + row.key);
-    AppendMember(config, "state_topic", names.baseTopic + "/state");
-    AppendMember(config, "value_template", "{{ value_json." + row.key + " }}");
-    if (!row.unit.empty()) AppendMember(config, "unit_of_measurement", row.unit);
-    if (!row.deviceClass.empty()) AppendMember(config, "device_class", row.deviceClass);
-    if (!row.stateClass.empty()) AppendMember(config, "state_class", row.stateClass);
-    AppendMember(config, "availability_topic", names.baseTopic + "/status");
-    AppendMember(config, "payload_available", "online");
-    AppendMember(config, "payload_not_available", "offline");
+    AppendJsonMember(config, "name", row.name);
+    AppendJsonMember(config, "unique_id", names.clientId + "_" + row.key);
+    AppendJsonMember(config, "state_topic", names.baseTopic + "/state");
+    AppendJsonMember(config, "value_template", "{{ value_json." + row.key + " }}");
+    if (!row.unit.empty()) AppendJsonMember(config, "unit_of_measurement", row.unit);
+    if (!row.deviceClass.empty()) AppendJsonMember(config, "device_class", row.deviceClass);
+    if (!row.stateClass.empty()) AppendJsonMember(config, "state_class", row.stateClass);
+    AppendJsonMember(config, "availability_topic", names.baseTopic + "/status");
+    AppendJsonMember(config, "payload_available", "online");
+    AppendJsonMember(config, "payload_not_available", "offline");
     config += ",\"device\":" + device + "}";
     configs.push_back({names.prefix + "/sensor/" + names.clientId + "/" + row.key + "/config", std::move(config)});
   }

@@ -40,7 +40,7 @@ void THelvantaService::ServiceStart() {
   history_.Start(settings.replaced);
   web_.Start(settings.replaced);
   ReportSettings(settings);
-  ReportMqtt(mqtt_.Start(LanguageList, kEventLineBreak));
+  ReportMessages(mqtt_.Start(LanguageList, kEventLineBreak));
   MeasurandIndex = -1;
   InitMeasurands();
   ComDataPacket1.SetStartString(std::string(1, STX));
@@ -59,7 +59,7 @@ void THelvantaService::ServiceStop() {
 }
 
 void THelvantaService::Timer1Timer() {
-  ReportMqtt(mqtt_.TakeMessages(LanguageList, kEventLineBreak));
+  ReportMessages(mqtt_.TakeMessages(LanguageList, kEventLineBreak));
   const ConnectionWindow window = ComputeConnectionWindow(ProgramClock().Now());
   if (AutoConnectDue(ComPort1.Connected(), ProgramClock().Now(), window, true) &&
       reopen_.Due(ToEpochMilliseconds(ProgramClock().Now()))) {
@@ -70,8 +70,8 @@ void THelvantaService::Timer1Timer() {
     }
   }
   if (AutoDisconnectDue(ComPort1.Connected(), ProgramClock().Now(), window)) ComPort1.Close();
-  ReportHistory(history_.Tick(ProgramClock().Now(), ComPort1.Connected(), LanguageList, kEventLineBreak));
-  ReportWeb(web_.Tick(ProgramClock().Now(),
+  ReportMessages(history_.Tick(ProgramClock().Now(), ComPort1.Connected(), LanguageList, kEventLineBreak));
+  ReportMessages(web_.Tick(ProgramClock().Now(),
                       {ComPort1.Connected(), ComPort1.Port(), ComPort1.DevicePath(), history_.DatabasePath()},
                       LanguageList, kEventLineBreak));
   if (!ComPort1.Connected()) return;
@@ -141,48 +141,16 @@ void THelvantaService::ReportSettings(const TSettingsReport& report) {
   }
 }
 
-void THelvantaService::ReportMqtt(const std::vector<MqttMessage>& messages) {
-  for (const MqttMessage& message : messages) {
+void THelvantaService::ReportMessages(const std::vector<THostMessage>& messages) {
+  for (const THostMessage& message : messages) {
     switch (message.severity) {
-      case MqttMessage::Severity::kError:
+      case THostMessage::Severity::kError:
         eventLog_.Write(TEventType::etError, message.text);
         break;
-      case MqttMessage::Severity::kWarning:
+      case THostMessage::Severity::kWarning:
         eventLog_.Write(TEventType::etWarning, message.text);
         break;
-      case MqttMessage::Severity::kInformation:
-        eventLog_.Write(TEventType::etInformation, message.text);
-        break;
-    }
-  }
-}
-
-void THelvantaService::ReportWeb(const std::vector<TWebMessage>& messages) {
-  for (const TWebMessage& message : messages) {
-    switch (message.severity) {
-      case TWebMessage::Severity::kError:
-        eventLog_.Write(TEventType::etError, message.text);
-        break;
-      case TWebMessage::Severity::kWarning:
-        eventLog_.Write(TEventType::etWarning, message.text);
-        break;
-      case TWebMessage::Severity::kInformation:
-        eventLog_.Write(TEventType::etInformation, message.text);
-        break;
-    }
-  }
-}
-
-void THelvantaService::ReportHistory(const std::vector<THistoryMessage>& messages) {
-  for (const THistoryMessage& message : messages) {
-    switch (message.severity) {
-      case THistoryMessage::Severity::kError:
-        eventLog_.Write(TEventType::etError, message.text);
-        break;
-      case THistoryMessage::Severity::kWarning:
-        eventLog_.Write(TEventType::etWarning, message.text);
-        break;
-      case THistoryMessage::Severity::kInformation:
+      case THostMessage::Severity::kInformation:
         eventLog_.Write(TEventType::etInformation, message.text);
         break;
     }

@@ -51,9 +51,8 @@ class THelvantaService {
   void ReportOpenFailure(const std::string& reason);
   void ReportLoggerOutcome(const LogOutcome& outcome);
   void ReportSettings(const TSettingsReport& report);
-  void ReportHistory(const std::vector<THistoryMessage>& messages);
-  void ReportMqtt(const std::vector<MqttMessage>& messages);
-  void ReportWeb(const std::vector<TWebMessage>& messages);
+  // Reports of the history, MQTT and the web page, as events.
+  void ReportMessages(const std::vector<THostMessage>& messages);
 
   TEventLog& eventLog_;
   RetrySchedule reopen_;

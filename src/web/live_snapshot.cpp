@@ -59,36 +59,29 @@ bool IsUtf8(std::string_view bytes) {
 // Paths and names as the user wrote them: UTF-8 when they are, else Windows-1252.
 std::string TextAsUtf8(std::string_view bytes) { return IsUtf8(bytes) ? std::string(bytes) : Utf8FromCp1252(bytes); }
 
-void AppendMember(std::string& out, std::string_view name, std::string_view utf8Value) {
-  if (out.back() != '{') out += ',';
-  AppendJsonString(out, name);
-  out += ':';
-  AppendJsonString(out, utf8Value);
-}
-
 }  // namespace
 
 std::string LiveJson(const TLiveState& state) {
   std::string out = "{";
-  AppendMember(out, "time", LocalText(state.now));
-  AppendMember(out, "date", LocalText(state.now).substr(0, 10));
+  AppendJsonMember(out, "time", LocalText(state.now));
+  AppendJsonMember(out, "date", LocalText(state.now).substr(0, 10));
   out += state.connected ? ",\"connected\":true" : ",\"connected\":false";
-  AppendMember(out, "port", TextAsUtf8(state.port));
-  AppendMember(out, "device", TextAsUtf8(state.device));
+  AppendJsonMember(out, "port", TextAsUtf8(state.port));
+  AppendJsonMember(out, "device", TextAsUtf8(state.device));
   if (state.lastRecord) {
-    AppendMember(out, "last_record", LocalText(*state.lastRecord));
+    AppendJsonMember(out, "last_record", LocalText(*state.lastRecord));
   } else {
     out += ",\"last_record\":null";
   }
-  AppendMember(out, "todays_file", TextAsUtf8(state.todaysFile));
+  AppendJsonMember(out, "todays_file", TextAsUtf8(state.todaysFile));
   out += ",\"values\":[";
   for (const SensorRow& row : SensorRows()) {
     const std::string& value = Measurands[static_cast<std::size_t>(IndexOfRow(row.row))].Value;
     if (out.back() != '[') out += ',';
     out += '{';
-    AppendMember(out, "key", row.key);
-    AppendMember(out, "name", row.name);
-    AppendMember(out, "unit", Utf8FromCp1252(RowUnit(row.row)));
+    AppendJsonMember(out, "key", row.key);
+    AppendJsonMember(out, "name", row.name);
+    AppendJsonMember(out, "unit", Utf8FromCp1252(RowUnit(row.row)));
     out += ",\"value\":";
     if (value == kNotAvailable) {
       out += "null";

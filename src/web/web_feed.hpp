@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/host_message.hpp"
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,11 +20,7 @@ class TWebRoutes;
 class TWebServer;
 
 // A message for the host's event log or status bar.
-struct TWebMessage {
-  enum class Severity { kError, kWarning, kInformation };
-  Severity severity = Severity::kError;
-  std::string text;
-};
+using TWebMessage = THostMessage;
 
 // What the host knows at a tick that the page shows.
 struct TWebHostState {
