@@ -128,7 +128,9 @@ THttpResponse EnergyAnswer(THistoryReader& reader, std::optional<std::string_vie
       out = "{\"month\":\"" + std::string(*month) + "\",\"unit\":\"kWh\",\"days\":[";
       for (const TDayEnergy& energy : reader.DailyEnergies(first->year, first->month)) {
         if (out.back() != '[') out += ',';
-        out += "[" + std::to_string(energy.day) + ",";
+        out += '[';
+        out += std::to_string(energy.day);
+        out += ',';
         AppendKwh(out, energy.kWh);
         out += ']';
       }
@@ -138,7 +140,9 @@ THttpResponse EnergyAnswer(THistoryReader& reader, std::optional<std::string_vie
       out = "{\"year\":\"" + std::string(*year) + "\",\"unit\":\"kWh\",\"months\":[";
       for (const TMonthEnergy& energy : reader.MonthlyEnergies(*number)) {
         if (out.back() != '[') out += ',';
-        out += "[" + std::to_string(energy.month) + ",";
+        out += '[';
+        out += std::to_string(energy.month);
+        out += ',';
         AppendKwh(out, energy.kWh);
         out += ']';
       }
