@@ -26,8 +26,12 @@ std::optional<std::int64_t> ParseHundredths(std::string_view text) {
   }
   std::size_t pos = 0;
   std::int64_t value = 0;
-  while (pos < text.size() && IsDigit(text[pos])) value = value * 10 + (text[pos++] - '0');
-  if (pos == 0 || pos > kMaxIntegerDigits) return std::nullopt;
+  while (pos < text.size() && IsDigit(text[pos])) {
+    // Refused before it could overflow.
+    if (pos == kMaxIntegerDigits) return std::nullopt;
+    value = value * 10 + (text[pos++] - '0');
+  }
+  if (pos == 0) return std::nullopt;
   std::size_t decimals = 0;
   // Minutes and seconds come as "mm:ss", the other values with a decimal point.
   if (pos < text.size() && (text[pos] == '.' || text[pos] == ':')) {

@@ -35,14 +35,15 @@ TEST(HistoryImport, StoresMatchingRecordsAndCountsTheOthers) {
                       Record("03/02/2026", "10:24:00", "23?.15", "1.00", "0000") +     // 7: control character
                       Record("03/02/2026", "10:28:00", "230.00", "1.00", "00G0") +     // 8: no register
                       Record("03/02/2026", "25:00:00", "230.00", "1.00", "0000") +     // 9: no time
-                      Field("03/02/2026") + ";" + Field("10:32:00") + "\r\n" +         // 10: other separator
-                      "\r\n");                                                           // 11: empty
+                      Record("03/02/2026", "10:30:00", "12345678901234567890", "1.00", "0000") +  // 10: too long
+                      Field("03/02/2026") + ";" + Field("10:32:00") + "\r\n" +         // 11: other separator
+                      "\r\n");                                                           // 12: empty
   const std::string database = folder.File("h.sqlite");
   THistoryStore store;
   TImportCounts counts = ImportCsvFile(store, database, csv, kTemplate);
   EXPECT_TRUE(counts.readable);
   EXPECT_EQ(counts.stored, 2u);
-  EXPECT_EQ(counts.mismatched, 8u);
+  EXPECT_EQ(counts.mismatched, 9u);
   EXPECT_EQ(counts.firstMismatch, 4u);
 
   THistoryReader reader(database);
