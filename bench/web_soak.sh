@@ -2,9 +2,9 @@
 # Runs two `helvanta -service` against helvanta-sim side by side for DURATION seconds
 # (default 300): one with the history and the web page off, one with both on and a
 # client that polls the page's API as an open browser tab does (/api/live every 3 s,
-# /api/day and /api/energy every 60 s). Reports each one's CPU time and peak RSS.
-# Targets: on within +10 % CPU and +4 MB peak RSS of off.
-#   DURATION=300 bench/web_soak.sh [build folder, default build/default]
+# /api/day and /api/energy every 60 s; CLIENT=0 leaves the page unread). Reports each
+# one's CPU time and peak RSS. Targets: on within +10 % CPU and +4 MB peak RSS of off.
+#   DURATION=300 [CLIENT=0] bench/web_soak.sh [build folder, default build/default]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build/default}")
@@ -40,6 +40,11 @@ for run in off on; do
   pids+=("${service_pid[$run]}")
 done
 
+# CLIENT=0: nobody looks at the page; otherwise a client polls it as an open page does.
+if [ "${CLIENT:-1}" = 0 ]; then
+  echo "client: none" >"$work/client.txt"
+  sleep 1 &
+else
 python3 - "$port" "$duration" >"$work/client.txt" <<'PY' &
 import sys, time, urllib.request
 port, duration = int(sys.argv[1]), float(sys.argv[2])
@@ -63,6 +68,7 @@ while time.time() < end:
     time.sleep(3)
 print("client: %d answers, %d failures" % (answers, failures))
 PY
+fi
 client_pid=$!
 pids+=("$client_pid")
 

@@ -27,7 +27,9 @@ constexpr std::int64_t kLongestGapMs = 60'000;
 // A connection that held this long was a real one: the next loss starts the gaps afresh.
 constexpr std::int64_t kSteadyConnectionMs = 60'000;
 constexpr std::int64_t kGoodbyeMs = 1'000;
-constexpr int kPollMs = 1'000;
+// The longest wait without news: often enough for the keep-alive's ping (the broker waits
+// one and a half keep-alives), rare enough to cost nothing while idle.
+constexpr int kPollMs = 5'000;
 
 std::int64_t SteadyMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
