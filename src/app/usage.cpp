@@ -34,7 +34,9 @@ std::string UsageText(const std::string& programFolder) {
       "Files beside the executable, in " + programFolder + ":\n"
       "  Helvanta.ini     settings: port, connection window, template, output folder,\n"
       "                   interval; [Ports] COM1=/dev/ttyUSB0 names a port's device;\n"
-      "                   [MQTT] Host=... publishes the values to an MQTT broker\n"
+      "                   [MQTT] Host=... publishes the values to an MQTT broker;\n"
+      "                   [Web] Listen=127.0.0.1:8480 serves a page with live values\n"
+      "                   and charts\n"
       "  Helvanta.lng     optional texts that replace the English ones\n"
       "  Template.csv     the default log template; logs go to <OutputFolder>/yymmdd.csv\n"
       "                   and every minute to <OutputFolder>/helvanta.sqlite ([History])\n";
