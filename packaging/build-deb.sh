@@ -95,6 +95,8 @@ shlibs=$build/deb-shlibs
 rm -rf "$shlibs"
 install -d "$shlibs/debian"
 printf 'Source: helvanta\n\nPackage: helvanta\nArchitecture: any\n' >"$shlibs/debian/control"
+# libmosquitto and libmicrohttpd are loaded only when MQTT or the web page is on, so
+# dpkg-shlibdeps cannot see them: they are named by hand below.
 depends=$(cd "$shlibs" && dpkg-shlibdeps -O "${programs[@]}" | sed -n 's/^shlibs:Depends=//p')
 
 cat >"$stage/DEBIAN/control" <<CONTROL
@@ -103,7 +105,7 @@ Version: ${version}-${revision}
 Architecture: ${arch}
 Maintainer: Helvanta <helvanta@example.org>
 Installed-Size: $(du -sk --exclude=DEBIAN "$stage" | cut -f1)
-Depends: adduser, libjs-dygraphs, ${depends}
+Depends: adduser, libjs-dygraphs, libmosquitto1, libmicrohttpd12, ${depends}
 Section: electronics
 Priority: optional
 Description: monitor and logger for the Siemens SPN1000 solar inverter

@@ -1,4 +1,3 @@
-#include <mosquitto.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/eventfd.h>
@@ -14,6 +13,7 @@
 #include <thread>
 #include <utility>
 
+#include "mqtt/mosquitto_library.hpp"
 #include "mqtt/mqtt_client.hpp"
 #include "runtime/retry_schedule.hpp"
 
@@ -72,15 +72,15 @@ struct TMqttClient::Worker {
       Report(MqttReportKind::kSetupFailed, settings.Where() + ": " + error.what());
       return;
     }
-    mosquitto_will_set(client.get(), settings.StatusTopic().c_str(), 7, "offline", 1, true);
-    mosquitto_connect_callback_set(client.get(), [](mosquitto*, void* self, int rc) {
+    Mosquitto().will_set(client.get(), settings.StatusTopic().c_str(), 7, "offline", 1, true);
+    Mosquitto().connect_callback_set(client.get(), [](mosquitto*, void* self, int rc) {
       static_cast<Worker*>(self)->OnConnect(rc);
     });
-    mosquitto_disconnect_callback_set(client.get(), [](mosquitto*, void* self, int rc) {
+    Mosquitto().disconnect_callback_set(client.get(), [](mosquitto*, void* self, int rc) {
       const int savedErrno = errno;
       static_cast<Worker*>(self)->OnDisconnect(rc, savedErrno);
     });
-    mosquitto_log_callback_set(client.get(), [](mosquitto*, void* self, int level, const char* text) {
+    Mosquitto().log_callback_set(client.get(), [](mosquitto*, void* self, int level, const char* text) {
       if ((level & MOSQ_LOG_ERR) != 0) static_cast<Worker*>(self)->lastLibraryError = text;
     });
     while (!stopping.load()) {
@@ -97,30 +97,30 @@ struct TMqttClient::Worker {
     phase = Phase::kConnecting;
     errno = 0;
     // Resolves the name here, on this thread; the TCP connection and TLS go on in Serve.
-    const int rc = mosquitto_connect_async(client.get(), settings.host.c_str(), settings.port, kKeepAliveSeconds);
+    const int rc = Mosquitto().connect_async(client.get(), settings.host.c_str(), settings.port, kKeepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS) Fail(Reason(rc, errno));
   }
 
   // Waits up to timeoutMs for the socket or a wake-up and lets the library do its part.
   void Serve(std::int64_t timeoutMs) {
     pollfd fds[2] = {{wakeFd, POLLIN, 0}, {-1, 0, 0}};
-    const int sock = mosquitto_socket(client.get());
-    if (sock >= 0) fds[1] = {sock, static_cast<short>(POLLIN | (mosquitto_want_write(client.get()) ? POLLOUT : 0)), 0};
+    const int sock = Mosquitto().socket(client.get());
+    if (sock >= 0) fds[1] = {sock, static_cast<short>(POLLIN | (Mosquitto().want_write(client.get()) ? POLLOUT : 0)), 0};
     if (poll(fds, sock >= 0 ? 2 : 1, static_cast<int>(timeoutMs)) < 0 && errno != EINTR) return;
     if ((fds[0].revents & POLLIN) != 0) {
       std::uint64_t count = 0;
       [[maybe_unused]] const ssize_t n = read(wakeFd, &count, sizeof count);
     }
-    if (sock >= 0 && (fds[1].revents & (POLLIN | POLLERR | POLLHUP)) != 0) mosquitto_loop_read(client.get(), 1);
-    if (mosquitto_socket(client.get()) >= 0 && (fds[1].revents & POLLOUT) != 0) mosquitto_loop_write(client.get(), 1);
-    if (mosquitto_socket(client.get()) >= 0) mosquitto_loop_misc(client.get());
+    if (sock >= 0 && (fds[1].revents & (POLLIN | POLLERR | POLLHUP)) != 0) Mosquitto().loop_read(client.get(), 1);
+    if (Mosquitto().socket(client.get()) >= 0 && (fds[1].revents & POLLOUT) != 0) Mosquitto().loop_write(client.get(), 1);
+    if (Mosquitto().socket(client.get()) >= 0) Mosquitto().loop_misc(client.get());
     // The library closed the socket without a word (a failed TLS handshake says why in its log).
-    if (phase != Phase::kIdle && mosquitto_socket(client.get()) < 0) Fail(Reason(MOSQ_ERR_TLS, 0));
+    if (phase != Phase::kIdle && Mosquitto().socket(client.get()) < 0) Fail(Reason(MOSQ_ERR_TLS, 0));
   }
 
   void OnConnect(int rc) {
     if (rc != 0) {
-      Fail(mosquitto_connack_string(rc));
+      Fail(Mosquitto().connack_string(rc));
       return;
     }
     phase = Phase::kConnected;
@@ -167,7 +167,7 @@ struct TMqttClient::Worker {
   }
 
   void Publish(const std::string& topic, const std::string& payload, int qos, bool retain) {
-    mosquitto_publish(client.get(), nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), qos,
+    Mosquitto().publish(client.get(), nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), qos,
                       retain);
   }
 
@@ -186,18 +186,18 @@ struct TMqttClient::Worker {
   void SendFreshState() {
     // Whatever the broker has not taken yet stays in the slot, so a stalled broker
     // never makes the library's queue grow.
-    if (!mosquitto_want_write(client.get())) TakeFreshState();
+    if (!Mosquitto().want_write(client.get())) TakeFreshState();
   }
 
   void SayGoodbye() {
     if (phase != Phase::kConnected) return;
     Publish(settings.StatusTopic(), "offline", 0, true);
-    mosquitto_disconnect(client.get());
+    Mosquitto().disconnect(client.get());
     const std::int64_t deadline = SteadyMs() + kGoodbyeMs;
-    while (mosquitto_socket(client.get()) >= 0 && mosquitto_want_write(client.get()) && SteadyMs() < deadline) {
-      pollfd fd{mosquitto_socket(client.get()), POLLOUT, 0};
+    while (Mosquitto().socket(client.get()) >= 0 && Mosquitto().want_write(client.get()) && SteadyMs() < deadline) {
+      pollfd fd{Mosquitto().socket(client.get()), POLLOUT, 0};
       if (poll(&fd, 1, static_cast<int>(deadline - SteadyMs())) <= 0) break;
-      mosquitto_loop_write(client.get(), 1);
+      Mosquitto().loop_write(client.get(), 1);
     }
   }
 

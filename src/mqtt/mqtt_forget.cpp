@@ -1,6 +1,6 @@
 #include "mqtt/mqtt_forget.hpp"
 
-#include <mosquitto.h>
+#include "mqtt/mosquitto_library.hpp"
 
 #include <cerrno>
 #include <chrono>
@@ -39,22 +39,22 @@ TMqttForgetResult ForgetMqttSensors() {
   } catch (const EMqttSetup& error) {
     return {false, error.what()};
   }
-  mosquitto_connect_callback_set(client.get(), [](mosquitto*, void* p, int rc) {
+  Mosquitto().connect_callback_set(client.get(), [](mosquitto*, void* p, int rc) {
     static_cast<ForgetProgress*>(p)->connack = rc;
   });
-  mosquitto_publish_callback_set(client.get(), [](mosquitto*, void* p, int) {
+  Mosquitto().publish_callback_set(client.get(), [](mosquitto*, void* p, int) {
     ++static_cast<ForgetProgress*>(p)->acknowledged;
   });
   const std::string where = connection.Where();
   errno = 0;
-  int rc = mosquitto_connect(client.get(), connection.host.c_str(), connection.port, kKeepAliveSeconds);
+  int rc = Mosquitto().connect(client.get(), connection.host.c_str(), connection.port, kKeepAliveSeconds);
   if (rc != MOSQ_ERR_SUCCESS) return {false, where + ": " + MosquittoReason(rc, errno)};
 
   const auto deadline = std::chrono::steady_clock::now() + kPatience;
   const auto serveUntil = [&](auto&& done) {
     while (!done() && std::chrono::steady_clock::now() < deadline) {
       errno = 0;
-      rc = mosquitto_loop(client.get(), 100, 1);
+      rc = Mosquitto().loop(client.get(), 100, 1);
       if (rc != MOSQ_ERR_SUCCESS) return false;
     }
     return done();
@@ -62,13 +62,13 @@ TMqttForgetResult ForgetMqttSensors() {
   if (!serveUntil([&] { return progress.connack >= 0; })) {
     return {false, where + ": " + (rc != MOSQ_ERR_SUCCESS ? MosquittoReason(rc, errno) : "no answer from the broker")};
   }
-  if (progress.connack != 0) return {false, where + ": " + mosquitto_connack_string(progress.connack)};
+  if (progress.connack != 0) return {false, where + ": " + Mosquitto().connack_string(progress.connack)};
   for (const RetainedMessage& config : connection.discovery) {
-    mosquitto_publish(client.get(), nullptr, config.topic.c_str(), 0, nullptr, 1, true);
+    Mosquitto().publish(client.get(), nullptr, config.topic.c_str(), 0, nullptr, 1, true);
   }
   const bool taken = serveUntil([&] { return progress.acknowledged == connection.discovery.size(); });
-  mosquitto_disconnect(client.get());
-  mosquitto_loop(client.get(), 100, 1);
+  Mosquitto().disconnect(client.get());
+  Mosquitto().loop(client.get(), 100, 1);
   if (!taken) return {false, where + ": the broker did not take every removal in time"};
   return {true, "Removed " + std::to_string(connection.discovery.size()) + " sensors under " + prefix + "/sensor/" +
                     connection.clientId + " on " + where};

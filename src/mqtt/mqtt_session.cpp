@@ -1,29 +1,29 @@
 #include "mqtt/mqtt_session.hpp"
 
-#include <mosquitto.h>
+#include "mqtt/mosquitto_library.hpp"
 
 #include <cstring>
 #include <mutex>
 
 namespace helvanta {
 
-void MosquittoDeleter::operator()(mosquitto* handle) const { mosquitto_destroy(handle); }
+void MosquittoDeleter::operator()(mosquitto* handle) const { Mosquitto().destroy(handle); }
 
 MosquittoHandle NewMosquittoClient(const MqttConnectionSettings& settings, const std::string& clientId,
                                    void* userdata) {
   // The library's global set-up is not thread-safe; the first client does it, once.
   static std::once_flag initialised;
-  std::call_once(initialised, [] { mosquitto_lib_init(); });
-  MosquittoHandle handle(mosquitto_new(clientId.c_str(), true, userdata));
+  std::call_once(initialised, [] { Mosquitto().lib_init(); });
+  MosquittoHandle handle(Mosquitto().new_(clientId.c_str(), true, userdata));
   if (!handle) throw EMqttSetup("cannot create an MQTT client: " + MosquittoReason(MOSQ_ERR_ERRNO, errno));
   if (!settings.user.empty()) {
-    const int rc = mosquitto_username_pw_set(handle.get(), settings.user.c_str(),
+    const int rc = Mosquitto().username_pw_set(handle.get(), settings.user.c_str(),
                                              settings.password.empty() ? nullptr : settings.password.c_str());
     if (rc != MOSQ_ERR_SUCCESS) throw EMqttSetup("user name refused: " + MosquittoReason(rc, errno));
   }
   if (!settings.caFile.empty()) {
-    int rc = mosquitto_tls_set(handle.get(), settings.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
-    if (rc == MOSQ_ERR_SUCCESS) rc = mosquitto_tls_opts_set(handle.get(), 1, nullptr, nullptr);
+    int rc = Mosquitto().tls_set(handle.get(), settings.caFile.c_str(), nullptr, nullptr, nullptr, nullptr);
+    if (rc == MOSQ_ERR_SUCCESS) rc = Mosquitto().tls_opts_set(handle.get(), 1, nullptr, nullptr);
     if (rc != MOSQ_ERR_SUCCESS) throw EMqttSetup(settings.caFile + ": " + MosquittoReason(rc, errno));
   }
   return handle;
@@ -38,7 +38,7 @@ std::string MosquittoReason(int result, int errnoValue) {
     case MOSQ_ERR_KEEPALIVE:
       return "the broker stopped answering";
     default:
-      return mosquitto_strerror(result);
+      return Mosquitto().strerror(result);
   }
 }
 

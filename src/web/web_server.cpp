@@ -1,10 +1,11 @@
 #include "web/web_server.hpp"
 
-#include <microhttpd.h>
+#include "web/microhttpd_library.hpp"
 
 #include <cstring>
 #include <optional>
 
+#include "runtime/shared_library.hpp"
 #include "web/listen_socket.hpp"
 #include "web/web_routes.hpp"
 
@@ -21,7 +22,7 @@ struct TRequestContext {
 
 std::optional<std::string_view> Lookup(MHD_Connection* connection, MHD_ValueKind kind, std::string_view name) {
   const std::string key(name);
-  const char* value = MHD_lookup_connection_value(connection, kind, key.c_str());
+  const char* value = Microhttpd().lookup_connection_value(connection, kind, key.c_str());
   if (value == nullptr) return std::nullopt;
   return std::string_view(value);
 }
@@ -40,13 +41,13 @@ void Completed(void*, MHD_Connection*, void** context, MHD_RequestTerminationCod
 }
 
 MHD_Result Queue(MHD_Connection* connection, const THttpResponse& answer) {
-  MHD_Response* response = MHD_create_response_from_buffer(answer.body.size(), const_cast<char*>(answer.body.data()),
-                                                           MHD_RESPMEM_MUST_COPY);
+  MHD_Response* response = Microhttpd().create_response_from_buffer(
+      answer.body.size(), const_cast<char*>(answer.body.data()), MHD_RESPMEM_MUST_COPY);
   if (response == nullptr) return MHD_NO;
-  if (!answer.contentType.empty()) MHD_add_response_header(response, "Content-Type", answer.contentType.c_str());
-  for (const auto& [name, value] : answer.headers) MHD_add_response_header(response, name.c_str(), value.c_str());
-  const MHD_Result result = MHD_queue_response(connection, static_cast<unsigned>(answer.status), response);
-  MHD_destroy_response(response);
+  if (!answer.contentType.empty()) Microhttpd().add_response_header(response, "Content-Type", answer.contentType.c_str());
+  for (const auto& [name, value] : answer.headers) Microhttpd().add_response_header(response, name.c_str(), value.c_str());
+  const MHD_Result result = Microhttpd().queue_response(connection, static_cast<unsigned>(answer.status), response);
+  Microhttpd().destroy_response(response);
   return result;
 }
 
@@ -84,9 +85,15 @@ TWebServer::~TWebServer() { Stop(); }
 
 std::string TWebServer::Start(const TListenAddress& address) {
   Stop();
+  const MicrohttpdLibrary* library = nullptr;
+  try {
+    library = &Microhttpd();
+  } catch (const ESharedLibrary& error) {
+    return error.what();
+  }
   const TListenSocket listener = OpenListenSocket(address);
   if (listener.handle < 0) return listener.error;
-  daemon_ = MHD_start_daemon(
+  daemon_ = library->start_daemon(
       MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO, 0, nullptr, nullptr, &Access, &routes_,
       MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(listener.handle),
       MHD_OPTION_CONNECTION_LIMIT, limits_.connections,
@@ -105,7 +112,7 @@ std::string TWebServer::Start(const TListenAddress& address) {
 
 void TWebServer::Stop() {
   if (daemon_ == nullptr) return;
-  MHD_stop_daemon(daemon_);
+  Microhttpd().stop_daemon(daemon_);
   daemon_ = nullptr;
 }
 
