@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -40,11 +41,15 @@ class TSnapshotSlot {
   }
   // Empty until the first tick has published.
   std::shared_ptr<const TWebSnapshot> Read() const {
+    read_.store(true);
     const std::lock_guard lock(mutex_);
     return current_;
   }
+  // Whether anybody read since the last call (true before the first).
+  bool TakeRead() { return read_.exchange(false); }
 
  private:
+  mutable std::atomic<bool> read_{true};
   mutable std::mutex mutex_;
   std::shared_ptr<const TWebSnapshot> current_;
 };

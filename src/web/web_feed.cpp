@@ -9,6 +9,8 @@ namespace helvanta {
 
 namespace {
 
+constexpr std::int64_t kUnreadRefreshMs = 10'000;
+
 std::string PageAddress(const TListenAddress& address, int port) {
   return "http://" + TListenAddress{address.host, port}.Text() + "/";
 }
@@ -55,9 +57,14 @@ std::vector<TWebMessage> TWebFeed::Tick(const DateTime& now, const TWebHostState
     routes_ = std::make_unique<TWebRoutes>(slot_, settings_.User, settings_.Password);
     server_ = std::make_unique<TWebServer>(*routes_);
   }
-  slot_.Publish({LiveJson({now, state.connected, state.port, state.device, lastRecord_, DailyLogFilePath(now)}),
-                 state.historyPath});
   const std::int64_t nowMs = ToEpochMilliseconds(now);
+  // The values' JSON is most of what the page costs while nobody looks at it: unread, a
+  // snapshot every few seconds does (each value is asked for only every 45 s anyway).
+  if (slot_.TakeRead() || nowMs - publishedAtMs_ >= kUnreadRefreshMs) {
+    slot_.Publish({LiveJson({now, state.connected, state.port, state.device, lastRecord_, DailyLogFilePath(now)}),
+                   state.historyPath});
+    publishedAtMs_ = nowMs;
+  }
   if (server_->Running() || !retry_.Due(nowMs)) return messages;
   const std::string error = server_->Start(listen);
   if (error.empty()) {

@@ -60,6 +60,7 @@ class TWebFeed {
   bool refused_ = false;
   RetrySchedule retry_;
   std::optional<DateTime> lastRecord_;
+  std::int64_t publishedAtMs_ = 0;
   TSnapshotSlot slot_;
   std::unique_ptr<TWebRoutes> routes_;
   std::unique_ptr<TWebServer> server_;

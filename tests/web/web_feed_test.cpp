@@ -65,10 +65,13 @@ TEST_F(WebFeedTest, ReportsAPortInUseOnceAndListensOnceItIsFree) {
   InitMeasurands();
   Measurands[static_cast<std::size_t>(IndexOfRow(2))].Value = "1234.5";
   feed.AfterLogger(true, {2026, 3, 2, 12, 0, 0, 0});
+  // Unread, the snapshot is renewed every 10 s; once read, at every tick.
   Tick(6);
+  EXPECT_NE(testing::Get(taken.port, "/api/live").body.find("\"time\":\"2026-03-02T12:00:00\""), std::string::npos);
+  Tick(7);
   const std::string live = testing::Get(taken.port, "/api/live").body;
   for (const std::string part :
-       {"\"time\":\"2026-03-02T12:00:06\"", "\"connected\":true", "\"port\":\"COM1\"", "\"device\":\"/dev/ttyS0\"",
+       {"\"time\":\"2026-03-02T12:00:07\"", "\"connected\":true", "\"port\":\"COM1\"", "\"device\":\"/dev/ttyS0\"",
         "\"last_record\":\"2026-03-02T12:00:00\"", "260302.csv\"",
         "{\"key\":\"power_ac\",\"name\":\"Power (AC)\",\"unit\":\"W\",\"value\":1234.5}",
         "{\"key\":\"cooler_temperature\",\"name\":\"Cooler temperature\",\"unit\":\"\xC2\xB0" "C\",\"value\":null}"}) {
