@@ -28,13 +28,7 @@ std::string StateJson(const DateTime& now, int utcOffsetMinutes) {
     if (out.size() > 1) out += ',';
     AppendJsonString(out, row.key);
     out += ':';
-    if (value == kNotAvailable) {
-      out += "null";
-    } else if (row.numeric && IsJsonNumber(value)) {
-      out += value;
-    } else {
-      AppendJsonString(out, Utf8FromCp1252(value));
-    }
+    AppendSensorValue(out, row, value);
   }
   AppendJsonMember(out, "time", IsoLocalTime(now, utcOffsetMinutes));
   out += '}';

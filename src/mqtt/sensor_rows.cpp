@@ -80,4 +80,14 @@ std::string SnakeCase(std::string_view text) {
   return out;
 }
 
+void AppendSensorValue(std::string& out, const SensorRow& row, const std::string& value) {
+  if (value == kNotAvailable) {
+    out += "null";
+  } else if (row.numeric && IsJsonNumber(value)) {
+    out += value;
+  } else {
+    AppendJsonString(out, Utf8FromCp1252(value));
+  }
+}
+
 }  // namespace helvanta

@@ -19,6 +19,10 @@ struct SensorRow {
 // The 32 displayed measurands in row order.
 const std::vector<SensorRow>& SensorRows();
 
+// Appends a row's shown value as JSON: null for "N/A", a number where the row is numeric
+// and the text is one, otherwise a string.
+void AppendSensorValue(std::string& out, const SensorRow& row, const std::string& value);
+
 // Lower case, every run of other characters one '_', none at either end.
 std::string SnakeCase(std::string_view text);
 

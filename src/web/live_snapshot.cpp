@@ -83,13 +83,7 @@ std::string LiveJson(const TLiveState& state) {
     AppendJsonMember(out, "name", row.name);
     AppendJsonMember(out, "unit", Utf8FromCp1252(RowUnit(row.row)));
     out += ",\"value\":";
-    if (value == kNotAvailable) {
-      out += "null";
-    } else if (row.numeric && IsJsonNumber(value)) {
-      out += value;
-    } else {
-      AppendJsonString(out, Utf8FromCp1252(value));
-    }
+    AppendSensorValue(out, row, value);
     out += '}';
   }
   out += "]}";
