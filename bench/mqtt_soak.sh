@@ -28,10 +28,8 @@ cleanup() {
 }
 trap cleanup EXIT
 source scripts/sim-folder.sh
-source bench/wire_floor.sh  # process_cpu_seconds
-peak_rss() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
-
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+source bench/measure.sh
+port=$(free_loopback_port)
 cat >"$work/mosquitto.conf" <<CONF
 persistence false
 user $(id -un)

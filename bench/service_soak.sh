@@ -25,6 +25,7 @@ cleanup() {
 trap cleanup EXIT
 source scripts/sim-folder.sh
 source bench/wire_floor.sh
+source bench/measure.sh
 start_sim_folder "$build" "$work"
 start_wire_floor "$build" "$work" "$duration"
 

@@ -21,11 +21,9 @@ cleanup() {
 }
 trap cleanup EXIT
 source scripts/sim-folder.sh
-source bench/wire_floor.sh  # process_cpu_seconds
+source bench/measure.sh
 
-peak_rss() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
-
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+port=$(free_loopback_port)
 declare -A service_pid cpu rss
 for run in off on; do
   start_sim_folder "$build" "$work/$run"

@@ -38,6 +38,7 @@ trap cleanup EXIT
 
 source "$root/scripts/sim-folder.sh"
 source "$root/bench/wire_floor.sh"
+source "$root/bench/measure.sh"
 start_sim_folder "$build" "$work"
 start_wire_floor "$build" "$work" "$duration"
 set -m

@@ -34,12 +34,3 @@ stop_wire_floor() {
   floor_pid=
   floor_sim_pid=
 }
-
-# The ratio of two CPU times, or "n/a" when the floor took none.
-cpu_ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
-
-# CPU seconds of a running process, all its threads, in nanosecond steps (the clock
-# ticks of /proc/PID/stat are too coarse for a process this quiet).
-process_cpu_seconds() {
-  cat /proc/"$1"/task/*/schedstat | awk '{ ns += $1 } END { printf "%.3f", ns / 1e9 }'
-}

@@ -1,40 +1,15 @@
 // The built program as a process: its last will when it is killed, and -mqtt-forget.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 
 #include "mqtt/test_broker.hpp"
 #include "serial/pty_pair.hpp"
-
-extern char** environ;
+#include "support/spawn_posix.hpp"
 
 namespace helvanta::testing {
 namespace {
-
-pid_t Spawn(const std::vector<std::string>& words, const std::string& output) {
-  std::vector<std::string> copy = words;
-  std::vector<char*> argv;
-  for (auto& w : copy) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t pid = -1;
-  const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  return rc == 0 ? pid : -1;
-}
-
-int WaitExit(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 TEST(MqttProcess, AKilledServiceIsOfflineByItsLastWillAndForgetTakesTheSensorsAway) {
   TestBroker broker;
@@ -50,7 +25,7 @@ TEST(MqttProcess, AKilledServiceIsOfflineByItsLastWillAndForgetTakesTheSensorsAw
                                        "\n[MQTT]\nHost=127.0.0.1\nPort=" + std::to_string(broker.port) +
                                        "\nUser=helvanta\nPassword=secret\nClientId=proc\n");
   TestSubscriber subscriber(broker.port);
-  const pid_t service = Spawn({program, "-service"}, folder.Path("service.log"));
+  const pid_t service = SpawnWithOutput({program, "-service"}, folder.Path("service.log"));
   ASSERT_GT(service, 0);
   const auto configs = [](const std::vector<ReceivedMessage>& messages) {
     int n = 0;
@@ -63,7 +38,7 @@ TEST(MqttProcess, AKilledServiceIsOfflineByItsLastWillAndForgetTakesTheSensorsAw
   WaitExit(service);
   ASSERT_TRUE(published) << TempFolder::ReadFile(folder.Path("service.log"));
   EXPECT_TRUE(subscriber.WaitForPayload("helvanta/status", "offline"));
-  EXPECT_EQ(WaitExit(Spawn({program, "-mqtt-forget"}, folder.Path("forget.log"))), 0)
+  EXPECT_EQ(WaitExit(SpawnWithOutput({program, "-mqtt-forget"}, folder.Path("forget.log"))), 0)
       << TempFolder::ReadFile(folder.Path("forget.log"));
   EXPECT_NE(TempFolder::ReadFile(folder.Path("forget.log")).find("Removed 32 sensors"), std::string::npos);
   TestSubscriber after(broker.port);

@@ -4,18 +4,15 @@
 #include <netinet/in.h>
 #include <pwd.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
-extern char** environ;
+#include "support/spawn_posix.hpp"
 
 namespace helvanta::testing {
 
@@ -104,17 +101,8 @@ void TestBroker::SetPassword(const std::string& password) {
 void TestBroker::Start() {
   const std::string config = folder_.Path("mosquitto.conf");
   const std::string log = folder_.Path("mosquitto.log");
-  std::vector<std::string> words{"/usr/sbin/mosquitto", "-c", config};
-  std::vector<char*> argv;
-  for (auto& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  const int rc = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) throw std::runtime_error("cannot start mosquitto");
+  pid_ = SpawnWithOutput({"/usr/sbin/mosquitto", "-c", config}, log, true);
+  if (pid_ < 0) throw std::runtime_error("cannot start mosquitto");
   if (!Eventually([this] { return Accepts(port) && Accepts(tlsPort); })) {
     throw std::runtime_error("mosquitto does not listen: " + TempFolder::ReadFile(log));
   }

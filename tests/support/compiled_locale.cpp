@@ -1,9 +1,6 @@
 #include "support/compiled_locale.hpp"
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <clocale>
 #include <filesystem>
@@ -12,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-extern char** environ;
+#include "support/spawn_posix.hpp"
 
 namespace helvanta::testing {
 
@@ -21,21 +18,8 @@ namespace {
 // Runs localedef with its output in logPath; its exit code, or -1 when it did not run.
 int RunLocaledef(const std::string& source, const std::string& charmap, const std::string& output,
                  const std::string& logPath) {
-  std::vector<std::string> words{"localedef", "-i", source, "-f", charmap, output};
-  std::vector<char*> argv;
-  for (auto& w : words) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  pid_t pid = 0;
-  const int rc = posix_spawnp(&pid, "localedef", &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (rc != 0) return -1;
-  int status = 0;
-  if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
+  const pid_t pid = SpawnWithOutput({"localedef", "-i", source, "-f", charmap, output}, logPath);
+  return pid < 0 ? -1 : WaitExit(pid);
 }
 
 }  // namespace
