@@ -75,16 +75,15 @@ void THistoryRecorder::WaitIdle() {
   if (writer_) writer_->WaitIdle();
 }
 
-std::vector<THistoryMessage> THistoryRecorder::Tick(const DateTime& now, bool portOpen, const TLanguageList& list,
+std::vector<THistoryMessage> THistoryRecorder::Tick(const ClockReading& now, bool portOpen, const TLanguageList& list,
                                                     std::string_view lineBreak) {
   std::vector<THistoryMessage> messages;
   if (!writer_) return messages;
-  const std::int64_t minute = MinuteOf(now);
-  // One row per minute mark, also when two ticks fall into its second 00.
-  if (portOpen && now.second == 0 && minute != lastMinute_ && MissingMeasurands(ToEpochMilliseconds(now)).empty()) {
-    lastMinute_ = minute;
+  // Every minute is a mark of the history, whatever the CSV interval.
+  const std::optional<ClockReading> mark = marks_.Due(now, 1);
+  if (portOpen && mark && MissingMeasurands(now.elapsedMs).empty()) {
     // A full hand-over is counted by the writer and reported once it writes again.
-    writer_->Offer(DatabasePath(), RowFromMeasurands(minute));
+    writer_->Offer(DatabasePath(), RowFromMeasurands(MinuteOf(mark->Local())));
   }
   for (const THistoryEvent& event : writer_->TakeEvents()) messages.push_back(HistoryEventMessage(event, list, lineBreak));
   return messages;

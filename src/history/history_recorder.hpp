@@ -2,7 +2,6 @@
 
 #include "runtime/host_message.hpp"
 #include <cstdint>
-#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,7 +9,8 @@
 
 #include "config/history_settings.hpp"
 #include "history/history_writer.hpp"
-#include "runtime/date_time.hpp"
+#include "logging/log_marks.hpp"
+#include "runtime/clock.hpp"
 
 namespace helvanta {
 
@@ -37,7 +37,7 @@ class THistoryRecorder {
   void Stop();
 
   // Called once per tick, with the port's state; returns what the writer reports.
-  std::vector<THistoryMessage> Tick(const DateTime& now, bool portOpen, const TLanguageList& list,
+  std::vector<THistoryMessage> Tick(const ClockReading& now, bool portOpen, const TLanguageList& list,
                                     std::string_view lineBreak);
 
   bool Enabled() const { return settings_.Enabled; }
@@ -49,7 +49,7 @@ class THistoryRecorder {
  private:
   THistorySettings settings_;
   std::unique_ptr<THistoryWriter> writer_;
-  std::int64_t lastMinute_ = std::numeric_limits<std::int64_t>::min();
+  TLogMarks marks_;
 };
 
 // The texts of the writer's events (keys 4040 to 4051).

@@ -123,13 +123,13 @@ std::string BuildRequest(std::int32_t& MeasurandIndex) {
   return telegram;
 }
 
-void DecodeAnswer(std::string_view packet, std::int32_t index) {
-  if (index < 0 || index >= kMeasurandCount) return;
+bool DecodeAnswer(std::string_view packet, std::int32_t index) {
+  if (index < 0 || index >= kMeasurandCount) return false;
   TMeasurand& entry = Measurands[static_cast<std::size_t>(index)];
   const std::string_view word = Slice(packet, kWordOffset, kWordSize);
   // A damaged word leaves the entry waiting for the next answer, and RawWord keeps the
   // last good word, so a 32-bit value never combines with a damaged half.
-  if (!IsDataWord(word)) return;
+  if (!IsDataWord(word)) return false;
   entry.RawWord = word;
 
   const float v = DecodeWord(word, index);
@@ -154,7 +154,8 @@ void DecodeAnswer(std::string_view packet, std::int32_t index) {
     if (const auto dot = entry.Value.find('.'); dot != std::string::npos) entry.Value[dot] = ':';
   }
   entry.GoodValue = entry.Value;
-  entry.GoodAtMs = ToEpochMilliseconds(ProgramClock().Now());
+  entry.GoodAtMs = ProgramClock().ElapsedMs();
+  return true;
 }
 
 }  // namespace helvanta

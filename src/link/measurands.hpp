@@ -13,8 +13,8 @@ struct TMeasurand {
   std::string Descriptor;  // 8 characters: request code, scale flag, combine flag, display row
   std::string RawWord;     // data word of the last decoded answer; empty until one arrives
   std::string Value;       // current value text; "N/A" until decoded
-  // The value of the last good answer and when it was decoded (milliseconds of the
-  // program clock), so the logger can still write it while the newest request waits.
+  // The value of the last good answer and when it was decoded (elapsed milliseconds
+  // of the program clock), so the logger can still write it while the newest request waits.
   std::string GoodValue;
   std::int64_t GoodAtMs = std::numeric_limits<std::int64_t>::min();
 };

@@ -3,8 +3,12 @@
 #include "config/language.hpp"
 #include "config/settings.hpp"
 #include "config/time_of_day.hpp"
+#include "link/answer_router.hpp"
 #include "link/codec.hpp"
+#include "logging/log_marks.hpp"
 #include "logging/log_record.hpp"
+#include "runtime/clock.hpp"
+#include "runtime/clock_watch.hpp"
 #include "serial/comport.hpp"
 #include "serial/ecomport.hpp"
 
@@ -62,7 +66,10 @@ void ConnectPort(TComPort& port) {
   port.Open();
 }
 
-LogOutcome RunLoggerStep() { return RunDailyLog(); }
+LogOutcome RunLoggerStep(TLogMarks& marks) {
+  const std::optional<ClockReading> mark = marks.Due(ProgramClock().Read(), AppSettings.RequestInterval);
+  return mark ? WriteMarkRecord(mark->Local()) : LogOutcome{};
+}
 
 std::string LoggerMessage(const TLanguageList& list, int result, std::string_view lineBreak, const DateTime& now) {
   switch (result) {
@@ -83,12 +90,13 @@ bool DeliverPseudoAnswer(const std::function<void(const std::string& packet)>& p
   return true;
 }
 
-void RunConnectedSteps(TComPort& port, std::int32_t& MeasurandIndex,
-                       const std::function<void(const LogOutcome& outcome)>& onLoggerOutcome,
-                       const std::function<void(const std::string& packet)>& packetHandler) {
-  onLoggerOutcome(RunLoggerStep());
-  SendRequest(port, MeasurandIndex);
-  DeliverPseudoAnswer(packetHandler);
+void RunConnectedSteps(TComPort& port, std::int32_t& MeasurandIndex, TAnswerRouter& router, TLogMarks& marks,
+                       const std::function<void(const LogOutcome& outcome)>& onLoggerOutcome) {
+  onLoggerOutcome(RunLoggerStep(marks));
+  const std::string telegram = BuildRequest(MeasurandIndex);
+  router.Requested(MeasurandIndex);
+  port.WriteStr(telegram);
+  DeliverPseudoAnswer([&](const std::string& packet) { DecodeAnswer(packet, MeasurandIndex); });
 }
 
 bool IsLostLine(const std::exception& error) {
@@ -98,6 +106,14 @@ bool IsLostLine(const std::exception& error) {
 
 std::string HangUpMessage(const TLanguageList& list, const TComPort& port, std::string_view lineBreak) {
   return ComposeKeyMessage(list, "4004", port.DevicePath(), lineBreak);
+}
+
+}  // namespace helvanta
+
+namespace helvanta {
+
+std::string ClockStepMessage(const TLanguageList& list, const ClockStep& step, std::string_view lineBreak) {
+  return ComposeKeyMessage(list, "4080", DateTimeText(step.from) + " to " + DateTimeText(step.to), lineBreak);
 }
 
 }  // namespace helvanta

@@ -16,7 +16,10 @@
 
 namespace helvanta {
 
+class TAnswerRouter;
+struct ClockStep;
 class TComPort;
+class TLogMarks;
 class TLanguageList;
 
 // Raised when From or Till of the settings is not a time of day, so the tick cannot
@@ -54,8 +57,8 @@ inline constexpr int kLogNothingToReport = 0;
 inline constexpr int kLogTemplateUnreadable = 1;
 inline constexpr int kLogFileNotWritable = 2;
 
-// Runs the daily logger once and returns what it did.
-LogOutcome RunLoggerStep();
+// Runs the daily logger once for the mark that marks finds due and returns what it did.
+LogOutcome RunLoggerStep(TLogMarks& marks);
 
 // The message for a logger result: "0007" with TemplateFile, "0008" with the day's
 // file, each composed with lineBreak; "" for result 0.
@@ -69,15 +72,18 @@ void SendRequest(TComPort& port, std::int32_t& MeasurandIndex);
 // handler as if it had been received; returns whether it did.
 bool DeliverPseudoAnswer(const std::function<void(const std::string& packet)>& packetHandler);
 
-// Steps of an open port in order: logger (its outcome goes to onLoggerOutcome), request,
-// pseudo answer. A failed write ends them before the pseudo answer.
-void RunConnectedSteps(TComPort& port, std::int32_t& MeasurandIndex,
-                       const std::function<void(const LogOutcome& outcome)>& onLoggerOutcome,
-                       const std::function<void(const std::string& packet)>& packetHandler);
+// Steps of an open port in order: logger (its outcome goes to onLoggerOutcome), request
+// (told to the router, which credits the answers), pseudo answer (decoded for the new
+// index at once). A failed write ends them before the pseudo answer.
+void RunConnectedSteps(TComPort& port, std::int32_t& MeasurandIndex, TAnswerRouter& router, TLogMarks& marks,
+                       const std::function<void(const LogOutcome& outcome)>& onLoggerOutcome);
 
 // Whether a port error means the line is gone (a request could not be written): the
 // host closes the port then, instead of failing again every second.
 bool IsLostLine(const std::exception& error);
+
+// The information that the wall clock was set (key 4080 with both times).
+std::string ClockStepMessage(const TLanguageList& list, const ClockStep& step, std::string_view lineBreak);
 
 // The message for a line that hung up (key 4004 with the port's device).
 std::string HangUpMessage(const TLanguageList& list, const TComPort& port, std::string_view lineBreak);

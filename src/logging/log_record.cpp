@@ -46,10 +46,14 @@ LogOutcome RunDailyLog() {
   // One reading serves the decision, the file name and the record, so a record
   // never lands in another day's file than its date says.
   const DateTime now = ProgramClock().Now();
+  if (!IsLoggingMoment(now, AppSettings.RequestInterval)) return {};
+  return WriteMarkRecord(now);
+}
+
+LogOutcome WriteMarkRecord(const DateTime& now) {
   LogOutcome outcome;
-  outcome.due = IsLoggingMoment(now, AppSettings.RequestInterval);
-  if (!outcome.due) return outcome;
-  outcome.missing = MissingMeasurands(ToEpochMilliseconds(now));
+  outcome.due = true;
+  outcome.missing = MissingMeasurands(ProgramClock().ElapsedMs());
   if (!outcome.missing.empty()) return outcome;
 
   const std::string path = DailyLogFilePath(now);

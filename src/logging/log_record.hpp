@@ -23,6 +23,8 @@ struct LogOutcome {
   bool Written() const { return due && result == 0 && missing.empty(); }
 };
 LogOutcome RunDailyLog();
+// The logger at a mark that is due: the record is dated now and goes to now's file.
+LogOutcome WriteMarkRecord(const DateTime& now);
 
 // Whether now falls on a logging mark of the interval (minutes).
 bool IsLoggingMoment(const DateTime& now, int requestInterval);

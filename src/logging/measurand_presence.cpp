@@ -4,9 +4,8 @@ namespace helvanta {
 
 bool IsPresent(const TMeasurand& m, std::int64_t nowMs) {
   if (m.GoodAtMs == TMeasurand{}.GoodAtMs) return false;
-  // A clock set back a little (a time correction) does not make a fresh value old.
   const std::int64_t age = nowMs - m.GoodAtMs;
-  return age <= kPresenceWindowMs && age >= -kPresenceWindowMs;
+  return age >= 0 && age <= kPresenceWindowMs;
 }
 
 std::vector<int> MissingMeasurands(std::int64_t nowMs) {

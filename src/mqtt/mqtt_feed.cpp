@@ -70,8 +70,8 @@ void TMqttFeed::Stop() { client_.reset(); }
 
 void TMqttFeed::AfterLogger(bool recordWritten, std::int32_t measurandIndex) {
   if (!client_ || !(recordWritten || measurandIndex == kMeasurandCount - 1)) return;
-  const DateTime now = ProgramClock().Now();
-  client_->OfferState(StateJson(now, LocalUtcOffsetMinutes(now)));
+  const ClockReading now = ProgramClock().Read();
+  client_->OfferState(StateJson(now.Local(), now.offsetMinutes));
 }
 
 std::vector<MqttMessage> TMqttFeed::TakeMessages(const TLanguageList& list, std::string_view lineBreak) {

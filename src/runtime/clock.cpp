@@ -1,38 +1,55 @@
 #include "runtime/clock.hpp"
 
-#include <ctime>
+#include <algorithm>
 
 namespace helvanta {
 
-DateTime SystemClock::Now() const {
-  timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
-  tm local{};
-  localtime_r(&ts.tv_sec, &local);
-  DateTime t;
-  t.year = local.tm_year + 1900;
-  t.month = local.tm_mon + 1;
-  t.day = local.tm_mday;
-  t.hour = local.tm_hour;
-  t.minute = local.tm_min;
-  t.second = local.tm_sec > 59 ? 59 : local.tm_sec;  // a leap second reads as :59
-  t.millisecond = static_cast<int>(ts.tv_nsec / 1'000'000);
-  return t;
+namespace {
+
+constexpr std::int64_t kMsPerMinute = 60'000;
+// Larger than any difference between two offsets of one zone.
+constexpr std::int64_t kAroundChangeMs = 3 * 3'600'000;
+
+}  // namespace
+
+std::int64_t Clock::UtcOfLocal(const DateTime& local, bool later) const {
+  const std::int64_t ms = ToEpochMilliseconds(local);
+  // The offsets a little before and a little after the instant are the two candidates
+  // around a change; each gives the local time back where it is the one in force.
+  const int before = OffsetMinutesAt(ms - kAroundChangeMs);
+  const int after = OffsetMinutesAt(ms + kAroundChangeMs);
+  const std::int64_t first = ms - before * kMsPerMinute;
+  const std::int64_t second = ms - after * kMsPerMinute;
+  const bool firstFits = OffsetMinutesAt(first) == before;
+  const bool secondFits = OffsetMinutesAt(second) == after;
+  if (firstFits && secondFits) return later ? std::max(first, second) : std::min(first, second);
+  if (secondFits) return second;
+  return first;
 }
 
-DateTime ManualClock::Now() const {
+ManualClock::ManualClock(DateTime start, Zone zone) : zone_(std::move(zone)) { utcMs_ = UtcOfLocal(start); }
+
+ClockReading ManualClock::Read() const {
   std::lock_guard lock(mutex_);
-  return now_;
+  return {utcMs_, OffsetMinutesAt(utcMs_), elapsedMs_};
 }
 
 void ManualClock::Set(const DateTime& t) {
   std::lock_guard lock(mutex_);
-  now_ = t;
+  const std::int64_t utc = UtcOfLocal(t);
+  if (utc > utcMs_) elapsedMs_ += utc - utcMs_;
+  utcMs_ = utc;
 }
 
 void ManualClock::Advance(std::int64_t milliseconds) {
   std::lock_guard lock(mutex_);
-  now_ = AddMilliseconds(now_, milliseconds);
+  utcMs_ += milliseconds;
+  elapsedMs_ += milliseconds;
+}
+
+void ManualClock::Step(std::int64_t milliseconds) {
+  std::lock_guard lock(mutex_);
+  utcMs_ += milliseconds;
 }
 
 namespace {

@@ -1,5 +1,7 @@
 #include "runtime/date_time.hpp"
 
+#include <cstdio>
+
 namespace helvanta {
 
 namespace {
@@ -49,6 +51,12 @@ DateTime FromEpochMilliseconds(std::int64_t ms) {
   t.second = static_cast<int>(rest / 1000);
   t.millisecond = static_cast<int>(rest % 1000);
   return t;
+}
+
+std::string DateTimeText(const DateTime& t) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+  return text;
 }
 
 DateTime AddMilliseconds(const DateTime& t, std::int64_t ms) {

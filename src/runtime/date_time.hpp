@@ -2,6 +2,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <string>
 
 namespace helvanta {
 
@@ -24,6 +25,9 @@ std::int64_t DaysFromCivil(int year, int month, int day);
 // Milliseconds since 1970-01-01 00:00:00 of the same calendar, ignoring time zones.
 std::int64_t ToEpochMilliseconds(const DateTime& t);
 DateTime FromEpochMilliseconds(std::int64_t ms);
+
+// "2026-12-07 13:45:00": for messages.
+std::string DateTimeText(const DateTime& t);
 
 DateTime AddMilliseconds(const DateTime& t, std::int64_t ms);
 inline DateTime AddSeconds(const DateTime& t, std::int64_t s) { return AddMilliseconds(t, s * 1000); }

@@ -11,7 +11,7 @@ namespace helvanta {
 
 // The main thread's loop for the service, the simulator and tests: it runs the
 // hand-over queue, descriptors it watches, and one-second ticks that fire once per
-// wall-clock second, just after the second begins.
+// wall-clock second, just after the second begins, waiting on the monotonic clock.
 class MainLoop {
  public:
   explicit MainLoop(SyncQueue& queue = MainSyncQueue());
@@ -43,7 +43,7 @@ class MainLoop {
   std::map<int, std::function<void()>> fds_;
   std::map<int, std::function<void()>> ticks_;
   int nextTickId_ = 1;
-  std::int64_t nextTickAtMs_ = 0;  // CLOCK_REALTIME milliseconds
+  std::int64_t nextTickAtMs_ = 0;  // monotonic milliseconds
 };
 
 // Enabled/disabled one-second timer on a MainLoop, in the manner of a form's timer.

@@ -13,17 +13,27 @@ namespace helvanta {
 
 namespace {
 
-std::int64_t RealtimeMs() {
+std::int64_t MillisecondsOf(clockid_t clock) {
   timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
+  clock_gettime(clock, &ts);
   return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1'000'000;
 }
+
+// The waits run on the monotonic clock, which no setting of the time moves, so that a
+// clock set back never stalls the ticks and one set forward never bursts them.
+std::int64_t MonotonicMs() { return MillisecondsOf(CLOCK_MONOTONIC); }
 
 // A tick fires this long after the second begins, so that the clock it reads is
 // safely inside the new second.
 constexpr std::int64_t kTickOffsetMs = 5;
 
-std::int64_t NextSecondStart(std::int64_t nowMs) { return (nowMs / 1000 + 1) * 1000 + kTickOffsetMs; }
+// The monotonic time at which the wall clock's next second begins (plus the offset),
+// taken afresh at every tick, so the ticks follow the wall clock's seconds after a step.
+std::int64_t NextSecondStart() {
+  const std::int64_t wall = MillisecondsOf(CLOCK_REALTIME);
+  const std::int64_t intoSecond = ((wall % 1000) + 1000) % 1000;
+  return MonotonicMs() + (1000 - intoSecond) + kTickOffsetMs;
+}
 
 }  // namespace
 
@@ -62,10 +72,10 @@ void MainLoop::RunOnce(int timeoutMs) {
     pfds.push_back({fd, POLLIN, 0});
     watched.push_back(fd);
   }
-  std::int64_t now = RealtimeMs();
+  std::int64_t now = MonotonicMs();
   int wait = timeoutMs;
   if (!ticks_.empty()) {
-    if (nextTickAtMs_ == 0) nextTickAtMs_ = NextSecondStart(now);
+    if (nextTickAtMs_ == 0) nextTickAtMs_ = NextSecondStart();
     const std::int64_t untilTick = nextTickAtMs_ > now ? nextTickAtMs_ - now : 0;
     if (wait < 0 || untilTick < wait) wait = static_cast<int>(untilTick);
   }
@@ -86,10 +96,10 @@ void MainLoop::RunOnce(int timeoutMs) {
     nextTickAtMs_ = 0;
     return;
   }
-  now = RealtimeMs();
+  now = MonotonicMs();
   if (now >= nextTickAtMs_) {
     // Realign to the next second from now: a late or long tick never causes a burst.
-    nextTickAtMs_ = NextSecondStart(now);
+    nextTickAtMs_ = NextSecondStart();
     std::vector<std::function<void()>> due;
     for (const auto& [id, fn] : ticks_) due.push_back(fn);
     for (const auto& fn : due) fn();

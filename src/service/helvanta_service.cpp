@@ -59,10 +59,13 @@ void THelvantaService::ServiceStop() {
 }
 
 void THelvantaService::Timer1Timer() {
+  if (const std::optional<ClockStep> step = clockWatch_.Note(ProgramClock().Read())) {
+    eventLog_.Write(TEventType::etInformation, ClockStepMessage(LanguageList, *step, kEventLineBreak));
+  }
   ReportMessages(mqtt_.TakeMessages(LanguageList, kEventLineBreak));
   const ConnectionWindow window = ComputeConnectionWindow(ProgramClock().Now());
   if (AutoConnectDue(ComPort1.Connected(), ProgramClock().Now(), window, true) &&
-      reopen_.Due(ToEpochMilliseconds(ProgramClock().Now()))) {
+      reopen_.Due(ProgramClock().ElapsedMs())) {
     const bool recovering = reopen_.Failing();
     if (TryOpenPort() && recovering) {
       eventLog_.Write(TEventType::etInformation,
@@ -70,8 +73,8 @@ void THelvantaService::Timer1Timer() {
     }
   }
   if (AutoDisconnectDue(ComPort1.Connected(), ProgramClock().Now(), window)) ComPort1.Close();
-  ReportMessages(history_.Tick(ProgramClock().Now(), ComPort1.Connected(), LanguageList, kEventLineBreak));
-  ReportMessages(web_.Tick(ProgramClock().Now(),
+  ReportMessages(history_.Tick(ProgramClock().Read(), ComPort1.Connected(), LanguageList, kEventLineBreak));
+  ReportMessages(web_.Tick(ProgramClock().Read(),
                       {ComPort1.Connected(), ComPort1.Port(), ComPort1.DevicePath(), history_.DatabasePath()},
                       LanguageList, kEventLineBreak));
   if (!ComPort1.Connected()) return;
@@ -80,14 +83,11 @@ void THelvantaService::Timer1Timer() {
     return;
   }
   try {
-    RunConnectedSteps(
-        ComPort1, MeasurandIndex,
-        [this](const LogOutcome& outcome) {
-          ReportLoggerOutcome(outcome);
-          mqtt_.AfterLogger(outcome.Written(), MeasurandIndex);
-          web_.AfterLogger(outcome.Written(), ProgramClock().Now());
-        },
-        [this](const std::string& packet) { ComDataPacket1Packet(packet); });
+    RunConnectedSteps(ComPort1, MeasurandIndex, router_, marks_, [this](const LogOutcome& outcome) {
+      ReportLoggerOutcome(outcome);
+      mqtt_.AfterLogger(outcome.Written(), MeasurandIndex);
+      web_.AfterLogger(outcome.Written(), ProgramClock().Now());
+    });
   } catch (const std::exception& error) {
     if (!IsLostLine(error)) throw;
     LoseLine(error.what());
@@ -101,7 +101,8 @@ bool THelvantaService::TryOpenPort() {
     ReportOpenFailure(error.what());
     return false;
   }
-  recordGaps_.PortOpened(ToEpochMilliseconds(ProgramClock().Now()));
+  recordGaps_.PortOpened(ProgramClock().ElapsedMs());
+  router_.Reset();
   reopen_.Succeeded();
   return true;
 }
@@ -112,7 +113,7 @@ void THelvantaService::LoseLine(const std::string& reason) {
 }
 
 void THelvantaService::ReportOpenFailure(const std::string& reason) {
-  switch (reopen_.Failed(ToEpochMilliseconds(ProgramClock().Now()))) {
+  switch (reopen_.Failed(ProgramClock().ElapsedMs())) {
     case FailureReport::kFirst:
       eventLog_.Write(TEventType::etError, ComposeKeyMessage(LanguageList, "4001", reason, kEventLineBreak));
       break;
@@ -130,7 +131,7 @@ void THelvantaService::ReportLoggerOutcome(const LogOutcome& outcome) {
                     LoggerMessage(LanguageList, outcome.result, kEventLineBreak, ProgramClock().Now()));
   }
   const TRecordGaps::Report gap =
-      recordGaps_.Note(outcome, ToEpochMilliseconds(ProgramClock().Now()), LanguageList, kEventLineBreak);
+      recordGaps_.Note(outcome, ProgramClock().ElapsedMs(), LanguageList, kEventLineBreak);
   if (gap.kind == TRecordGaps::Kind::kSkipped) eventLog_.Write(TEventType::etWarning, gap.message);
   if (gap.kind == TRecordGaps::Kind::kResumed) eventLog_.Write(TEventType::etInformation, gap.message);
 }
@@ -157,6 +158,6 @@ void THelvantaService::ReportMessages(const std::vector<THostMessage>& messages)
   }
 }
 
-void THelvantaService::ComDataPacket1Packet(const std::string& packet) { DecodeAnswer(packet, MeasurandIndex); }
+void THelvantaService::ComDataPacket1Packet(const std::string& packet) { router_.Deliver(packet); }
 
 }  // namespace helvanta

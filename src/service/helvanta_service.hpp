@@ -6,8 +6,11 @@
 #include "config/language.hpp"
 #include "config/settings.hpp"
 #include "history/history_recorder.hpp"
+#include "link/answer_router.hpp"
+#include "logging/log_marks.hpp"
 #include "logging/record_gaps.hpp"
 #include "mqtt/mqtt_feed.hpp"
+#include "runtime/clock_watch.hpp"
 #include "runtime/retry_schedule.hpp"
 #include "runtime/main_loop.hpp"
 #include "serial/comdatapacket.hpp"
@@ -57,6 +60,9 @@ class THelvantaService {
   TEventLog& eventLog_;
   RetrySchedule reopen_;
   TRecordGaps recordGaps_;
+  TAnswerRouter router_;
+  TLogMarks marks_;
+  TClockWatch clockWatch_;
   THistoryRecorder history_;
   TMqttFeed mqtt_;
   TWebFeed web_;

@@ -9,8 +9,11 @@
 
 #include "config/language.hpp"
 #include "history/history_recorder.hpp"
+#include "link/answer_router.hpp"
+#include "logging/log_marks.hpp"
 #include "logging/record_gaps.hpp"
 #include "mqtt/mqtt_feed.hpp"
+#include "runtime/clock_watch.hpp"
 #include "serial/comdatapacket.hpp"
 #include "serial/comport.hpp"
 #include "web/web_feed.hpp"
@@ -150,7 +153,11 @@ class TFormMain : public QMainWindow {
   bool maximisedWhenHidden_ = false;
   bool closed_ = false;
   std::int64_t lastTickSecond_ = -1;
+  std::int64_t lastTickAtMs_ = 0;
   TRecordGaps recordGaps_;
+  TAnswerRouter router_;
+  TLogMarks marks_;
+  TClockWatch clockWatch_;
   TMqttFeed mqtt_;
   THistoryRecorder history_;
   TWebFeed web_;

@@ -17,6 +17,7 @@ namespace {
 
 // How long after a wall-clock second begins the tick fires.
 constexpr int kTickLatencyMs = 5;
+constexpr std::int64_t kTickDueAgainMs = 1500;
 constexpr int kHistoryFirstColumn = 3;
 constexpr int kHistoryLastColumn = 6;
 
@@ -33,6 +34,9 @@ std::string ClockText(const DateTime& t) {
 }  // namespace
 
 void TFormMain::Timer1Timer() {
+  if (const std::optional<ClockStep> step = clockWatch_.Note(ProgramClock().Read())) {
+    SetStatusPanel(1, ClockStepMessage(LanguageList, *step, " "));
+  }
   const DateTime boundsNow = ProgramClock().Now();
   const ConnectionWindow window = ComputeConnectionWindow(boundsNow);
   if (AutoDisconnectDue(ComPort1.Connected(), ProgramClock().Now(), window)) {
@@ -40,11 +44,11 @@ void TFormMain::Timer1Timer() {
   }
   SetStatusPanel(0, ClockText(ProgramClock().Now()));
   for (const MqttMessage& message : mqtt_.TakeMessages(LanguageList, " ")) SetStatusPanel(1, message.text);
-  for (const THistoryMessage& message : history_.Tick(ProgramClock().Now(), ComPort1.Connected(), LanguageList, " ")) {
+  for (const THistoryMessage& message : history_.Tick(ProgramClock().Read(), ComPort1.Connected(), LanguageList, " ")) {
     SetStatusPanel(1, message.text);
   }
   const TWebHostState webState{ComPort1.Connected(), ComPort1.Port(), ComPort1.DevicePath(), history_.DatabasePath()};
-  for (const TWebMessage& message : web_.Tick(ProgramClock().Now(), webState, LanguageList, " ")) {
+  for (const TWebMessage& message : web_.Tick(ProgramClock().Read(), webState, LanguageList, " ")) {
     SetStatusPanel(1, message.text);
   }
   if (!ComPort1.Connected()) {
@@ -57,14 +61,11 @@ void TFormMain::Timer1Timer() {
     throw std::runtime_error(message);
   }
   try {
-    RunConnectedSteps(
-        ComPort1, MeasurandIndex,
-        [this](const LogOutcome& outcome) {
-          ShowLoggerOutcome(outcome);
-          mqtt_.AfterLogger(outcome.Written(), MeasurandIndex);
-          web_.AfterLogger(outcome.Written(), ProgramClock().Now());
-        },
-        [this](const std::string& packet) { ComDataPacket1Packet(packet); });
+    RunConnectedSteps(ComPort1, MeasurandIndex, router_, marks_, [this](const LogOutcome& outcome) {
+      ShowLoggerOutcome(outcome);
+      mqtt_.AfterLogger(outcome.Written(), MeasurandIndex);
+      web_.AfterLogger(outcome.Written(), ProgramClock().Now());
+    });
   } catch (const std::exception& error) {
     if (IsLostLine(error)) Connect1Click();
     throw;
@@ -80,7 +81,7 @@ void TFormMain::ShowLoggerOutcome(const LogOutcome& outcome) {
   if (outcome.result != kLogNothingToReport) {
     SetStatusPanel(1, LoggerMessage(LanguageList, outcome.result, " ", ProgramClock().Now()));
   }
-  const TRecordGaps::Report gap = recordGaps_.Note(outcome, ToEpochMilliseconds(ProgramClock().Now()), LanguageList, " ");
+  const TRecordGaps::Report gap = recordGaps_.Note(outcome, ProgramClock().ElapsedMs(), LanguageList, " ");
   if (gap.kind != TRecordGaps::Kind::kNone) SetStatusPanel(1, gap.message);
 }
 
@@ -110,7 +111,7 @@ void TFormMain::ShiftHistory(const std::string& caption) {
   }
 }
 
-void TFormMain::ComDataPacket1Packet(const std::string& packet) { DecodeAnswer(packet, MeasurandIndex); }
+void TFormMain::ComDataPacket1Packet(const std::string& packet) { router_.Deliver(packet); }
 
 void TFormMain::Connect1Click() {
   std::string message;
@@ -120,7 +121,8 @@ void TFormMain::Connect1Click() {
     message = ComposeKeyMessage(LanguageList, "0003", "", "\r\n");
   } else {
     ConnectPort(ComPort1);
-    recordGaps_.PortOpened(ToEpochMilliseconds(ProgramClock().Now()));
+    recordGaps_.PortOpened(ProgramClock().ElapsedMs());
+    router_.Reset();
     Connect1->setText(ToDisplay(Translated("1003", "Disconnect")));
     message = ComposeKeyMessage(LanguageList, "0002", "", "\r\n");
   }
@@ -131,9 +133,13 @@ void TFormMain::Connect1Click() {
 void TFormMain::OnTimer1() {
   // The timer is armed again only after the tick, so an error box a tick raises holds
   // the ticks that would follow instead of piling up one box per second.
-  const std::int64_t second = ToEpochMilliseconds(ProgramClock().Now()) / 1000;
-  if (second != lastTickSecond_) {
+  // A timer that fires a little early must not tick twice in one wall-clock second; a
+  // clock set back into the second of the last tick still ticks once the time is due.
+  const ClockReading now = ProgramClock().Read();
+  const std::int64_t second = now.LocalMs() / 1000;
+  if (second != lastTickSecond_ || now.elapsedMs - lastTickAtMs_ >= kTickDueAgainMs) {
     lastTickSecond_ = second;
+    lastTickAtMs_ = now.elapsedMs;
     RunGuarded(this, [this] { Timer1Timer(); });
   }
   ArmTimer1();

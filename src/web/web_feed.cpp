@@ -42,7 +42,7 @@ void TWebFeed::AfterLogger(bool recordWritten, const DateTime& now) {
   if (recordWritten) lastRecord_ = now;
 }
 
-std::vector<TWebMessage> TWebFeed::Tick(const DateTime& now, const TWebHostState& state, const TLanguageList& list,
+std::vector<TWebMessage> TWebFeed::Tick(const ClockReading& reading, const TWebHostState& state, const TLanguageList& list,
                                         std::string_view lineBreak) {
   std::vector<TWebMessage> messages;
   if (!settings_.Enabled || refused_) return messages;
@@ -57,7 +57,8 @@ std::vector<TWebMessage> TWebFeed::Tick(const DateTime& now, const TWebHostState
     routes_ = std::make_unique<TWebRoutes>(slot_, settings_.User, settings_.Password);
     server_ = std::make_unique<TWebServer>(*routes_);
   }
-  const std::int64_t nowMs = ToEpochMilliseconds(now);
+  const DateTime now = reading.Local();
+  const std::int64_t nowMs = reading.elapsedMs;
   // The values' JSON is most of what the page costs while nobody looks at it: unread, a
   // snapshot every few seconds does (each value is asked for only every 45 s anyway).
   if (slot_.TakeRead() || nowMs - publishedAtMs_ >= kUnreadRefreshMs) {

@@ -9,7 +9,7 @@
 
 #include "config/settings.hpp"
 #include "config/web_settings.hpp"
-#include "runtime/date_time.hpp"
+#include "runtime/clock.hpp"
 #include "runtime/retry_schedule.hpp"
 #include "web/live_snapshot.hpp"
 
@@ -46,7 +46,7 @@ class TWebFeed {
   void Stop();
 
   // Once a tick, on the main thread (it reads the measurand table).
-  std::vector<TWebMessage> Tick(const DateTime& now, const TWebHostState& state, const TLanguageList& list,
+  std::vector<TWebMessage> Tick(const ClockReading& reading, const TWebHostState& state, const TLanguageList& list,
                                 std::string_view lineBreak);
   // The logger's outcome at now: a written record is the page's "last record".
   void AfterLogger(bool recordWritten, const DateTime& now);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "support/clock_readings.hpp"
 #include "config/language.hpp"
 #include "config/settings.hpp"
 #include "config/temp_folder.hpp"
@@ -42,9 +43,9 @@ class HistoryRecorderTest : public ::testing::Test {
 
   // One tick, then the writer's answer to it, as the next tick collects it.
   std::vector<THistoryMessage> TickAndSettle(const DateTime& now, bool portOpen = true) {
-    std::vector<THistoryMessage> messages = recorder.Tick(now, portOpen, list, " ");
+    std::vector<THistoryMessage> messages = recorder.Tick(ReadingAt(now), portOpen, list, " ");
     recorder.WaitIdle();
-    for (THistoryMessage& m : recorder.Tick(AddSeconds(now, 1), portOpen, list, " ")) messages.push_back(std::move(m));
+    for (THistoryMessage& m : recorder.Tick(ReadingAt(AddSeconds(now, 1)), portOpen, list, " ")) messages.push_back(std::move(m));
     return messages;
   }
 

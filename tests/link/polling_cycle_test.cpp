@@ -6,7 +6,9 @@
 
 #include "config/language.hpp"
 #include "config/settings.hpp"
+#include "link/answer_router.hpp"
 #include "link/codec.hpp"
+#include "logging/log_marks.hpp"
 #include "link/measurands.hpp"
 #include "runtime/clock.hpp"
 #include "serial/comport.hpp"
@@ -121,10 +123,11 @@ TEST(PollingCycle, RequestGoesOutUnchangedAndThePseudoAnswerDecodesAtOnce) {
 
   // The connected steps send one request per call and feed the pseudo answer to the
   // entry just requested.
+  TAnswerRouter router;
+  TLogMarks marks;
   for (int i = 0; i < kMeasurandCount; ++i) {
-    RunConnectedSteps(
-        port, index, [](const LogOutcome& outcome) { EXPECT_FALSE(outcome.due) << "no logging moment expected"; },
-        handler);
+    RunConnectedSteps(port, index, router, marks,
+                      [](const LogOutcome& outcome) { EXPECT_FALSE(outcome.due) << "no logging moment expected"; });
     pty.Drain();
   }
   EXPECT_EQ(index, voltage);

@@ -76,7 +76,7 @@ class LogRecordTest : public ::testing::Test {
 
   // Every measurand answered just now.
   void StampAllGood() {
-    for (int i = 0; i < kMeasurandCount; ++i) Measurands[i].GoodAtMs = ToEpochMilliseconds(clock_.Now());
+    for (int i = 0; i < kMeasurandCount; ++i) Measurands[i].GoodAtMs = clock_.ElapsedMs();
   }
 
   void TearDown() override {

@@ -2,6 +2,7 @@
 // password, a port in use reported once and retried, and the live state on the page.
 #include <gtest/gtest.h>
 
+#include "support/clock_readings.hpp"
 #include "config/language.hpp"
 #include "config/temp_folder.hpp"
 #include "link/measurands.hpp"
@@ -29,7 +30,7 @@ class WebFeedTest : public ::testing::Test {
   std::vector<std::string> Tick(int second) {
     std::vector<std::string> texts;
     const TWebHostState state{true, "COM1", "/dev/ttyS0", folder.File("h.sqlite")};
-    for (const TWebMessage& m : feed.Tick({2026, 3, 2, 12, 0, second, 0}, state, list, " ")) texts.push_back(m.text);
+    for (const TWebMessage& m : feed.Tick(ReadingAt({2026, 3, 2, 12, 0, second, 0}), state, list, " ")) texts.push_back(m.text);
     return texts;
   }
 

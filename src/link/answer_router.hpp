@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "link/measurands.hpp"
+
+namespace helvanta {
+
+// Credits each answer packet to the request it answers. An answer held back by the
+// inverter arrives in the next request's second; decoded as the newest request's, it
+// would put one measurand's word into another's value (and into the high word of a
+// 32-bit one). The router learns where the inverter's answers carry the request code,
+// if they carry it anywhere: once enough answers in a row, to enough different codes,
+// show the code at one fixed place, an answer goes to the request it names (the newest,
+// or the one before while that is unanswered), and an answer naming neither is dropped.
+// Without a learnt place, a second packet in one request's second moves the first one
+// to the previous request when that is unanswered; otherwise every packet is decoded
+// as the newest request's.
+class TAnswerRouter {
+ public:
+  // Answers in a row that must show the code at one place, and how many different
+  // codes among them, before that place is trusted.
+  static constexpr int kLearnAnswers = 16;
+  static constexpr std::size_t kLearnCodes = 8;
+  // Answers in a row without the code at the trusted place after which it is forgotten.
+  static constexpr int kForgetAnswers = 8;
+
+  // A request for index went out; the one before stays open for a late answer.
+  void Requested(std::int32_t index);
+  // The port was opened again: no request is open (what was learnt is kept).
+  void Reset();
+  // One packet from the framer.
+  void Deliver(std::string_view packet);
+
+  // The learnt place of the request code among the packet's characters (0-based).
+  std::optional<std::size_t> CodeOffset() const { return trusted_; }
+  // Packets dropped because they named no open request.
+  std::uint64_t Dropped() const { return dropped_; }
+
+ private:
+  static constexpr std::size_t kMaxOffsets = 16;
+
+  bool Names(std::string_view packet, std::size_t offset, std::int32_t index) const;
+  void Learn(std::string_view packet);
+  void DeliverByCode(std::string_view packet);
+  void DeliverByOrder(std::string_view packet);
+
+  std::int32_t current_ = -1;
+  std::int32_t previous_ = -1;
+  bool currentAnswered_ = false;
+  bool previousAnswered_ = false;
+
+  // Without a learnt place: the packets of the newest request's second so far, its
+  // first packet and the entry as it was before that packet was decoded.
+  int packetsThisRequest_ = 0;
+  std::string firstPacket_;
+  TMeasurand beforeFirst_;
+
+  struct Streak {
+    int answers = 0;
+    std::set<std::string, std::less<>> codes;
+  };
+  std::array<Streak, kMaxOffsets> streaks_{};
+  std::optional<std::size_t> trusted_;
+  int misses_ = 0;
+  std::uint64_t dropped_ = 0;
+};
+
+}  // namespace helvanta
