@@ -8,7 +8,8 @@
 # and a new simulator, records resume within 2 minutes of its return, with at most
 # 3 events per outage.
 #   DURATION=1800 FAULTS="drop late" bench/fault_soak.sh [build folder, default build/default]
-# FAULTS picks from: clean (no fault, the baseline) drop late garble noise split hangup.
+# FAULTS picks from: clean (no fault, the baseline) drop late garble noise split hangup,
+# late20 (--late 0.2) and mixed (drop, garble and late at 0.03, noise 0.05, split).
 # SEED (default 1) makes the runs repeatable; PAUSE (default 30) is how long the line
 # stays away after a hang-up; HANGUP_AFTER is how many answers a hanging simulator gives
 # (default DURATION/4, at least 60, at most 240); KEEP=1 keeps the work folder.
@@ -29,6 +30,8 @@ fault_options() {
     clean) ;;
     drop) printf '%s\n' --drop 0.05 ;;
     late) printf '%s\n' --late 0.05 ;;
+    late20) printf '%s\n' --late 0.2 ;;
+    mixed) printf '%s\n' --drop 0.03 --garble 0.03 --late 0.03 --noise 0.05 --split ;;
     garble) printf '%s\n' --garble 0.1 ;;
     noise) printf '%s\n' --noise 0.05 ;;
     split) echo --split ;;
@@ -39,7 +42,7 @@ fault_options() {
 # Each fault's seed follows from its name, so that a run is repeatable in any subset.
 fault_number() {
   local number=0 known
-  for known in clean drop late garble noise split hangup; do
+  for known in clean drop late garble noise split hangup late20 mixed; do
     number=$(( number + 1 ))
     [ "$known" = "$1" ] && echo "$number"
   done
