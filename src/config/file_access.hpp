@@ -27,6 +27,9 @@ FileBytes ReadFileBytes(const std::string& path);
 // True when `path` names an existing regular file (following symbolic links).
 bool RegularFileExists(const std::string& path);
 
+// True when `path` names an existing folder in which this process may create files.
+bool FolderWritable(const std::string& path);
+
 // Replaces the file's content with `bytes`: written to a new file in the same folder and
 // renamed over the old one, so readers and failures never see a half file. A read-only
 // file (no write permission bit at all, or not writable for this process) is refused.

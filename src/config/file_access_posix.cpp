@@ -67,6 +67,12 @@ bool RegularFileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool FolderWritable(const std::string& path) {
+  struct stat st {};
+  // access() also says no for a read-only file system.
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
 bool ReplaceFileContent(const std::string& path, std::string_view bytes) {
   const std::string target = ResolveTarget(path);
   struct stat st {};

@@ -115,6 +115,9 @@ std::vector<std::string> SettingsReportMessages(const TLanguageList& list, const
     messages.push_back(
         ComposeKeyMessage(list, "4007", r.key + "=" + r.rejected + " (now " + r.replacement + ")", lineBreak));
   }
+  if (!report.outputFolderWritable) {
+    messages.push_back(ComposeKeyMessage(list, "4081", AppSettings.OutputFolder, lineBreak));
+  }
   return messages;
 }
 

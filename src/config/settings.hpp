@@ -46,10 +46,13 @@ std::vector<TReplacedSetting> ValidateSettings();
 struct TSettingsReport {
   TSettingsFileState file = TSettingsFileState::kRead;
   std::vector<TReplacedSetting> replaced;
+  // Whether OutputFolder exists and can be written, as found at start.
+  bool outputFolderWritable = true;
 };
 class TLanguageList;
 // One warning per finding: the file that could not be used (key 4008 or 4010, with its
-// path), then each replaced key with its rejected value (key 4007).
+// path), then each replaced key with its rejected value (key 4007), then an output
+// folder that cannot take the day's files (key 4081).
 std::vector<std::string> SettingsReportMessages(const TLanguageList& list, const TSettingsReport& report,
                                                 std::string_view lineBreak);
 // Writes ComPort, From, Till, TemplateFile, OutputFolder; false when a write failed.

@@ -1,5 +1,6 @@
 #include "service/helvanta_service.hpp"
 
+#include "config/file_access.hpp"
 #include "config/settings.hpp"
 #include "link/codec.hpp"
 #include "link/measurands.hpp"
@@ -37,6 +38,7 @@ void THelvantaService::ServiceStart() {
     eventLog_.Write(TEventType::etWarning, SettingsMissingMessage(LanguageList));
   }
   settings.replaced = ValidateSettings();
+  settings.outputFolderWritable = FolderWritable(AppSettings.OutputFolder);
   history_.Start(settings.replaced);
   web_.Start(settings.replaced);
   ReportSettings(settings);

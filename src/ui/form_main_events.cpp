@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <stdexcept>
 
+#include "config/file_access.hpp"
 #include "config/settings.hpp"
 #include "config/settings_dialog_qt.hpp"
 #include "link/codec.hpp"
@@ -43,6 +44,7 @@ void TFormMain::FormCreate() {
     SetStatusPanel(1, ComposeKeyMessage(LanguageList, "0006", SettingsFilePath(), " "));
   }
   settings.replaced = ValidateSettings();
+  settings.outputFolderWritable = FolderWritable(AppSettings.OutputFolder);
   history_.Start(settings.replaced);
   web_.Start(settings.replaced);
   const std::vector<MqttMessage> mqttStart = mqtt_.Start(LanguageList, " ");

@@ -50,6 +50,8 @@ TempProgramFolder::TempProgramFolder() {
     throw std::runtime_error("mkdtemp failed");
   }
   path_ = pattern + "/";
+  // The default output folder exists, as an installation has it.
+  std::filesystem::create_directory(path_ + "Data");
   SetProgramFolder(path_);
 }
 
