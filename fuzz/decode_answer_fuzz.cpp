@@ -1,5 +1,6 @@
-// Arbitrary answer packets decoded for every measurand in polling order; whatever
-// arrives, the record line filled from the table afterwards keeps its shape.
+// Arbitrary answer packets, none to three a request, credited by the answer router and
+// decoded for the measurands in polling order; whatever arrives, the record line filled
+// from the table afterwards keeps its shape.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "fuzz_support.hpp"
+#include "link/answer_router.hpp"
 #include "link/codec.hpp"
 #include "link/measurands.hpp"
 #include "logging/record_pattern.hpp"
@@ -32,12 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   InitMeasurands();
   for (TMeasurand& m : Measurands) m.RawWord.clear();
 
-  // Each index takes the next packet while the input lasts, then the last one again.
+  // Each request takes the next packets while the input lasts, then the last one again.
   FuzzedDataProvider in(data, size);
+  TAnswerRouter router;
   std::string packet;
-  for (int index = 0; index < kMeasurandCount; ++index) {
-    if (in.remaining_bytes() > 0) packet = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<std::size_t>(0, 16));
-    DecodeAnswer(packet, index);
+  for (int round = 0; round < 3 * kMeasurandCount; ++round) {
+    router.Requested(round % kMeasurandCount);
+    const int packets = in.remaining_bytes() > 0 ? in.ConsumeIntegralInRange<int>(0, 3) : 1;
+    for (int i = 0; i < packets; ++i) {
+      if (in.remaining_bytes() > 0) packet = in.ConsumeBytesAsString(in.ConsumeIntegralInRange<std::size_t>(0, 16));
+      router.Deliver(packet);
+    }
   }
   for (int i = 0; i < kMeasurandCount; ++i) {
     const TMeasurand& m = Measurands[static_cast<std::size_t>(i)];
