@@ -7,7 +7,9 @@
 
 namespace helvanta::testing {
 
-pid_t SpawnWithOutput(const std::vector<std::string>& words, const std::string& outputPath, bool append) {
+namespace {
+
+pid_t Spawn(const std::vector<std::string>& words, const std::string& outputPath, bool append, char* const* envp) {
   std::vector<std::string> copy = words;
   std::vector<char*> argv;
   for (std::string& word : copy) argv.push_back(word.data());
@@ -18,9 +20,24 @@ pid_t SpawnWithOutput(const std::vector<std::string>& words, const std::string& 
                                    0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
   pid_t pid = -1;
-  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp);
   posix_spawn_file_actions_destroy(&actions);
   return rc == 0 ? pid : -1;
+}
+
+}  // namespace
+
+pid_t SpawnWithOutput(const std::vector<std::string>& words, const std::string& outputPath, bool append) {
+  return Spawn(words, outputPath, append, environ);
+}
+
+pid_t SpawnWithOutput(const std::vector<std::string>& words, const std::string& outputPath, bool append,
+                      const std::vector<std::string>& environment) {
+  std::vector<std::string> copy = environment;
+  std::vector<char*> envp;
+  for (std::string& entry : copy) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  return Spawn(words, outputPath, append, envp.data());
 }
 
 int WaitExit(pid_t pid) {

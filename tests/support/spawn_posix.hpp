@@ -11,6 +11,9 @@ namespace helvanta::testing {
 // standard output and error both going to outputPath (appended to, or truncated
 // first). The process id, or -1 when it could not start.
 pid_t SpawnWithOutput(const std::vector<std::string>& words, const std::string& outputPath, bool append = false);
+// The same with environment (NAME=value entries) as the whole environment of the process.
+pid_t SpawnWithOutput(const std::vector<std::string>& words, const std::string& outputPath, bool append,
+                      const std::vector<std::string>& environment);
 
 // Waits for the process; its exit code, or -1 when it did not exit normally.
 int WaitExit(pid_t pid);
