@@ -33,7 +33,7 @@ void PrintTimes(const char* what, std::vector<double> ms) {
 // Values as an inverter of about 4 kW gives them, in hundredths.
 THistoryRow SyntheticRow(std::int64_t minute, std::int64_t& workTotal, std::int64_t& workDay, std::mt19937& random) {
   THistoryRow row;
-  row.minute = minute;
+  row.utcMinute = minute;
   const int minuteOfDay = static_cast<int>(minute % 1440);
   if (minuteOfDay == 0) workDay = 0;
   const double sun = std::max(0.0, std::sin(M_PI * (minuteOfDay - 360) / 720.0));

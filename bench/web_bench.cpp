@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
       std::int64_t energy = 0;
       for (int m = 0; m < 1440; ++m) {
         THistoryRow& row = rows[static_cast<std::size_t>(m)];
-        row.minute = (firstDay + day) * 1440 + m;
+        row.utcMinute = (firstDay + day) * 1440 + m;
         const double sun = std::max(0.0, std::sin(M_PI * (m - 360) / 720.0));
         for (int r = 0; r < kDisplayRowCount; ++r) row.hundredths[static_cast<std::size_t>(r)] = 100 * r + m;
         row.hundredths[28].reset();

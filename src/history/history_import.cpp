@@ -10,7 +10,9 @@
 #include "config/settings.hpp"
 #include "history/history_recorder.hpp"
 #include "history/record_parser.hpp"
+#include "history/record_times.hpp"
 #include "logging/template_lines.hpp"
+#include "runtime/clock.hpp"
 
 namespace helvanta {
 
@@ -53,6 +55,7 @@ TImportCounts ImportCsvFile(THistoryStore& store, const std::string& databasePat
     }
   }
   if (rows.empty()) return counts;
+  PlaceInTimeZone(rows, ProgramClock());
   counts.write = store.Write(databasePath, rows);
   counts.stored = counts.write.added;
   counts.present = counts.write.present;

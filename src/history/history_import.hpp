@@ -23,8 +23,9 @@ struct TImportCounts {
 };
 
 // Imports the record lines of one daily CSV file through the record pattern; the file's
-// leading lines that equal the template's header lines are skipped. All rows of a file
-// go into one transaction.
+// leading lines that equal the template's header lines are skipped. The local times are
+// placed in the program clock's time zone in the file's order. All rows of a file go
+// into one transaction.
 TImportCounts ImportCsvFile(THistoryStore& store, const std::string& databasePath, const std::string& csvPath,
                             const std::vector<std::string>& templateLines);
 

@@ -1,5 +1,7 @@
 #include "history/history_reader.hpp"
 
+#include <sqlite3.h>
+
 #include <filesystem>
 #include <map>
 
@@ -14,14 +16,19 @@ namespace {
 constexpr std::int64_t kMinutesPerDay = 1440;
 constexpr int kReadBusyTimeoutMs = 200;
 
+// The minutes of a local day: the range of the UTC key around it (so the search never
+// reads the whole table), then each row by its own local time, in UTC order so that a
+// repeated hour comes after the first one.
 std::string SelectDaySql() {
-  std::string sql = "SELECT t";
+  std::string sql = "SELECT t, utc_offset";
   for (int row = 0; row < kDisplayRowCount; ++row) {
     sql += ", ";
     sql += HistoryColumn(row);
   }
-  return sql + " FROM minute WHERE t >= ?1 AND t < ?2 ORDER BY t";
+  return sql + " FROM minute WHERE t >= ?1 AND t < ?2 AND t + utc_offset >= ?3 AND t + utc_offset < ?4 ORDER BY t";
 }
+
+constexpr int kFirstValueColumn = 2;
 
 int DaysInMonth(int year, int month) {
   static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -52,6 +59,10 @@ SqliteConnection* THistoryReader::Connection() {
   if (version > HistorySchemaVersion()) throw ENewerHistorySchema("schema version " + std::to_string(version));
   // The writer has not made its tables yet.
   if (version == 0) return nullptr;
+  if (version < HistorySchemaVersion()) {
+    throw ESqlite(SQLITE_SCHEMA, "written by an older version of Helvanta (schema version " + std::to_string(version) +
+                                     "); the history converts it when it next writes");
+  }
   db_ = std::move(db);
   return db_.get();
 }
@@ -65,13 +76,17 @@ std::vector<THistoryRow> THistoryReader::DaySeries(int year, int month, int day)
     if (db == nullptr) return rows;
     SqliteStatement select(db->Handle(), SelectDaySql());
     const std::int64_t first = DaysFromCivil(year, month, day) * kMinutesPerDay;
-    select.BindInt(1, first);
-    select.BindInt(2, first + kMinutesPerDay);
+    const std::int64_t end = first + kMinutesPerDay;
+    select.BindInt(1, first - kLargestOffsetMinutes);
+    select.BindInt(2, end + kLargestOffsetMinutes);
+    select.BindInt(3, first);
+    select.BindInt(4, end);
     while (select.Step()) {
       THistoryRow& row = rows.emplace_back();
-      row.minute = select.Int(0);
+      row.utcMinute = select.Int(0);
+      row.offsetMinutes = static_cast<int>(select.Int(1));
       for (int r = 0; r < kDisplayRowCount; ++r) {
-        const int column = r + 1;
+        const int column = r + kFirstValueColumn;
         if (select.IsNull(column)) continue;
         if (IsRegisterRow(r)) {
           row.texts[static_cast<std::size_t>(r)] = select.Text(column);

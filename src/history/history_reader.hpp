@@ -42,7 +42,8 @@ class THistoryReader {
 
   const std::string& Path() const { return path_; }
 
-  // The stored minutes of a day in time order; none for a date that does not exist.
+  // The stored minutes of a local day in time order, the hour repeated when summer time
+  // ends after the first one; none for a date that does not exist.
   std::vector<THistoryRow> DaySeries(int year, int month, int day);
   // The energy of each day with one, in date order: of one month, or of a whole year.
   std::vector<TDayEnergy> DailyEnergies(int year, int month);

@@ -83,7 +83,7 @@ std::vector<THistoryMessage> THistoryRecorder::Tick(const ClockReading& now, boo
   const std::optional<ClockReading> mark = marks_.Due(now, 1);
   if (portOpen && mark && MissingMeasurands(now.elapsedMs).empty()) {
     // A full hand-over is counted by the writer and reported once it writes again.
-    writer_->Offer(DatabasePath(), RowFromMeasurands(MinuteOf(mark->Local())));
+    writer_->Offer(DatabasePath(), RowFromMeasurands(*mark));
   }
   for (const THistoryEvent& event : writer_->TakeEvents()) messages.push_back(HistoryEventMessage(event, list, lineBreak));
   return messages;

@@ -51,18 +51,23 @@ THistoryFault FaultOf(const ESqlite& error) {
   }
 }
 
+constexpr int kFirstValueParameter = 3;
+
+// A minute stored already keeps the row stored first: after the wall clock is set back the
+// marks come to minutes written before, and those are no failure.
 std::string InsertMinuteSql() {
-  std::string sql = "INSERT OR IGNORE INTO minute(t";
-  std::string values = "?1";
+  std::string sql = "INSERT OR IGNORE INTO minute(t, utc_offset";
+  std::string values = "?1, ?2";
   for (int row = 0; row < kDisplayRowCount; ++row) {
     sql += ", ";
     sql += HistoryColumn(row);
-    values += ", ?" + std::to_string(row + 2);
+    values += ", ?" + std::to_string(row + kFirstValueParameter);
   }
   return sql + ") VALUES(" + values + ")";
 }
 
-// The energy of a day is "Work - Current day" at the latest minute that carries it.
+// The energy of a (local) day is "Work - Current day" at the latest minute, in UTC, that
+// carries it.
 constexpr std::string_view kUpsertDaySql =
     "INSERT INTO day(d, energy, energy_minute, minutes) VALUES(?1, ?2, CASE WHEN ?2 IS NULL THEN NULL ELSE ?3 END, 1) "
     "ON CONFLICT(d) DO UPDATE SET minutes = minutes + 1, "
@@ -151,15 +156,17 @@ void THistoryStore::WriteRows(std::span<const THistoryRow> rows, THistoryWriteRe
   db.Exec("BEGIN IMMEDIATE");
   try {
     for (const THistoryRow& row : rows) {
-      insert.BindInt(1, row.minute);
+      insert.BindInt(1, row.utcMinute);
+      insert.BindInt(2, row.offsetMinutes);
       for (int r = 0; r < kDisplayRowCount; ++r) {
         const auto i = static_cast<std::size_t>(r);
+        const int parameter = r + kFirstValueParameter;
         if (row.hundredths[i]) {
-          insert.BindInt(r + 2, *row.hundredths[i]);
+          insert.BindInt(parameter, *row.hundredths[i]);
         } else if (!row.texts[i].empty()) {
-          insert.BindText(r + 2, row.texts[i]);
+          insert.BindText(parameter, row.texts[i]);
         } else {
-          insert.BindNull(r + 2);
+          insert.BindNull(parameter);
         }
       }
       insert.Step();
@@ -169,19 +176,22 @@ void THistoryStore::WriteRows(std::span<const THistoryRow> rows, THistoryWriteRe
         continue;
       }
       ++result.added;
-      const std::int64_t day = FloorDiv(row.minute, kMinutesPerDay);
+      const std::int64_t day = FloorDiv(row.LocalMinute(), kMinutesPerDay);
       upsert.BindInt(1, day);
       if (const auto& energy = row.hundredths[kDayEnergyRow]) {
         upsert.BindInt(2, *energy);
       } else {
         upsert.BindNull(2);
       }
-      upsert.BindInt(3, row.minute);
+      upsert.BindInt(3, row.utcMinute);
       upsert.Step();
       upsert.Reset();
       if (keepDays_ > 0 && day > lastPurgeDay_) {
-        SqliteStatement purge(db.Handle(), "DELETE FROM minute WHERE t < ?1");
-        purge.BindInt(1, (day - keepDays_) * kMinutesPerDay);
+        // Rows are dated by their own local time; the UTC bound only narrows the search.
+        SqliteStatement purge(db.Handle(), "DELETE FROM minute WHERE t < ?1 AND t + utc_offset < ?2");
+        const std::int64_t firstKept = (day - keepDays_) * kMinutesPerDay;
+        purge.BindInt(1, firstKept + kLargestOffsetMinutes);
+        purge.BindInt(2, firstKept);
         purge.Step();
         lastPurgeDay_ = day;
       }

@@ -40,15 +40,16 @@ struct THistoryWriteResult {
 // started.
 class THistoryStore {
  public:
-  // Minute rows older than keepDays days before the newest one written are removed
-  // (0 keeps them all); the daily energies stay.
+  // Minute rows of local days older than keepDays days before the day of the newest one
+  // written are removed (0 keeps them all); the daily energies stay.
   explicit THistoryStore(int keepDays = 0);
   ~THistoryStore();
   THistoryStore(const THistoryStore&) = delete;
   THistoryStore& operator=(const THistoryStore&) = delete;
 
   // Stores the rows in one transaction in the database at path (opened, created or
-  // upgraded first when needed). A minute stored already is kept as it is.
+  // upgraded first when needed). A minute stored already is kept as it is and counted as
+  // present: the row stored first stands, and the rows after it are written.
   THistoryWriteResult Write(const std::string& path, std::span<const THistoryRow> rows);
   void Close();
 

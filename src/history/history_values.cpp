@@ -68,9 +68,11 @@ bool SetRowValue(THistoryRow& row, int displayRow, std::string_view text) {
   return true;
 }
 
-THistoryRow RowFromMeasurands(std::int64_t minute) {
+THistoryRow RowFromMeasurands(const ClockReading& mark) {
   THistoryRow row;
-  row.minute = minute;
+  constexpr std::int64_t kMsPerMinute = 60'000;
+  row.utcMinute = mark.utcMs >= 0 ? mark.utcMs / kMsPerMinute : (mark.utcMs - kMsPerMinute + 1) / kMsPerMinute;
+  row.offsetMinutes = mark.offsetMinutes;
   for (int displayRow = 0; displayRow < kDisplayRowCount; ++displayRow) {
     const int index = IndexOfRow(displayRow);
     if (index < 0) continue;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "history/history_row.hpp"
+#include "runtime/clock.hpp"
 
 namespace helvanta {
 
@@ -24,7 +25,7 @@ bool IsRegisterText(std::string_view text);
 // Puts a value text into its row; false when the text is no value of that row.
 bool SetRowValue(THistoryRow& row, int displayRow, std::string_view text);
 
-// The row of the measurand table's logged values (shown rows only) at minute.
-THistoryRow RowFromMeasurands(std::int64_t minute);
+// The row of the measurand table's logged values (shown rows only) at the minute of a mark.
+THistoryRow RowFromMeasurands(const ClockReading& mark);
 
 }  // namespace helvanta

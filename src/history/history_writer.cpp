@@ -60,7 +60,7 @@ void THistoryWriter::Run() {
 }
 
 void THistoryWriter::Handle(const Item& item) {
-  const std::int64_t nowMs = item.row.minute * 60'000;
+  const std::int64_t nowMs = item.row.utcMinute * 60'000;
   if (!retry_.Due(nowMs)) {
     ++lost_;
     return;

@@ -139,7 +139,7 @@ std::optional<THistoryRow> TRecordParser::Parse(std::string_view line) const {
     }
   }
   if (pos != line.size()) return std::nullopt;
-  row.minute = *day * 1440 + *minuteOfDay;
+  row.utcMinute = *day * 1440 + *minuteOfDay;
   return row;
 }
 

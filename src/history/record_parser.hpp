@@ -19,7 +19,9 @@ class TRecordParser {
   // Whether the pattern dates its records (has "%date%" and "%time%").
   bool Dated() const;
   // The row of a record line; empty when the line does not match the pattern in every
-  // part, so that no value is ever guessed.
+  // part, so that no value is ever guessed. The row carries the record's local time as if
+  // it were UTC (offset 0): only the lines around it tell which hour a time of the
+  // repeated autumn hour is in (PlaceInTimeZone).
   std::optional<THistoryRow> Parse(std::string_view line) const;
 
  private:

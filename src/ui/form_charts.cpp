@@ -69,7 +69,7 @@ TChartData LoadChartData(THistoryReader& reader, QDate day, QDate month) {
   data.dailyKWh.assign(static_cast<std::size_t>(month.daysInMonth()), 0.0);
   try {
     for (const THistoryRow& row : reader.DaySeries(day.year(), day.month(), day.day())) {
-      const double hours = static_cast<double>(row.minute % (24 * 60)) / 60.0;
+      const double hours = static_cast<double>(row.LocalMinute() % (24 * 60)) / 60.0;
       if (const auto w = RowNumber(row, kPowerAcRow)) data.ac.emplace_back(hours, *w);
       if (const auto w = RowNumber(row, kPowerDcRow)) data.dc.emplace_back(hours, *w);
     }

@@ -104,7 +104,7 @@ THttpResponse DayAnswer(THistoryReader& reader, std::optional<std::string_view> 
   for (const THistoryRow& row : rows) {
     if (out.back() != '[') out += ',';
     out += '[';
-    out += std::to_string(row.minute - firstMinute);
+    out += std::to_string(row.LocalMinute() - firstMinute);
     out += ',';
     AppendValue(out, row.hundredths[kAcPowerRow]);
     out += ',';

@@ -6,6 +6,7 @@
 #include "config/temp_folder.hpp"
 #include "history/history_import.hpp"
 #include "history/history_reader.hpp"
+#include "history/history_test_support.hpp"
 #include "runtime/program_folder.hpp"
 
 namespace helvanta {
@@ -24,6 +25,7 @@ std::string Record(const std::string& date, const std::string& time, const std::
 }
 
 TEST(HistoryImport, StoresMatchingRecordsAndCountsTheOthers) {
+  const testing::ScopedClock utc;
   TempFolder folder;
   const std::string csv = folder.File("260302.csv");
   WriteBytes(csv, "Date,Time,U,P,Err\r\n" +                                      // 1: header, skipped
@@ -49,7 +51,7 @@ TEST(HistoryImport, StoresMatchingRecordsAndCountsTheOthers) {
   THistoryReader reader(database);
   const std::vector<THistoryRow> rows = reader.DaySeries(2026, 3, 2);
   ASSERT_EQ(rows.size(), 2u);
-  EXPECT_EQ(MinuteTime(rows[0].minute), (DateTime{2026, 3, 2, 10, 4, 0, 0}));
+  EXPECT_EQ(MinuteTime(rows[0].LocalMinute()), (DateTime{2026, 3, 2, 10, 4, 0, 0}));
   EXPECT_EQ(rows[0].hundredths[0], 23015);
   EXPECT_EQ(rows[0].hundredths[2], 123400);
   EXPECT_EQ(rows[0].texts[29], "00A1");
@@ -63,6 +65,7 @@ TEST(HistoryImport, StoresMatchingRecordsAndCountsTheOthers) {
 }
 
 TEST(HistoryImport, CommandReadsTheSettingsAndReportsEachFile) {
+  const testing::ScopedClock utc;
   TempFolder folder;
   SetProgramFolder(folder.Path());
   std::filesystem::create_directory(folder.File("Data"));

@@ -18,39 +18,62 @@ namespace {
 using testing::TempFolder;
 using testing::WriteBytes;
 
+constexpr std::int64_t kMinuteMs = 60'000;
+
 DateTime At(int hour, int minute, int second) { return DateTime{2026, 3, 2, hour, minute, second, 0}; }
 
-// Every measurand answered at answeredAt, the one at index `late` (if any) at lateAt.
-void AnswerAll(const DateTime& answeredAt, int late = -1, const DateTime& lateAt = {}) {
+// Every measurand answered `value` at elapsed time answeredMs, the one at index `late`
+// (if any) at lateMs.
+void AnswerAll(std::int64_t answeredMs, const std::string& value = "1.00", int late = -1, std::int64_t lateMs = 0) {
   InitMeasurands();
   for (int i = 0; i < kMeasurandCount; ++i) {
     TMeasurand& m = Measurands[static_cast<std::size_t>(i)];
-    m.Value = (i == 37 || i == 38) ? "00A1" : "1.00";
+    m.Value = (i == 37 || i == 38) ? "00A1" : value;
     m.GoodValue = m.Value;
-    m.GoodAtMs = ToEpochMilliseconds(i == late ? lateAt : answeredAt);
+    m.GoodAtMs = i == late ? lateMs : answeredMs;
   }
 }
 
+// A recorder whose clock keeps Berlin's time.
 class HistoryRecorderTest : public ::testing::Test {
  protected:
-  void StartWith(const std::string& database) {
+  void SetUp() override {
+    SetProgramClock(&clock);
     SetProgramFolder(folder.Path());
+  }
+  void TearDown() override {
+    recorder.Stop();
+    SetProgramClock(nullptr);
+  }
+
+  void StartWith(const std::string& database) {
     WriteBytes(folder.File("Helvanta.ini"), "[History]\r\nDatabase=" + database + "\r\n");
     std::vector<TReplacedSetting> replaced;
     recorder.Start(replaced);
     EXPECT_TRUE(replaced.empty());
   }
 
-  // One tick, then the writer's answer to it, as the next tick collects it.
-  std::vector<THistoryMessage> TickAndSettle(const DateTime& now, bool portOpen = true) {
-    std::vector<THistoryMessage> messages = recorder.Tick(ReadingAt(now), portOpen, list, " ");
+  // A tick at the clock's time, then the writer's answer to it, as the next tick collects it.
+  std::vector<THistoryMessage> TickAndSettle(bool portOpen = true) {
+    ClockReading now = clock.Read();
+    std::vector<THistoryMessage> messages = recorder.Tick(now, portOpen, list, " ");
     recorder.WaitIdle();
-    for (THistoryMessage& m : recorder.Tick(ReadingAt(AddSeconds(now, 1)), portOpen, list, " ")) messages.push_back(std::move(m));
+    now.utcMs += 1000;
+    now.elapsedMs += 1000;
+    for (THistoryMessage& m : recorder.Tick(now, portOpen, list, " ")) messages.push_back(std::move(m));
+    recorder.WaitIdle();
     return messages;
+  }
+
+  // Every measurand answered a second ago, then a tick.
+  std::vector<THistoryMessage> AnsweredTick(const std::string& value = "1.00") {
+    AnswerAll(clock.ElapsedMs() - 1000, value);
+    return TickAndSettle();
   }
 
   TempFolder folder;
   TLanguageList list;
+  ManualClock clock{At(9, 0, 0), CentralEuropeanOffset};
   THistoryRecorder recorder;
 };
 
@@ -73,37 +96,79 @@ TEST_F(HistoryRecorderTest, StoresTheMinuteMarksAtWhichEveryMeasurandIsPresent) 
       {At(10, 4, 0), true, 7, window},        // just within the window: stored
   };
   for (const Step& step : steps) {
-    AnswerAll(AddSeconds(step.now, -1), step.late, AddSeconds(step.now, -step.lateBy));
-    EXPECT_TRUE(TickAndSettle(step.now, step.portOpen).empty());
+    clock.Set(step.now);
+    AnswerAll(clock.ElapsedMs() - 1000, "1.00", step.late, clock.ElapsedMs() - step.lateBy * 1000);
+    EXPECT_TRUE(TickAndSettle(step.portOpen).empty());
   }
   // The newest request still waiting: its last good value counts.
-  AnswerAll(At(10, 4, 59));
+  clock.Set(At(10, 5, 0));
+  AnswerAll(clock.ElapsedMs() - 1000);
   Measurands[5].Value = std::string(kNotAvailable);
-  TickAndSettle(At(10, 5, 0));
+  TickAndSettle();
 
   const std::vector<THistoryRow> rows = THistoryReader(database).DaySeries(2026, 3, 2);
   std::vector<DateTime> times;
-  for (const THistoryRow& row : rows) times.push_back(MinuteTime(row.minute));
+  for (const THistoryRow& row : rows) times.push_back(MinuteTime(row.LocalMinute()));
   EXPECT_EQ(times, (std::vector<DateTime>{At(10, 0, 0), At(10, 4, 0), At(10, 5, 0)}));
+  EXPECT_EQ(rows.back().offsetMinutes, 60);
   EXPECT_EQ(rows.back().hundredths[0], 100);
   EXPECT_EQ(rows.back().texts[28], "00A1");
+}
+
+// Both 02:00-02:59 hours of the autumn night are kept; after the clock is set back, the
+// minutes stored already keep their first row and the writer goes on without a word.
+TEST_F(HistoryRecorderTest, KeepsTheRepeatedHourAndGoesOnAfterTheClockIsSetBack) {
+  const std::string database = folder.File("h.sqlite");
+  clock.Set(DateTime{2026, 10, 25, 2, 58, 0, 0});
+  StartWith(database);
+  struct Step {
+    std::int64_t setMs;  // the wall clock set by this much, no time passing
+    std::string value;
+  };
+  const std::vector<Step> steps{{0, "1.00"},          {0, "1.00"}, {0, "1.00"}, {0, "1.00"},
+                                {-2 * kMinuteMs, "2.00"}, {0, "2.00"}, {0, "2.00"}};
+  AnsweredTick();
+  for (const Step& step : steps) {
+    clock.Step(step.setMs);
+    clock.Advance(kMinuteMs);
+    EXPECT_TRUE(AnsweredTick(step.value).empty());
+  }
+  struct Stored {
+    DateTime utc;
+    int offset;
+    std::int64_t voltage;
+    bool operator==(const Stored&) const = default;
+  };
+  std::vector<Stored> stored;
+  for (const THistoryRow& row : THistoryReader(database).DaySeries(2026, 10, 25)) {
+    stored.push_back({MinuteTime(row.utcMinute), row.offsetMinutes, row.hundredths[0].value_or(-1)});
+  }
+  const auto utc = [](int hour, int minute) { return DateTime{2026, 10, 25, hour, minute, 0, 0}; };
+  // Local 02:58 and 02:59 summer time, 02:00 to 02:03 winter time; set back over
+  // 02:01 and 02:02, which were stored before.
+  EXPECT_EQ(stored, (std::vector<Stored>{{utc(0, 58), 120, 100},
+                                         {utc(0, 59), 120, 100},
+                                         {utc(1, 0), 60, 100},
+                                         {utc(1, 1), 60, 100},
+                                         {utc(1, 2), 60, 100},
+                                         {utc(1, 3), 60, 200}}));
 }
 
 TEST_F(HistoryRecorderTest, AFailingDatabaseIsReportedOnceAndItsRecoveryWithTheLostMinutes) {
   const std::string database = folder.File("later/h.sqlite");
   StartWith(database);
-  AnswerAll(At(10, 59, 59));
-  const std::vector<THistoryMessage> first = TickAndSettle(At(11, 0, 0));
+  clock.Set(At(11, 0, 0));
+  const std::vector<THistoryMessage> first = AnsweredTick();
   ASSERT_EQ(first.size(), 1u);
   EXPECT_EQ(first[0].severity, THistoryMessage::Severity::kError);
   EXPECT_EQ(first[0].text.rfind("History database not written: " + database + ": cannot be opened or created", 0), 0u)
       << first[0].text;
-  AnswerAll(At(11, 0, 59));
-  EXPECT_TRUE(TickAndSettle(At(11, 1, 0)).empty()) << "reported once";
+  clock.Set(At(11, 1, 0));
+  EXPECT_TRUE(AnsweredTick().empty()) << "reported once";
 
   std::filesystem::create_directory(folder.File("later"));
-  AnswerAll(At(11, 1, 59));
-  const std::vector<THistoryMessage> recovered = TickAndSettle(At(11, 2, 0));
+  clock.Set(At(11, 2, 0));
+  const std::vector<THistoryMessage> recovered = AnsweredTick();
   ASSERT_EQ(recovered.size(), 1u);
   EXPECT_EQ(recovered[0].severity, THistoryMessage::Severity::kInformation);
   EXPECT_EQ(recovered[0].text.rfind("History database written again; 2 minutes were not stored", 0), 0u);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "config/temp_folder.hpp"
@@ -8,7 +9,9 @@
 #include "history/history_schema.hpp"
 #include "history/history_store.hpp"
 #include "history/history_test_support.hpp"
+#include "history/sqlite_connection.hpp"
 #include "runtime/clock.hpp"
+#include "support/clock_readings.hpp"
 
 namespace helvanta {
 namespace {
@@ -90,6 +93,61 @@ TEST(HistoryStore, UpgradesAnOlderSchemaAndLeavesANewerOneAlone) {
   EXPECT_EQ(result.fault, THistoryFault::kNewerSchema);
   EXPECT_EQ(UserVersion(newer), 99);
   EXPECT_THROW(THistoryReader(newer).DailyEnergies(2026), ENewerHistorySchema);
+}
+
+std::int64_t QueryInt(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+  const std::int64_t value = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return value;
+}
+
+// Version 1 kept local minutes; each becomes its UTC minute with the offset its local time
+// had in the clock's zone, the one row of the repeated autumn hour in the first of them.
+TEST(HistoryStore, UpgradesLocalMinutesToUtcWithTheirOffsets) {
+  const testing::ScopedClock berlin(DateTime{2026, 12, 1, 12, 0, 0, 0}, CentralEuropeanOffset);
+  TempFolder folder;
+  const std::string path = folder.File("h.sqlite");
+  std::string columns;
+  for (int r = 0; r < kDisplayRowCount; ++r) columns += std::string(", ") + std::string(HistoryColumn(r));
+  Exec(path, "CREATE TABLE minute(t INTEGER PRIMARY KEY" + columns +
+                 ");CREATE TABLE day(d INTEGER PRIMARY KEY, energy INTEGER, energy_minute INTEGER, minutes INTEGER "
+                 "NOT NULL);PRAGMA user_version = 1");
+  struct Case {
+    DateTime local;
+    DateTime utc;
+  };
+  const std::vector<Case> cases{
+      {{2026, 1, 10, 12, 0, 0, 0}, {2026, 1, 10, 11, 0, 0, 0}},
+      {{2026, 7, 1, 12, 0, 0, 0}, {2026, 7, 1, 10, 0, 0, 0}},
+      {{2026, 10, 25, 2, 30, 0, 0}, {2026, 10, 25, 0, 30, 0, 0}},
+      {{2026, 10, 25, 3, 0, 0, 0}, {2026, 10, 25, 2, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    Exec(path, "INSERT INTO minute(t, ac_power) VALUES(" + std::to_string(MinuteOf(c.local)) + ", 7)");
+  }
+  const std::int64_t autumnDay = DaysFromCivil(2026, 10, 25);
+  Exec(path, "INSERT INTO day VALUES(" + std::to_string(autumnDay) + ", 5, " +
+                 std::to_string(MinuteOf(cases[3].local)) + ", 2)");
+  EXPECT_THROW(THistoryReader(path).DaySeries(2026, 7, 1), ESqlite) << "a reader leaves the conversion to the writer";
+
+  ASSERT_EQ(THistoryStore().Write(path, std::vector{FullRow(1)}).fault, THistoryFault::kNone);
+  THistoryReader reader(path);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(DateTimeText(c.local));
+    const std::vector<THistoryRow> day = reader.DaySeries(c.local.year, c.local.month, c.local.day);
+    const auto row = std::find_if(day.begin(), day.end(),
+                                  [&](const THistoryRow& r) { return r.LocalMinute() == MinuteOf(c.local); });
+    ASSERT_NE(row, day.end());
+    EXPECT_EQ(row->utcMinute, MinuteOf(c.utc));
+    EXPECT_EQ(row->hundredths[2], 7);
+  }
+  EXPECT_EQ(QueryInt(path, "SELECT energy_minute FROM day WHERE d = " + std::to_string(autumnDay)), MinuteOf(cases[3].utc))
+      << "a day's latest energy is found by UTC";
 }
 
 // Each fault gives its own answer; a damaged file is moved aside and a new one started.

@@ -5,13 +5,15 @@
 #include <string>
 
 #include "history/history_row.hpp"
+#include "runtime/clock.hpp"
 
 namespace helvanta::testing {
 
-// A full minute row: every numeric row its row number in whole units, the registers "00A1".
+// A full minute row at a UTC minute (offset 0): every numeric row its row number in whole
+// units, the registers "00A1".
 inline THistoryRow FullRow(std::int64_t minute, std::int64_t dayEnergyHundredths = 0) {
   THistoryRow row;
-  row.minute = minute;
+  row.utcMinute = minute;
   for (int r = 0; r < kDisplayRowCount; ++r) {
     if (RowUnit(r) == "hex") {
       row.texts[static_cast<std::size_t>(r)] = "00A1";
@@ -22,6 +24,19 @@ inline THistoryRow FullRow(std::int64_t minute, std::int64_t dayEnergyHundredths
   row.hundredths[10] = dayEnergyHundredths;
   return row;
 }
+
+// A manual clock installed as the program's while it lives: UTC unless a zone is given.
+class ScopedClock {
+ public:
+  explicit ScopedClock(const DateTime& start = {}, ManualClock::Zone zone = {}) : clock(start, std::move(zone)) {
+    SetProgramClock(&clock);
+  }
+  ~ScopedClock() { SetProgramClock(nullptr); }
+  ScopedClock(const ScopedClock&) = delete;
+  ScopedClock& operator=(const ScopedClock&) = delete;
+
+  ManualClock clock;
+};
 
 inline std::int64_t MinuteAt(int year, int month, int day, int hour, int minute) {
   return MinuteOf(DateTime{year, month, day, hour, minute, 0, 0});
