@@ -8,6 +8,8 @@
 
 #include "history/history_reader.hpp"
 #include "history/history_values.hpp"
+#include "mqtt/mqtt_payloads.hpp"
+#include "runtime/clock.hpp"
 #include "runtime/date_time.hpp"
 
 namespace helvanta {
@@ -81,6 +83,37 @@ void AppendKwh(std::string& out, double kWh) {
   out.append(text.data(), result.ptr);
 }
 
+// An instant (UTC) as the local time of the clock's zone, with its offset.
+std::string LocalInstant(const Clock& clock, std::int64_t utcMs) {
+  const int offset = clock.OffsetMinutesAt(utcMs);
+  return IsoLocalTime(FromEpochMilliseconds(utcMs + static_cast<std::int64_t>(offset) * 60'000), offset);
+}
+
+// Where the local day begins and ends, and the first minute of its second offset when
+// summer time begins or ends in it: a page draws the day by these instants, 23 or 25
+// hours long, and labels its axis in local time.
+void AppendDayBounds(std::string& out, const TDate& day) {
+  constexpr std::int64_t kMsPerMinute = 60'000;
+  const Clock& clock = ProgramClock();
+  const std::int64_t days = DaysFromCivil(day.year, day.month, day.day);
+  const std::int64_t start = clock.UtcOfLocal(FromEpochMilliseconds(days * 86'400'000));
+  const std::int64_t end = clock.UtcOfLocal(FromEpochMilliseconds((days + 1) * 86'400'000));
+  out += ",\"start\":\"" + LocalInstant(clock, start) + "\",\"end\":\"" + LocalInstant(clock, end) + '"';
+  const int first = clock.OffsetMinutesAt(start);
+  if (clock.OffsetMinutesAt(end) == first) return;
+  std::int64_t before = start;
+  std::int64_t after = end;
+  while (after - before > kMsPerMinute) {
+    const std::int64_t middle = before + (after - before) / kMsPerMinute / 2 * kMsPerMinute;
+    if (clock.OffsetMinutesAt(middle) == first) {
+      before = middle;
+    } else {
+      after = middle;
+    }
+  }
+  out += ",\"change\":\"" + LocalInstant(clock, after) + '"';
+}
+
 // A database that cannot be read is the server's trouble, not the request's.
 THttpResponse Unreadable(const std::exception& error) {
   return JsonError(503, std::string("the history cannot be read: ") + error.what());
@@ -98,9 +131,11 @@ THttpResponse DayAnswer(THistoryReader& reader, std::optional<std::string_view> 
     return Unreadable(error);
   }
   const std::int64_t firstMinute = DaysFromCivil(day->year, day->month, day->day) * 1440;
-  std::string out = "{\"date\":\"" + std::string(*date) + "\",\"columns\":[\"minute\",\"ac_power\",\"dc_power\",";
-  out += "\"work_current_day\"],\"units\":[\"min\",\"W\",\"W\",\"kWh\"],\"rows\":[";
-  out.reserve(out.size() + rows.size() * 32);
+  std::string out = "{\"date\":\"" + std::string(*date) + '"';
+  AppendDayBounds(out, *day);
+  out += ",\"columns\":[\"minute\",\"ac_power\",\"dc_power\",\"work_current_day\",\"utc_offset\"],";
+  out += "\"units\":[\"min\",\"W\",\"W\",\"kWh\",\"min\"],\"rows\":[";
+  out.reserve(out.size() + rows.size() * 36);
   for (const THistoryRow& row : rows) {
     if (out.back() != '[') out += ',';
     out += '[';
@@ -111,6 +146,8 @@ THttpResponse DayAnswer(THistoryReader& reader, std::optional<std::string_view> 
     AppendValue(out, row.hundredths[kDcPowerRow]);
     out += ',';
     AppendValue(out, row.hundredths[kDayEnergyRow]);
+    out += ',';
+    out += std::to_string(row.offsetMinutes);
     out += ']';
   }
   out += "]}";

@@ -67,23 +67,33 @@ bool WaitFor(pid_t pid, std::chrono::seconds timeout) {
   return false;
 }
 
-// A sunny day's minutes for the date, and one energy for every earlier day of its year.
-void FillHistory(const std::string& path, const DateTime& today) {
+// A sunny day's minutes for each local date of the clock's zone (23 to 25 hours of
+// them), and one energy for every earlier day of the first date's year.
+void FillHistory(const std::string& path, const Clock& clock, const std::vector<DateTime>& days) {
   std::vector<THistoryRow> rows;
-  const std::int64_t firstDay = DaysFromCivil(today.year, 1, 1);
-  const std::int64_t day = DaysFromCivil(today.year, today.month, today.day);
-  for (std::int64_t d = firstDay; d < day; ++d) {
-    rows.push_back(testing::FullRow(d * 1440 + 1200, 600 + (d * 37) % 500));
-  }
-  std::int64_t energy = 0;
-  for (int m = 0; m < 1440; ++m) {
-    THistoryRow row = testing::FullRow(day * 1440 + m);
-    const double sun = std::max(0.0, std::sin(M_PI * (m - 360) / 840.0));
-    row.hundredths[2] = static_cast<std::int64_t>(sun * 95'000);
-    row.hundredths[5] = static_cast<std::int64_t>(sun * 101'000);
-    energy += *row.hundredths[2] / 60;
-    row.hundredths[10] = energy / 1000;
-    rows.push_back(row);
+  const auto utcMinuteOf = [&clock](std::int64_t localDay, int minute) {
+    return clock.UtcOfLocal(FromEpochMilliseconds((localDay * 1440 + minute) * 60'000)) / 60'000;
+  };
+  const auto add = [&clock, &rows](THistoryRow row, std::int64_t utcMinute) {
+    row.utcMinute = utcMinute;
+    row.offsetMinutes = clock.OffsetMinutesAt(utcMinute * 60'000);
+    rows.push_back(std::move(row));
+  };
+  const std::int64_t firstDay = DaysFromCivil(days[0].year, 1, 1);
+  const std::int64_t today = DaysFromCivil(days[0].year, days[0].month, days[0].day);
+  for (std::int64_t d = firstDay; d < today; ++d) add(testing::FullRow(0, 600 + (d * 37) % 500), utcMinuteOf(d, 1200));
+  for (const DateTime& date : days) {
+    const std::int64_t day = DaysFromCivil(date.year, date.month, date.day);
+    std::int64_t energy = 0;
+    for (std::int64_t u = utcMinuteOf(day, 0); u < utcMinuteOf(day + 1, 0); ++u) {
+      THistoryRow row = testing::FullRow(0);
+      const double sun = std::max(0.0, std::sin(M_PI * static_cast<double>(u - utcMinuteOf(day, 360)) / 840.0));
+      row.hundredths[2] = static_cast<std::int64_t>(sun * 95'000);
+      row.hundredths[5] = static_cast<std::int64_t>(sun * 101'000);
+      energy += *row.hundredths[2] / 60;
+      row.hundredths[10] = energy / 1000;
+      add(std::move(row), u);
+    }
   }
   ASSERT_EQ(THistoryStore().Write(path, rows).fault, THistoryFault::kNone);
 }
@@ -102,7 +112,13 @@ TEST(WebBrowserTest, ThePageShowsLiveValuesAndCharts) {
   std::filesystem::copy_file(HELVANTA_BINARY_DIR "/src/app/helvanta", program);
   std::filesystem::create_directory(folder.File("Data"));
   std::filesystem::copy_file(HELVANTA_SOURCE_DIR "/packaging/Template.csv", folder.File("Template.csv"));
-  FillHistory(folder.File("history.sqlite"), SystemClock().Now());
+  // Central European time by its rule (no time zone files needed), for the program and
+  // the browser alike; the page labels its charts in the program's local time.
+  setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+  tzset();
+  const SystemClock clock;
+  // Today, and the day summer time ended in 2025 with its 25 hours.
+  FillHistory(folder.File("history.sqlite"), clock, {clock.Now(), DateTime{2025, 10, 26, 0, 0, 0, 0}});
   WriteBytes(folder.File("Helvanta.ini"),
              "[Data Logging]\nComPort=COM1\nFrom=00:00:00\nTill=23:59:59\nRequestInterval=1\nTemplateFile=" +
                  folder.File("Template.csv") + "\nOutputFolder=" + folder.File("Data") + "\n[Ports]\nCOM1=" +
@@ -130,9 +146,24 @@ TEST(WebBrowserTest, ThePageShowsLiveValuesAndCharts) {
   const std::string dom = ReadBytes(folder.File("dom.html"));
   EXPECT_NE(dom.find("class=\"state on\">connected<"), std::string::npos) << dom;
   EXPECT_TRUE(std::regex_search(dom, std::regex("<td class=\"value\">[0-9]"))) << dom;
-  EXPECT_TRUE(std::regex_search(dom, std::regex("id=\"day-chart\" class=\"chart\" data-points=\"1440\""))) << dom;
+  const DateTime now = clock.Now();
+  const std::int64_t todayMinutes =
+      (clock.UtcOfLocal(FromEpochMilliseconds((DaysFromCivil(now.year, now.month, now.day) + 1) * 86'400'000)) -
+       clock.UtcOfLocal(DateTime{now.year, now.month, now.day, 0, 0, 0, 0})) / 60'000;
+  EXPECT_TRUE(std::regex_search(
+      dom, std::regex("id=\"day-chart\" class=\"chart\" data-points=\"" + std::to_string(todayMinutes) + "\""))) << dom;
   EXPECT_TRUE(std::regex_search(dom, std::regex("id=\"year-chart\"[^>]*data-points=\"[1-9]"))) << dom;
   EXPECT_NE(dom.find("<canvas"), std::string::npos);
+
+  // A day named in the address, 25 hours long, every minute of it drawn.
+  std::vector<std::string> autumn = browser;
+  autumn.insert(autumn.end(), {"--dump-dom", url + "#2025-10-26"});
+  const pid_t dumpingAutumn = Spawn(autumn, folder.File("autumn.html"));
+  ASSERT_TRUE(WaitFor(dumpingAutumn, std::chrono::seconds(90)));
+  const std::string autumnDom = ReadBytes(folder.File("autumn.html"));
+  EXPECT_NE(autumnDom.find("id=\"day-chart\" class=\"chart\" data-points=\"1500\" data-hours=\"25\""),
+            std::string::npos)
+      << autumnDom;
 
   std::vector<std::string> shot = browser;
   const std::string picture = HELVANTA_BINARY_DIR "/web-page.png";

@@ -69,7 +69,7 @@ TEST_F(WebServerTest, AnswersThePageAndTheApiAndRefusesEverythingElse) {
       {"/style.css", 200, "body"},
       {"/dygraphs/dygraph.min.js", 200, "var Dygraph;"},
       {"/api/live", 200, "{\"connected\":true}"},
-      {"/api/day?date=2026-03-02", 200, "\"rows\":[[600,2,5,1.5],[601,null,5,2.75]]"},
+      {"/api/day?date=2026-03-02", 200, "\"rows\":[[600,2,5,1.5,0],[601,null,5,2.75,0]]"},
       {"/api/day?date=2026-03-03", 200, "\"rows\":[]"},
       {"/api/energy?month=2026-03", 200, "\"days\":[[2,2.75]]"},
       {"/api/energy?year=2026", 200, "\"months\":[[3,2.75],[4,10.00]]"},

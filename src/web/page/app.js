@@ -6,6 +6,7 @@
   const charts = {};
   let today = null;        // the program's date (YYYY-MM-DD), from /api/live
   let followToday = true;  // the day chart moves on at midnight until another day is picked
+  let shownDay = null;     // the date the day chart shows
 
   async function getJson(url) {
     const response = await fetch(url, { cache: "no-store" });
@@ -99,17 +100,60 @@
     };
   }
 
+  // "2026-10-25T02:00:00+01:00": the offset from UTC in minutes.
+  const offsetOf = (text) => (text.slice(-6, -5) === "-" ? -1 : 1) * (+text.slice(-5, -3) * 60 + +text.slice(-2));
+  const clockText = (ms) => { const d = new Date(ms); return two(d.getUTCHours()) + ":" + two(d.getUTCMinutes()); };
+
+  // The day is drawn by instants from its start to its end, 23 or 25 hours on the days
+  // summer time begins or ends, and labelled in Helvanta's local time, whatever the
+  // browser's time zone: ticks at whole local hours (or minutes, zoomed in), the hour
+  // repeated in autumn twice.
+  function dayOptions(answer) {
+    const start = Date.parse(answer.start);
+    const change = answer.change ? Date.parse(answer.change) : Infinity;
+    const offsets = [offsetOf(answer.start), offsetOf(answer.end)];
+    const offsetAt = (ms) => offsets[ms >= change ? 1 : 0];
+    const midnight = start + offsets[0] * 60000;  // the local midnight written as UTC
+    const local = (x) => clockText(+x + offsetAt(+x) * 60000);
+    const offsetText = (m) => "UTC" + (m < 0 ? "-" : "+") + two(Math.floor(Math.abs(m) / 60)) + ":" + two(Math.abs(m) % 60);
+    const ticker = (min, max, pixels, opts) => {
+      const span = (max - min) / 60000;
+      const step = [5, 10, 15, 30, 60, 120, 180, 240, 360, 720].find((m) => pixels * m / span >= opts("pixelsPerLabel")) || 1440;
+      const ticks = [];
+      for (let m = 0; m <= 1440; m += step) {
+        for (const [i, fits] of [[0, (v) => v < change], [1, (v) => v >= change]]) {
+          const v = midnight + (m - offsets[i]) * 60000;
+          if (fits(v) && v >= min && v <= max && !ticks.some((t) => t.v === v)) ticks.push({ v, label: local(v) });
+        }
+      }
+      return ticks.sort((a, b) => a.v - b.v);
+    };
+    return {
+      labels: ["Time", "AC power (W)", "DC power (W)"], ylabel: "W", colors: ["#d9822b", "#3a7bd5"],
+      connectSeparatedPoints: false, legend: "follow", dateWindow: [start, Date.parse(answer.end)],
+      axes: { x: {
+        ticker, pixelsPerLabel: 60,
+        // Where an hour comes twice its offset tells the two apart.
+        valueFormatter: (x) => local(x) + (answer.change ? " " + offsetText(offsetAt(x)) : ""),
+      } },
+    };
+  }
+
   async function loadDay() {
     const text = $("day").value;
     if (!text) return;
     try {
       const answer = await getJson("/api/day?date=" + encodeURIComponent(text));
-      const day = parseDate(text);
-      const data = answer.rows.map((r) => [
-        new Date(day.getFullYear(), day.getMonth(), day.getDate(), Math.floor(r[0] / 60), r[0] % 60), r[1], r[2]]);
-      draw("day-chart", data, { labels: ["Time", "AC power (W)", "DC power (W)"], ylabel: "W",
-                                colors: ["#d9822b", "#3a7bd5"], connectSeparatedPoints: false,
-                                legend: "follow" }, "No history for " + text + ".");
+      // A row's instant: the day's local midnight written as UTC, plus the row's local
+      // minute, less its offset.
+      const midnight = Date.parse(answer.start) + offsetOf(answer.start) * 60000;
+      const data = answer.rows.map((r) => [new Date(midnight + (r[0] - r[4]) * 60000), r[1], r[2]]);
+      const options = dayOptions(answer);
+      // Today's chart grows every minute; a zoom into it stays.
+      if (text === shownDay && charts["day-chart"]) delete options.dateWindow;
+      shownDay = text;
+      draw("day-chart", data, options, "No history for " + text + ".");
+      $("day-chart").dataset.hours = String((Date.parse(answer.end) - Date.parse(answer.start)) / 3600000);
     } catch (error) {
       $("day-note").textContent = error.message;
     }
@@ -181,6 +225,9 @@
   $("month").addEventListener("change", loadMonth);
   $("year").addEventListener("change", loadYear);
 
+  // A day named in the address (/#2026-10-25) is shown instead of today.
+  const linked = /^#(\d{4}-\d{2}-\d{2})$/.exec(location.hash);
+  if (linked) pickDay(linked[1]);
   refreshLive();
   setInterval(refreshLive, 3000);
   // Today's curve and the month's bars grow by a minute's row at a time.
