@@ -3,6 +3,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QHBoxLayout>
@@ -20,6 +21,7 @@
 #include "config/language.hpp"
 #include "history/history_reader.hpp"
 #include "link/measurands.hpp"
+#include "runtime/clock.hpp"
 #include "ui/display_text.hpp"
 
 namespace helvanta {
@@ -30,6 +32,9 @@ namespace {
 constexpr int kPowerAcRow = 2;
 constexpr int kPowerDcRow = 5;
 constexpr int kWorkCurrentDayRow = 10;
+// The time axis is labelled every so many local hours.
+constexpr int kLabelEveryHours = 4;
+constexpr double kMsPerHour = 3'600'000.0;
 
 QString KeyText(const TLanguageList& language, std::string_view key, std::string_view argument = {}) {
   return ToDisplay(ComposeKeyMessage(language, key, argument, "\n"));
@@ -67,9 +72,19 @@ TChartData LoadChartData(THistoryReader& reader, QDate day, QDate month) {
   data.day = day;
   data.month = month;
   data.dailyKWh.assign(static_cast<std::size_t>(month.daysInMonth()), 0.0);
+  const Clock& clock = ProgramClock();
+  const DateTime midnight{day.year(), day.month(), day.day(), 0, 0, 0, 0};
+  const std::int64_t startMs = clock.UtcOfLocal(midnight);
+  const auto hoursAt = [startMs](std::int64_t utcMs) { return static_cast<double>(utcMs - startMs) / kMsPerHour; };
+  for (int hour = 0; hour <= 24; hour += kLabelEveryHours) {
+    const std::int64_t localMs = ToEpochMilliseconds(midnight) + static_cast<std::int64_t>(hour) * 3'600'000;
+    data.timeLabels.push_back({hoursAt(clock.UtcOfLocal(FromEpochMilliseconds(localMs))),
+                               QStringLiteral("%1:00").arg(hour, 2, 10, QLatin1Char('0'))});
+  }
+  data.dayHours = data.timeLabels.back().hours;
   try {
     for (const THistoryRow& row : reader.DaySeries(day.year(), day.month(), day.day())) {
-      const double hours = static_cast<double>(row.LocalMinute() % (24 * 60)) / 60.0;
+      const double hours = hoursAt(row.utcMinute * 60'000);
       if (const auto w = RowNumber(row, kPowerAcRow)) data.ac.emplace_back(hours, *w);
       if (const auto w = RowNumber(row, kPowerDcRow)) data.dc.emplace_back(hours, *w);
     }
@@ -106,16 +121,14 @@ TFormCharts::TFormCharts(const std::string& databasePath, const TLanguageList& l
   dc_->setName(ToDisplay(RowCaption(kPowerDcRow)));
   powerChart->addSeries(ac_);
   powerChart->addSeries(dc_);
-  auto* hours = new QValueAxis;
-  hours->setRange(0, 24);
-  hours->setTickCount(7);
-  hours->setLabelFormat(QStringLiteral("%.0f h"));
+  hours_ = new QCategoryAxis;
+  hours_->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
   powerAxis_ = new QValueAxis;
   powerAxis_->setLabelFormat(QStringLiteral("%.0f"));
-  powerChart->addAxis(hours, Qt::AlignBottom);
+  powerChart->addAxis(hours_, Qt::AlignBottom);
   powerChart->addAxis(powerAxis_, Qt::AlignLeft);
   for (QLineSeries* series : {ac_, dc_}) {
-    series->attachAxis(hours);
+    series->attachAxis(hours_);
     series->attachAxis(powerAxis_);
   }
 
@@ -194,6 +207,9 @@ void TFormCharts::Apply(const TChartData& data) {
   const auto points = [](const std::vector<QPointF>& v) { return QList<QPointF>(v.begin(), v.end()); };
   ac_->replace(points(data.ac));
   dc_->replace(points(data.dc));
+  for (const QString& label : hours_->categoriesLabels()) hours_->remove(label);
+  for (const TTimeLabel& label : data.timeLabels) hours_->append(label.text, label.hours);
+  hours_->setRange(0, data.dayHours);
   double highest = 0;
   for (const auto* series : {&data.ac, &data.dc}) {
     for (const QPointF& p : *series) highest = std::max(highest, p.y());

@@ -12,6 +12,7 @@
 
 class QBarCategoryAxis;
 class QBarSet;
+class QCategoryAxis;
 class QLabel;
 class QLineSeries;
 class QValueAxis;
@@ -21,17 +22,30 @@ namespace helvanta {
 class THistoryReader;
 class TLanguageList;
 
+// A label of the day's time axis: the local time at a place on it.
+struct TTimeLabel {
+  double hours = 0;  // since the day's start
+  QString text;
+  bool operator==(const TTimeLabel&) const = default;
+};
+
 // What the chart window shows: a day's power curves and the daily energies of a month.
 struct TChartData {
   QDate day;
   QDate month;                   // its first day
-  std::vector<QPointF> ac;       // x: hours since midnight, y: W
+  // The day runs from its local midnight to the next, 23 or 25 hours on the days summer
+  // time begins or ends; x is the time since its start, so the repeated hour of an autumn
+  // night follows the first one, and the labels give the local time.
+  double dayHours = 24;
+  std::vector<TTimeLabel> timeLabels;
+  std::vector<QPointF> ac;       // x: hours since the day's start, y: W
   std::vector<QPointF> dc;
   std::vector<double> dailyKWh;  // one per day of the month; 0 where none is stored
   QString error;                 // why the history could not be read, or empty
 };
 
-// Reads a day and a month from the history; runs on a worker thread, never on the main one.
+// Reads a day and a month from the history, the day in the program clock's time zone; runs
+// on a worker thread, never on the main one.
 TChartData LoadChartData(THistoryReader& reader, QDate day, QDate month);
 
 // A window of charts drawn from the history store: the power curves (AC and DC) of one day
@@ -52,6 +66,7 @@ class TFormCharts : public QWidget {
   // What the charts show (the series belong to their charts, not to this widget's children).
   const QLineSeries& PowerAc() const { return *ac_; }
   const QLineSeries& PowerDc() const { return *dc_; }
+  const QCategoryAxis& TimeAxis() const { return *hours_; }
   const QBarSet& DailyEnergy() const { return *energy_; }
 
  private:
@@ -71,6 +86,7 @@ class TFormCharts : public QWidget {
   QLabel* notice_;
   QLineSeries* ac_;
   QLineSeries* dc_;
+  QCategoryAxis* hours_;
   QValueAxis* powerAxis_;
   QBarSet* energy_;
   QBarCategoryAxis* days_;

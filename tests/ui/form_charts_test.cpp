@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPushButton>
@@ -13,6 +14,7 @@
 #include "config/language.hpp"
 #include "history/history_store.hpp"
 #include "history/history_test_support.hpp"
+#include "support/clock_readings.hpp"
 #include "ui_test_support.hpp"
 
 namespace helvanta {
@@ -42,6 +44,7 @@ std::vector<QPointF> Points(const QLineSeries& series) {
 QString Notice(const TFormCharts& form) { return form.findChild<QLabel*>(QStringLiteral("Notice"))->text(); }
 
 TEST(FormCharts, ShowsADaysCurvesAndAMonthsEnergiesAndSteps) {
+  const testing::ScopedClock utc;
   TempProgramFolder folder;
   const std::string path = folder.Path() + "helvanta.sqlite";
   THistoryStore store;
@@ -77,6 +80,48 @@ TEST(FormCharts, ShowsADaysCurvesAndAMonthsEnergiesAndSteps) {
   EXPECT_EQ(form.Day(), QDate(2026, 6, 3));
   EXPECT_EQ(energy->count(), 31);
   EXPECT_EQ(form.findChild<QLabel*>(QStringLiteral("MonthLabel"))->text(), QStringLiteral("2026-07"));
+}
+
+// The day runs from local midnight to local midnight: 23 hours when summer time begins,
+// 25 when it ends, the repeated hour after the first one; the axis labels local hours.
+TEST(FormCharts, ADayHasTheHoursOfItsClock) {
+  const testing::ScopedClock berlin(DateTime{2026, 12, 1, 12, 0, 0, 0}, CentralEuropeanOffset);
+  TempProgramFolder folder;
+  const std::string path = folder.Path() + "helvanta.sqlite";
+  struct Case {
+    QDate day;
+    std::vector<DateTime> utc;  // rows at these minutes
+    std::vector<double> x;      // and their places on the axis
+    double hours;
+    double fourOClock;
+  };
+  const std::vector<Case> cases{
+      {QDate(2026, 3, 29), {{2026, 3, 29, 1, 30, 0, 0}}, {2.5}, 23, 3},
+      {QDate(2026, 6, 15), {{2026, 6, 15, 10, 30, 0, 0}}, {12.5}, 24, 4},
+      {QDate(2026, 10, 25), {{2026, 10, 25, 0, 30, 0, 0}, {2026, 10, 25, 1, 30, 0, 0}}, {2.5, 3.5}, 25, 5},
+  };
+  std::vector<THistoryRow> rows;
+  for (const Case& c : cases) {
+    for (const DateTime& t : c.utc) {
+      THistoryRow& row = rows.emplace_back(PowerRow(MinuteOf(t), 1000, 1100, 0));
+      row.offsetMinutes = CentralEuropeanOffset(ToEpochMilliseconds(t));
+    }
+  }
+  ASSERT_EQ(THistoryStore().Write(path, rows).fault, THistoryFault::kNone);
+
+  TLanguageList language;
+  TFormCharts form(path, language);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.day.toString(Qt::ISODate).toStdString());
+    form.ShowDay(c.day);
+    WaitForLoad(form);
+    std::vector<double> x;
+    for (const QPointF& p : Points(form.PowerAc())) x.push_back(p.x());
+    EXPECT_EQ(x, c.x);
+    EXPECT_DOUBLE_EQ(form.TimeAxis().max(), c.hours);
+    EXPECT_DOUBLE_EQ(form.TimeAxis().endValue(QStringLiteral("04:00")), c.fourOClock);
+    EXPECT_DOUBLE_EQ(form.TimeAxis().endValue(QStringLiteral("24:00")), c.hours);
+  }
 }
 
 TEST(FormCharts, AnUnreadableHistoryIsNamedInTheWindow) {
