@@ -49,14 +49,15 @@ THistoryMessage HistoryEventMessage(const THistoryEvent& event, const TLanguageL
       return {Severity::kError,
               ComposeKeyMessage(list, "4041", HistoryFaultText(event.fault, event.path, event.detail, list), lineBreak)};
     case Kind::kRecovered:
-      return {Severity::kInformation,
-              ComposeKeyMessage(list, "4042", std::to_string(event.lostMinutes), lineBreak)};
+      return {Severity::kInformation, ComposeKeyMessage(list, "4042", std::to_string(event.minutes), lineBreak)};
     case Kind::kMovedAside:
       return {Severity::kWarning, ComposeKeyMessage(list, "4043", event.movedTo, lineBreak)};
+    case Kind::kFilled:
+      return {Severity::kInformation, ComposeKeyMessage(list, "4082", std::to_string(event.minutes), lineBreak)};
     case Kind::kDropped:
       break;
   }
-  return {Severity::kWarning, ComposeKeyMessage(list, "4044", std::to_string(event.lostMinutes), lineBreak)};
+  return {Severity::kWarning, ComposeKeyMessage(list, "4044", std::to_string(event.minutes), lineBreak)};
 }
 
 THistoryRecorder::THistoryRecorder() = default;
@@ -66,7 +67,12 @@ THistoryRecorder::~THistoryRecorder() = default;
 void THistoryRecorder::Start(std::vector<TReplacedSetting>& replaced) {
   settings_ = LoadHistorySettings(replaced);
   writer_.reset();
-  if (settings_.Enabled) writer_ = std::make_unique<THistoryWriter>(settings_.KeepDays);
+  if (!settings_.Enabled) return;
+  writer_ = std::make_unique<THistoryWriter>(settings_.KeepDays);
+  // A record written just before the program ended (a power cut a moment after a mark)
+  // may have no row yet.
+  const ClockReading now = ProgramClock().Read();
+  writer_->Fill(DatabasePath(), CsvSourceAt(now), now.utcMs);
 }
 
 void THistoryRecorder::Stop() { writer_.reset(); }
@@ -85,7 +91,14 @@ std::vector<THistoryMessage> THistoryRecorder::Tick(const ClockReading& now, boo
     // A full hand-over is counted by the writer and reported once it writes again.
     writer_->Offer(DatabasePath(), RowFromMeasurands(*mark));
   }
-  for (const THistoryEvent& event : writer_->TakeEvents()) messages.push_back(HistoryEventMessage(event, list, lineBreak));
+  for (const THistoryEvent& event : writer_->TakeEvents()) {
+    // The minutes lost meanwhile may be in the CSV files. A recovery that lost none
+    // follows a fill that failed by itself, which is not tried again at every minute.
+    if (event.kind == THistoryEvent::Kind::kRecovered && event.minutes > 0) {
+      writer_->Fill(DatabasePath(), CsvSourceAt(now), now.utcMs);
+    }
+    messages.push_back(HistoryEventMessage(event, list, lineBreak));
+  }
   return messages;
 }
 

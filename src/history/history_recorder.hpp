@@ -21,7 +21,9 @@ using THistoryMessage = THostMessage;
 
 // The history's part of the one-second tick, the same for the window and the service:
 // at every minute mark at which the logger's presence rule holds, whatever the CSV
-// interval, the minute's row goes to the writer thread.
+// interval, the minute's row goes to the writer thread. When the writer starts, and when
+// it writes again after minutes were lost, it adds the minutes of today's and
+// yesterday's CSV files that the history lacks.
 class THistoryRecorder {
  public:
   THistoryRecorder();
@@ -52,7 +54,7 @@ class THistoryRecorder {
   TLogMarks marks_;
 };
 
-// The texts of the writer's events (keys 4040 to 4051).
+// The texts of the writer's events (keys 4040 to 4051, 4082).
 THistoryMessage HistoryEventMessage(const THistoryEvent& event, const TLanguageList& list, std::string_view lineBreak);
 
 // "path: reason (detail)" for a fault.

@@ -20,10 +20,18 @@ bool THistoryWriter::Offer(const std::string& path, const THistoryRow& row) {
       ++dropped_;
       return false;
     }
-    items_.push_back({path, row});
+    items_.push_back({path, row.utcMinute * 60'000, row});
   }
   wake_.notify_one();
   return true;
+}
+
+void THistoryWriter::Fill(const std::string& path, TCsvSource source, std::int64_t nowMs) {
+  {
+    const std::lock_guard lock(mutex_);
+    items_.push_back({path, nowMs, std::move(source)});
+  }
+  wake_.notify_one();
 }
 
 std::vector<THistoryEvent> THistoryWriter::TakeEvents() {
@@ -60,17 +68,26 @@ void THistoryWriter::Run() {
 }
 
 void THistoryWriter::Handle(const Item& item) {
-  const std::int64_t nowMs = item.row.utcMinute * 60'000;
+  const std::int64_t nowMs = item.atMs;
+  const THistoryRow* row = std::get_if<THistoryRow>(&item.work);
   if (!retry_.Due(nowMs)) {
-    ++lost_;
+    if (row != nullptr) ++lost_;
     return;
   }
-  const THistoryWriteResult result = store_.Write(item.path, std::span(&item.row, 1));
+  THistoryWriteResult result;
+  if (row != nullptr) {
+    result = store_.Write(item.path, std::span(row, 1));
+  } else {
+    TCsvFill fill = FillFromCsv(store_, item.path, std::get<TCsvSource>(item.work));
+    // Files without records say nothing about the database.
+    if (!fill.written) return;
+    result = std::move(fill.write);
+  }
   if (!result.movedAside.empty()) {
     Post({THistoryEvent::Kind::kMovedAside, THistoryFault::kDamaged, item.path, result.detail, result.movedAside, 0});
   }
   if (result.fault != THistoryFault::kNone) {
-    ++lost_;
+    if (row != nullptr) ++lost_;
     switch (retry_.Failed(nowMs)) {
       case FailureReport::kFirst:
         Post({THistoryEvent::Kind::kFailed, result.fault, item.path, result.detail, {}, 0});
@@ -101,6 +118,9 @@ void THistoryWriter::Handle(const Item& item) {
     lastDropReportMs_ = nowMs;
   }
   lost_ = 0;
+  if (row == nullptr && result.added > 0) {
+    Post({THistoryEvent::Kind::kFilled, THistoryFault::kNone, item.path, {}, {}, result.added});
+  }
 }
 
 }  // namespace helvanta

@@ -6,8 +6,10 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <variant>
 #include <vector>
 
+#include "history/history_fill.hpp"
 #include "history/history_row.hpp"
 #include "history/history_store.hpp"
 #include "runtime/retry_schedule.hpp"
@@ -19,22 +21,24 @@ struct THistoryEvent {
   enum class Kind {
     kFailed,      // the first failure of a run
     kStillFailing,  // the hourly reminder while it goes on
-    kRecovered,   // written again; lostMinutes were not stored meanwhile
+    kRecovered,   // written again; minutes were not stored meanwhile
     kMovedAside,  // a damaged file was renamed to movedTo and a new one started
-    kDropped,     // lostMinutes were not stored because the writer fell behind
+    kDropped,     // minutes were not stored because the writer fell behind
+    kFilled,      // minutes were added from the CSV files
   };
   Kind kind = Kind::kFailed;
   THistoryFault fault = THistoryFault::kNone;
   std::string path;
   std::string detail;
   std::string movedTo;
-  std::size_t lostMinutes = 0;
+  std::size_t minutes = 0;  // lost (kRecovered, kDropped) or added (kFilled)
 };
 
-// Writes minute rows on a thread of its own, so that a slow, locked or failing database
-// never holds up the tick. The hand-over keeps at most kCapacity rows; a row that finds
-// it full is dropped and counted. Failures are paced by a RetrySchedule on the rows'
-// own times: a row due for no attempt is counted as lost without touching the file.
+// Writes minute rows, and the minutes of CSV files that the history lacks, on a thread of
+// its own, so that a slow, locked or failing database never holds up the tick. The
+// hand-over keeps at most kCapacity rows; a row that finds it full is dropped and
+// counted. Failures are paced by a RetrySchedule on the wall clock's times: a row due for
+// no attempt is counted as lost without touching the file.
 class THistoryWriter {
  public:
   static constexpr std::size_t kCapacity = 4;
@@ -47,6 +51,9 @@ class THistoryWriter {
 
   // Never waits for the database; false when the row was dropped.
   bool Offer(const std::string& path, const THistoryRow& row);
+  // Adds the minutes of the CSV files that the history lacks, after the rows handed over
+  // before; nowMs is the wall clock's UTC time. Never waits, never dropped.
+  void Fill(const std::string& path, TCsvSource source, std::int64_t nowMs);
   // The events since the last call, in order.
   std::vector<THistoryEvent> TakeEvents();
   // Returns once every row handed over has been written or given up.
@@ -55,7 +62,8 @@ class THistoryWriter {
  private:
   struct Item {
     std::string path;
-    THistoryRow row;
+    std::int64_t atMs = 0;  // UTC: the row's minute, or when the fill was asked for
+    std::variant<THistoryRow, TCsvSource> work;
   };
   void Run();
   void Handle(const Item& item);

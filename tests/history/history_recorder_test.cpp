@@ -8,6 +8,8 @@
 #include "config/temp_folder.hpp"
 #include "history/history_reader.hpp"
 #include "history/history_recorder.hpp"
+#include "history/history_store.hpp"
+#include "history/history_test_support.hpp"
 #include "link/measurands.hpp"
 #include "logging/measurand_presence.hpp"
 #include "runtime/program_folder.hpp"
@@ -34,16 +36,32 @@ void AnswerAll(std::int64_t answeredMs, const std::string& value = "1.00", int l
   }
 }
 
-// A recorder whose clock keeps Berlin's time.
+// A record of the template below: the local date and time and the AC voltage.
+std::string Record(const DateTime& t, const std::string& voltage) {
+  char date[16];
+  char time[16];
+  char line[64];
+  std::snprintf(date, sizeof date, "%02d/%02d/%04d", t.month, t.day, t.year);
+  std::snprintf(time, sizeof time, "%02d:%02d:00", t.hour, t.minute);
+  std::snprintf(line, sizeof line, "%12s,%12s,%12s\r\n", date, time, voltage.c_str());
+  return line;
+}
+
+// A recorder whose clock keeps Berlin's time, with its CSV files in the folder.
 class HistoryRecorderTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetProgramClock(&clock);
     SetProgramFolder(folder.Path());
+    std::filesystem::create_directory(folder.File("csv"));
+    AppSettings.OutputFolder = folder.File("csv");
+    AppSettings.TemplateFile = folder.File("Template.csv");
+    WriteBytes(AppSettings.TemplateFile, "Date,Time,U\r\n%date%,%time%,%1%\r\n");
   }
   void TearDown() override {
     recorder.Stop();
     SetProgramClock(nullptr);
+    AppSettings = TAppSettings{};
   }
 
   void StartWith(const std::string& database) {
@@ -154,7 +172,43 @@ TEST_F(HistoryRecorderTest, KeepsTheRepeatedHourAndGoesOnAfterTheClockIsSetBack)
                                          {utc(1, 3), 60, 200}}));
 }
 
-TEST_F(HistoryRecorderTest, AFailingDatabaseIsReportedOnceAndItsRecoveryWithTheLostMinutes) {
+// A record the CSV file got and the history did not (the program ended between the two)
+// is added when the writer starts, the repeated hour's records in the order of the file.
+TEST_F(HistoryRecorderTest, AddsTheMinutesOfTheCsvFilesThatTheHistoryLacksAtStart) {
+  const std::string database = folder.File("h.sqlite");
+  const auto local = [](int day, int hour, int minute) { return DateTime{2026, 10, day, hour, minute, 0, 0}; };
+  WriteBytes(folder.File("csv/261024.csv"), "Date,Time,U\r\n" + Record(local(24, 23, 59), "229.00"));
+  WriteBytes(folder.File("csv/261025.csv"), "Date,Time,U\r\n" + Record(local(25, 2, 30), "230.00") +
+                                                Record(local(25, 2, 59), "231.00") + Record(local(25, 2, 0), "232.00") +
+                                                Record(local(25, 2, 30), "233.00") + Record(local(25, 3, 0), "234.00"));
+  // The first 02:30 is stored already, with another value.
+  THistoryRow present = testing::FullRow(MinuteOf(DateTime{2026, 10, 25, 0, 30, 0, 0}));
+  present.offsetMinutes = 120;
+  ASSERT_EQ(THistoryStore().Write(database, std::vector{present}).fault, THistoryFault::kNone);
+
+  clock.Set(local(25, 9, 0));
+  StartWith(database);
+  recorder.WaitIdle();
+  const std::vector<THistoryMessage> messages = recorder.Tick(clock.Read(), false, list, " ");
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].severity, THistoryMessage::Severity::kInformation);
+  EXPECT_EQ(messages[0].text, "History: 5 minutes that the CSV files hold were added from them.");
+
+  THistoryReader reader(database);
+  std::vector<std::pair<std::int64_t, std::optional<std::int64_t>>> rows;
+  for (const int day : {24, 25}) {
+    for (const THistoryRow& row : reader.DaySeries(2026, 10, day)) rows.emplace_back(row.utcMinute, row.hundredths[0]);
+  }
+  const auto utc = [](int day, int hour, int minute) { return MinuteOf(DateTime{2026, 10, day, hour, minute, 0, 0}); };
+  EXPECT_EQ(rows, (std::vector<std::pair<std::int64_t, std::optional<std::int64_t>>>{{utc(24, 21, 59), 22900},
+                                                                                     {utc(25, 0, 30), 0},
+                                                                                     {utc(25, 0, 59), 23100},
+                                                                                     {utc(25, 1, 0), 23200},
+                                                                                     {utc(25, 1, 30), 23300},
+                                                                                     {utc(25, 2, 0), 23400}}));
+}
+
+TEST_F(HistoryRecorderTest, AFailingDatabaseIsReportedOnceAndItsRecoveryWithTheLostMinutesFromTheCsvFile) {
   const std::string database = folder.File("later/h.sqlite");
   StartWith(database);
   clock.Set(At(11, 0, 0));
@@ -166,13 +220,19 @@ TEST_F(HistoryRecorderTest, AFailingDatabaseIsReportedOnceAndItsRecoveryWithTheL
   clock.Set(At(11, 1, 0));
   EXPECT_TRUE(AnsweredTick().empty()) << "reported once";
 
+  // The CSV file has the two minutes meanwhile.
+  WriteBytes(folder.File("csv/260302.csv"), Record(At(11, 0, 0), "230.00") + Record(At(11, 1, 0), "230.00"));
   std::filesystem::create_directory(folder.File("later"));
   clock.Set(At(11, 2, 0));
   const std::vector<THistoryMessage> recovered = AnsweredTick();
   ASSERT_EQ(recovered.size(), 1u);
   EXPECT_EQ(recovered[0].severity, THistoryMessage::Severity::kInformation);
   EXPECT_EQ(recovered[0].text.rfind("History database written again; 2 minutes were not stored", 0), 0u);
-  EXPECT_EQ(THistoryReader(database).DaySeries(2026, 3, 2).size(), 1u);
+  clock.Set(At(11, 2, 30));
+  const std::vector<THistoryMessage> filled = TickAndSettle();
+  ASSERT_EQ(filled.size(), 1u);
+  EXPECT_EQ(filled[0].text, "History: 2 minutes that the CSV files hold were added from them.");
+  EXPECT_EQ(THistoryReader(database).DaySeries(2026, 3, 2).size(), 3u);
 }
 
 }  // namespace
