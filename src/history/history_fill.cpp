@@ -1,5 +1,7 @@
 #include "history/history_fill.hpp"
 
+#include <filesystem>
+
 #include "config/file_access.hpp"
 #include "config/settings.hpp"
 #include "history/history_import.hpp"
@@ -17,22 +19,29 @@ TCsvSource CsvSourceAt(const ClockReading& now) {
 
 TCsvFill FillFromCsv(THistoryStore& store, const std::string& databasePath, const TCsvSource& source) {
   TCsvFill fill;
-  const FileBytes content = ReadFileBytes(source.templateFile);
-  if (content.status != FileReadStatus::kOk) return fill;
-  const std::vector<std::string> templateLines = SplitTemplateLines(content.bytes);
-  for (const std::string& file : source.files) {
-    const TImportCounts counts = ImportCsvFile(store, databasePath, file, templateLines);
-    const THistoryWriteResult& write = counts.write;
-    if (write.fault == THistoryFault::kNone && write.added + write.present == 0) continue;
-    fill.written = true;
-    fill.write.added += write.added;
-    fill.write.present += write.present;
-    if (!write.movedAside.empty()) fill.write.movedAside = write.movedAside;
-    if (write.fault != THistoryFault::kNone) {
-      fill.write.fault = write.fault;
-      fill.write.detail = write.detail;
-      break;
+  if (const FileBytes content = ReadFileBytes(source.templateFile); content.status == FileReadStatus::kOk) {
+    const std::vector<std::string> templateLines = SplitTemplateLines(content.bytes);
+    for (const std::string& file : source.files) {
+      const THistoryWriteResult write = ImportCsvFile(store, databasePath, file, templateLines).write;
+      if (write.fault == THistoryFault::kNone && write.added + write.present == 0) continue;
+      fill.written = true;
+      fill.write.added += write.added;
+      fill.write.present += write.present;
+      if (!write.movedAside.empty()) fill.write.movedAside = write.movedAside;
+      if (write.fault != THistoryFault::kNone) {
+        fill.write.fault = write.fault;
+        fill.write.detail = write.detail;
+        break;
+      }
     }
+  }
+  // With nothing to add, a database that exists is opened all the same, so that a file of
+  // an earlier version is converted now rather than at the first row, which may be a
+  // night away.
+  std::error_code error;
+  if (!fill.written && std::filesystem::exists(databasePath, error)) {
+    fill.written = true;
+    fill.write = store.Write(databasePath, {});
   }
   return fill;
 }

@@ -21,12 +21,13 @@ struct TCsvSource {
 TCsvSource CsvSourceAt(const ClockReading& now);
 
 struct TCsvFill {
-  bool written = false;       // some file held records, so the database was written (or tried)
+  bool written = false;       // the database was written (or tried)
   THistoryWriteResult write;  // the rows added and present, or the first failure
 };
 
 // Adds the minutes that the files hold and the history lacks, one transaction a file;
-// stops at the first failure. A file or template that cannot be read adds nothing.
+// stops at the first failure. A file or template that cannot be read adds nothing. An
+// existing database is opened (and converted to this version) even so.
 TCsvFill FillFromCsv(THistoryStore& store, const std::string& databasePath, const TCsvSource& source);
 
 }  // namespace helvanta

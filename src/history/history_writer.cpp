@@ -79,7 +79,7 @@ void THistoryWriter::Handle(const Item& item) {
     result = store_.Write(item.path, std::span(row, 1));
   } else {
     TCsvFill fill = FillFromCsv(store_, item.path, std::get<TCsvSource>(item.work));
-    // Files without records say nothing about the database.
+    // No records to add and no database yet: nothing was tried.
     if (!fill.written) return;
     result = std::move(fill.write);
   }

@@ -97,7 +97,10 @@ class HistoryRecorderTest : public ::testing::Test {
 
 TEST_F(HistoryRecorderTest, StoresTheMinuteMarksAtWhichEveryMeasurandIsPresent) {
   const std::string database = folder.File("h.sqlite");
+  testing::MakeVersionOneFile(database);
   StartWith(database);
+  recorder.WaitIdle();
+  EXPECT_NO_THROW(THistoryReader(database).DaySeries(2026, 3, 2)) << "an older file is converted at the start";
   const std::int64_t window = kPresenceWindowMs / 1000;
   struct Step {
     DateTime now;

@@ -112,11 +112,7 @@ TEST(HistoryStore, UpgradesLocalMinutesToUtcWithTheirOffsets) {
   const testing::ScopedClock berlin(DateTime{2026, 12, 1, 12, 0, 0, 0}, CentralEuropeanOffset);
   TempFolder folder;
   const std::string path = folder.File("h.sqlite");
-  std::string columns;
-  for (int r = 0; r < kDisplayRowCount; ++r) columns += std::string(", ") + std::string(HistoryColumn(r));
-  Exec(path, "CREATE TABLE minute(t INTEGER PRIMARY KEY" + columns +
-                 ");CREATE TABLE day(d INTEGER PRIMARY KEY, energy INTEGER, energy_minute INTEGER, minutes INTEGER "
-                 "NOT NULL);PRAGMA user_version = 1");
+  testing::MakeVersionOneFile(path);
   struct Case {
     DateTime local;
     DateTime utc;

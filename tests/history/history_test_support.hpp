@@ -5,6 +5,7 @@
 #include <string>
 
 #include "history/history_row.hpp"
+#include "history/history_schema.hpp"
 #include "runtime/clock.hpp"
 
 namespace helvanta::testing {
@@ -40,6 +41,19 @@ class ScopedClock {
 
 inline std::int64_t MinuteAt(int year, int month, int day, int hour, int minute) {
   return MinuteOf(DateTime{year, month, day, hour, minute, 0, 0});
+}
+
+// A database as the first version of the history wrote it: minutes keyed by local time.
+inline void MakeVersionOneFile(const std::string& path) {
+  std::string sql = "CREATE TABLE minute(t INTEGER PRIMARY KEY";
+  for (int r = 0; r < kDisplayRowCount; ++r) sql += ", " + std::string(HistoryColumn(r));
+  sql += ");CREATE TABLE day(d INTEGER PRIMARY KEY, energy INTEGER, energy_minute INTEGER, minutes INTEGER NOT NULL);"
+         "PRAGMA user_version = 1";
+  sqlite3* db = nullptr;
+  const bool made = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+                    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+  sqlite3_close(db);
+  if (!made) throw std::runtime_error("cannot make " + path);
 }
 
 // Every SQLite connection the process opens from now on gets at most this many pages
