@@ -13,6 +13,7 @@ bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'A' && c <= 'F') || (c >= '
 constexpr std::size_t kMaxIntegerDigits = 15;
 constexpr std::size_t kMaxDecimals = 2;
 constexpr std::size_t kMaxRegisterDigits = 8;
+constexpr std::int64_t kMsPerMinute = 60'000;
 
 }  // namespace
 
@@ -70,7 +71,6 @@ bool SetRowValue(THistoryRow& row, int displayRow, std::string_view text) {
 
 THistoryRow RowFromMeasurands(const ClockReading& mark) {
   THistoryRow row;
-  constexpr std::int64_t kMsPerMinute = 60'000;
   row.utcMinute = mark.utcMs >= 0 ? mark.utcMs / kMsPerMinute : (mark.utcMs - kMsPerMinute + 1) / kMsPerMinute;
   row.offsetMinutes = mark.offsetMinutes;
   for (int displayRow = 0; displayRow < kDisplayRowCount; ++displayRow) {

@@ -34,7 +34,7 @@ constexpr int kPowerDcRow = 5;
 constexpr int kWorkCurrentDayRow = 10;
 // The time axis is labelled every so many local hours.
 constexpr int kLabelEveryHours = 4;
-constexpr double kMsPerHour = 3'600'000.0;
+constexpr std::int64_t kMsPerHour = 3'600'000;
 
 QString KeyText(const TLanguageList& language, std::string_view key, std::string_view argument = {}) {
   return ToDisplay(ComposeKeyMessage(language, key, argument, "\n"));
@@ -75,9 +75,11 @@ TChartData LoadChartData(THistoryReader& reader, QDate day, QDate month) {
   const Clock& clock = ProgramClock();
   const DateTime midnight{day.year(), day.month(), day.day(), 0, 0, 0, 0};
   const std::int64_t startMs = clock.UtcOfLocal(midnight);
-  const auto hoursAt = [startMs](std::int64_t utcMs) { return static_cast<double>(utcMs - startMs) / kMsPerHour; };
+  const auto hoursAt = [startMs](std::int64_t utcMs) {
+    return static_cast<double>(utcMs - startMs) / static_cast<double>(kMsPerHour);
+  };
   for (int hour = 0; hour <= 24; hour += kLabelEveryHours) {
-    const std::int64_t localMs = ToEpochMilliseconds(midnight) + static_cast<std::int64_t>(hour) * 3'600'000;
+    const std::int64_t localMs = ToEpochMilliseconds(midnight) + hour * kMsPerHour;
     data.timeLabels.push_back({hoursAt(clock.UtcOfLocal(FromEpochMilliseconds(localMs))),
                                QStringLiteral("%1:00").arg(hour, 2, 10, QLatin1Char('0'))});
   }
