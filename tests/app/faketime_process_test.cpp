@@ -1,7 +1,7 @@
 // The built service against the simulator with its wall clock faked by libfaketime in
-// Berlin time: clock steps, the changes to and from summer time, and an output folder
-// that cannot take the records. The runs take real time; those of one test run side by
-// side.
+// Berlin time: clock steps, the changes to and from summer time, a power cut right after
+// a record, and an output folder that cannot take the records. The runs take real time;
+// those of one test run side by side.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,9 +9,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
+#include <thread>
 
 #include "app/faketime_run_posix.hpp"
+#include "history/history_reader.hpp"
+#include "history/history_row.hpp"
 
 namespace helvanta::testing {
 namespace {
@@ -153,6 +157,54 @@ TEST_F(FaketimeProcessTest, SummerTimeChangesLoseNoMarkAndWarnOfNothing) {
     // UTC runs on through the change: it is no step of the clock.
     EXPECT_EQ(run.CountEvents("The clock was set"), 0) << c.name << "\n" << run.Events();
     ExpectOneRequestASecond(run, runMs, c.name);
+  }
+}
+
+// The service is killed this long after its record reached the CSV file; started again,
+// it has the minute in its history, whether the row was stored before the kill or comes
+// back from the CSV file.
+TEST_F(FaketimeProcessTest, ARecordWrittenJustBeforeAPowerCutIsInTheCsvFileAndTheHistory) {
+  const std::chrono::milliseconds delays[] = {std::chrono::milliseconds(0), std::chrono::milliseconds(5),
+                                              std::chrono::milliseconds(10), std::chrono::milliseconds(50)};
+  const DateTime mark{2026, 12, 9, 12, 0, 0};
+  Runs runs;
+  for (std::size_t i = 0; i < std::size(delays); ++i) {
+    runs.push_back(std::make_unique<FaketimeRun>(static_cast<int>(i) + 21));
+    runs.back()->SetClock(AddSeconds(mark, -50));
+    runs.back()->StartService();
+  }
+  runs.front()->WaitUntil(AddSeconds(mark, -1));
+  std::vector<std::optional<SteadyTime>> written(runs.size());
+  std::vector<bool> killed(runs.size(), false);
+  const SteadyTime deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::count(killed.begin(), killed.end(), false) > 0 && std::chrono::steady_clock::now() < deadline) {
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+      const SteadyTime now = std::chrono::steady_clock::now();
+      if (!written[i] && !runs[i]->DayFile(mark).empty()) written[i] = now;
+      if (written[i] && !killed[i] && now >= *written[i] + delays[i]) {
+        runs[i]->KillService();
+        killed[i] = true;
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    const std::string name = std::to_string(delays[i].count()) + " ms after the record";
+    FaketimeRun& run = *runs[i];
+    ASSERT_TRUE(killed[i]) << name << ": no record\n" << run.Events();
+    EXPECT_EQ(run.RecordTimes(mark), std::vector<std::string>{TimeText(mark)}) << name;
+    EXPECT_TRUE(run.DayFile(mark).ends_with("\r\n")) << name;
+
+    run.StartService();
+    EXPECT_TRUE(run.WaitForEvents("Service started.", 2, 10'000)) << name << "\n" << run.Events();
+    EXPECT_EQ(run.StopService(), 0) << name;
+    THistoryReader history(run.Path("Data/helvanta.sqlite"));
+    const std::vector<THistoryRow> rows = history.DaySeries(mark.year, mark.month, mark.day);
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
+                            [&](const THistoryRow& row) { return row.LocalMinute() == MinuteOf(mark); }))
+        << name << ": " << rows.size() << " rows\n"
+        << run.Events();
   }
 }
 
