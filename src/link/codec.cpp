@@ -130,6 +130,13 @@ bool DecodeAnswer(std::string_view packet, std::int32_t index) {
   // A damaged word leaves the entry waiting for the next answer, and RawWord keeps the
   // last good word, so a 32-bit value never combines with a damaged half.
   if (!IsDataWord(word)) return false;
+  // The high word of a 32-bit value counts only with the low word answered for the request
+  // just before. A low word of an earlier cycle would join halves of two different counts
+  // (an AC power of 1307 W for 655 W once the count passed 65536 in between) or date an
+  // old count as new; a high word alone is no value at all.
+  if (Combines(entry) && index > 0 && Measurands[static_cast<std::size_t>(index - 1)].Value == kNotAvailable) {
+    return false;
+  }
   entry.RawWord = word;
 
   const float v = DecodeWord(word, index);

@@ -18,7 +18,9 @@ std::string BuildRequest(std::int32_t& MeasurandIndex);
 
 // Decodes a 12-character answer packet into Measurands[index] and stamps it as the
 // entry's good value; a packet whose data word is not four hexadecimal digits changes
-// nothing. Returns whether the entry got a value. Never throws.
+// nothing, nor does the high word of a 32-bit value while the entry before it (its low
+// word) waits for an answer to its newest request. Returns whether the entry got a
+// value. Never throws.
 bool DecodeAnswer(std::string_view packet, std::int32_t index);
 
 }  // namespace helvanta

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,7 +85,7 @@ TEST_F(CodecTest, RequestMarksTheEntryNotAvailable) {
 
 TEST_F(CodecTest, PseudoAnswerValues) {
   ASSERT_EQ(PseudoAnswer, "X0053008E4XX");
-  Measurands[14].RawWord = "08E4";
+  DecodeAnswer(PseudoAnswer, 14);
   const std::vector<std::pair<int, std::string>> expected = {
       {0, "228"},   {2, "2.28"},  {4, "439.37"},      {5, "227.60"}, {6, "22.76"},
       {7, "2276.00"}, {15, "14916221.00"}, {18, "22:76"}, {37, "08E4"}, {41, "2276"},
@@ -118,22 +119,41 @@ TEST_F(CodecTest, IndexBoundDecoding) {
 }
 
 TEST_F(CodecTest, CombinedWords) {
-  Measurands[14].RawWord = "5678";
+  DecodeAnswer(Packet("5678"), 14);
   EXPECT_EQ(Decode("0012", 15), "120178.40");
-
-  Measurands[14].RawWord.clear();
-  EXPECT_EQ(Decode("1234", 15), "466.00");
 
   DecodeAnswer(Packet("FFFF"), 7);
   EXPECT_EQ(Decode("FFFF", 8), "-0.01");
 
   // Working hours: combined, no scale, no decimals.
-  Measurands[16].RawWord = "0010";
-  EXPECT_EQ(Decode("0001", 17), "65552");
-  // A damaged low word is not taken: the high word combines with the last good one.
-  DecodeAnswer(Packet("08G4"), 16);
+  DecodeAnswer(Packet("0010"), 16);
   EXPECT_EQ(Decode("0001", 17), "65552");
   EXPECT_EQ(Decode("08e4", 6), "22.76");
+}
+
+// Working hours were 65520 (FFF0) a cycle ago and are 65552 (0001 0010) now: the high
+// word 0001 with the old low word would make 131056, hours the inverter never counted.
+TEST_F(CodecTest, AHighWordCountsOnlyWithTheLowWordAnsweredJustBefore) {
+  struct Case {
+    std::optional<std::string_view> lowAnswer;
+    const char* value;
+  };
+  for (const Case& c : {Case{std::nullopt, "N/A"}, Case{"08G4", "N/A"}, Case{"0010", "65552"}}) {
+    DecodeAnswer(Packet("FFF0"), 16);
+    DecodeAnswer(Packet("0000"), 17);
+    std::int32_t index = 15;
+    BuildRequest(index);
+    if (c.lowAnswer) DecodeAnswer(Packet(*c.lowAnswer), 16);
+    BuildRequest(index);
+    EXPECT_EQ(DecodeAnswer(Packet("0001"), 17), c.lowAnswer == "0010") << c.value;
+    EXPECT_EQ(Measurands[17].Value, c.value);
+    // The last good value stays what it was until then.
+    EXPECT_EQ(Measurands[17].GoodValue, c.lowAnswer == "0010" ? "65552" : "65520");
+  }
+  // A low word that never came gives no value either.
+  InitMeasurands();
+  EXPECT_FALSE(DecodeAnswer(Packet("1234"), 15));
+  EXPECT_EQ(Measurands[15].Value, "N/A");
 }
 
 TEST_F(CodecTest, DamagedWordsAreNoValues) {
@@ -142,6 +162,8 @@ TEST_F(CodecTest, DamagedWordsAreNoValues) {
   for (const int index : {0, 5, 15, 18, 37, 38}) {
     for (const std::string& word : damaged) {
       SCOPED_TRACE("index " + std::to_string(index) + " word " + word);
+      // The entry before answers first, as the low word of a 32-bit value must.
+      DecodeAnswer(Packet("0102"), index - 1);
       DecodeAnswer(Packet("0102"), index);
       const std::string good = Measurands[index].Value;
       std::int32_t requested = index - 1;
