@@ -5,14 +5,16 @@
 
 namespace helvanta {
 
-namespace {
-
-constexpr std::int64_t kStartUpMs = 90'000;
-
-}  // namespace
+void TRecordGaps::PortOpened(std::int64_t nowMs) {
+  openedAtMs_ = nowMs;
+  // A value missing then went missing while the port was open, by lost answers, unless
+  // the port was closed long enough for the values to age.
+  startUp_ = !lastRunMs_ || nowMs - *lastRunMs_ > kPresenceWindowMs;
+}
 
 TRecordGaps::Report TRecordGaps::Note(const LogOutcome& outcome, std::int64_t nowMs, const TLanguageList& list,
                                       std::string_view lineBreak) {
+  lastRunMs_ = nowMs;
   if (!outcome.due) return {};
   if (outcome.Written()) {
     if (!reports_.Succeeded()) return {};
@@ -20,7 +22,7 @@ TRecordGaps::Report TRecordGaps::Note(const LogOutcome& outcome, std::int64_t no
     missed_ = 0;
     return {Kind::kResumed, ComposeKeyMessage(list, "4006", std::to_string(missed), lineBreak)};
   }
-  if (outcome.missing.empty() || nowMs - openedAtMs_ < kStartUpMs) return {};
+  if (outcome.missing.empty() || (startUp_ && nowMs - openedAtMs_ < kStartUpMs)) return {};
   ++missed_;
   if (reports_.Failed(nowMs) == FailureReport::kNone) return {};
   return {Kind::kSkipped, ComposeKeyMessage(list, "4005", MissingNames(outcome.missing), lineBreak)};

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "config/language.hpp"
 #include "link/measurands.hpp"
 
@@ -43,6 +45,28 @@ TEST(RecordGapsTest, SkippedMarksAreReportedOnceThenHourlyAndTheirEndCounted) {
   EXPECT_EQ(reports[2].second.message, "Records are written again; 70 logging marks were missed.");
   // A file error is no gap of values: neither counted nor reported here.
   EXPECT_EQ(gaps.Note(templateMissing, 181 * kMinute, english, "\n").kind, TRecordGaps::Kind::kNone);
+}
+
+// The day's window ends at 23:59:59 and begins again at 00:00:00: the port opens again
+// a second after the logger last ran, and a mark skipped a minute later is a gap like
+// any other, even though a value was missing at the opening. Opened for the first time,
+// or after the values have aged, the same mark is part of the start-up.
+TEST(RecordGapsTest, OnlyAPortOpenedWithoutValuesOfBeforeHasAStartUp) {
+  const TLanguageList english;
+  const LogOutcome notDue;
+  const LogOutcome skipped{0, true, {20}};
+  struct Case {
+    std::optional<std::int64_t> lastRunMs;
+    TRecordGaps::Kind kind;
+  };
+  for (const Case& c : {Case{-1'000, TRecordGaps::Kind::kSkipped}, Case{std::nullopt, TRecordGaps::Kind::kNone},
+                        Case{-136'000, TRecordGaps::Kind::kNone}}) {
+    InitMeasurands();
+    TRecordGaps gaps;
+    if (c.lastRunMs) gaps.Note(notDue, *c.lastRunMs, english, "\n");
+    gaps.PortOpened(0);
+    EXPECT_EQ(gaps.Note(skipped, kMinute, english, "\n").kind, c.kind) << c.lastRunMs.value_or(0);
+  }
 }
 
 }  // namespace
