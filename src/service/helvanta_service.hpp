@@ -39,6 +39,8 @@ class THelvantaService {
   void Timer1Timer();
   // An answer packet from the framer.
   void ComDataPacket1Packet(const std::string& packet);
+  // For runs faster than real time: waits until the history rows handed over are written.
+  void WaitHistoryIdle() { history_.WaitIdle(); }
 
   TComPort ComPort1;
   TComDataPacket ComDataPacket1;
