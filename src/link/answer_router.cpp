@@ -81,7 +81,27 @@ void TAnswerRouter::DeliverByCode(std::string_view packet) {
   }
 }
 
+std::optional<std::size_t> TAnswerRouter::Guess() const {
+  std::optional<std::size_t> best;
+  for (std::size_t offset = 0; offset < kMaxOffsets; ++offset) {
+    const Streak& streak = streaks_[offset];
+    if (streak.answers < kGuessAnswers || streak.codes.size() < kGuessCodes) continue;
+    if (!best || streak.answers > streaks_[*best].answers) best = offset;
+  }
+  return best;
+}
+
 void TAnswerRouter::DeliverByOrder(std::string_view packet) {
+  if (const std::optional<std::size_t> guess = Guess();
+      guess && Names(packet, *guess, previous_) && !Names(packet, *guess, current_)) {
+    // A late answer arriving alone would otherwise take the newest request's place.
+    if (!previousAnswered_) {
+      previousAnswered_ = DecodeAnswer(packet, previous_);
+    } else {
+      ++dropped_;
+    }
+    return;
+  }
   ++packetsThisRequest_;
   TMeasurand& entry = Measurands[static_cast<std::size_t>(current_)];
   if (packetsThisRequest_ == 1) {

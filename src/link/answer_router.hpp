@@ -19,9 +19,10 @@ namespace helvanta {
 // if they carry it anywhere: once enough answers in a row, to enough different codes,
 // show the code at one fixed place, an answer goes to the request it names (the newest,
 // or the one before while that is unanswered), and an answer naming neither is dropped.
-// Without a learnt place, a second packet in one request's second moves the first one
-// to the previous request when that is unanswered; otherwise every packet is decoded
-// as the newest request's.
+// Until a place is learnt, a packet that names the previous request at the place that
+// shows promise goes to that request; otherwise a second packet in one request's second
+// moves the first one to the previous request when that is unanswered, and every other
+// packet is decoded as the newest request's.
 class TAnswerRouter {
  public:
   // Answers in a row that must show the code at one place, and how many different
@@ -30,6 +31,10 @@ class TAnswerRouter {
   static constexpr std::size_t kLearnCodes = 8;
   // Answers in a row without the code at the trusted place after which it is forgotten.
   static constexpr int kForgetAnswers = 8;
+  // While learning: a place that showed the code this often in a row, to this many codes,
+  // already says whether a packet is the previous request's late answer.
+  static constexpr int kGuessAnswers = 4;
+  static constexpr std::size_t kGuessCodes = 3;
 
   // A request for index went out; the one before stays open for a late answer.
   void Requested(std::int32_t index);
@@ -47,6 +52,8 @@ class TAnswerRouter {
   static constexpr std::size_t kMaxOffsets = 16;
 
   bool Names(std::string_view packet, std::size_t offset, std::int32_t index) const;
+  // The place with the longest run that shows promise while nothing is learnt.
+  std::optional<std::size_t> Guess() const;
   void Learn(std::string_view packet);
   void DeliverByCode(std::string_view packet);
   void DeliverByOrder(std::string_view packet);

@@ -126,5 +126,25 @@ TEST(AnswerRouter, WithoutACodeTwoAnswersInOneSecondCreditTheFirstToTheRequestBe
   EXPECT_EQ(Measurands[7].Value, expected[7]);
 }
 
+TEST(AnswerRouter, WhileLearningALateAnswerAloneGoesToTheRequestItNames) {
+  const std::array<std::string, kMeasurandCount> expected = ExpectedValues();
+  InitMeasurands();
+  TAnswerRouter router;
+  std::int32_t index = -1;
+  for (int i = 0; i < 5; ++i) {
+    BuildRequest(index);
+    router.Requested(index);
+    router.Deliver(kCodeAtTwo(index, 0));
+  }
+  ASSERT_FALSE(router.CodeOffset());
+  BuildRequest(index);
+  router.Requested(index);  // entry 5: held back
+  BuildRequest(index);
+  router.Requested(index);  // entry 6: only entry 5's answer arrives
+  router.Deliver(kCodeAtTwo(5, 0));
+  EXPECT_EQ(Measurands[5].Value, expected[5]);
+  EXPECT_EQ(Measurands[6].Value, "N/A");
+}
+
 }  // namespace
 }  // namespace helvanta
