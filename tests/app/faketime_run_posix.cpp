@@ -83,7 +83,10 @@ void FaketimeRun::StepClock(std::int64_t seconds) {
 
 void FaketimeRun::WriteOffset() {
   // Renamed into place, so that the service never reads half a file.
-  const std::string text = (offsetSeconds_ >= 0 ? "+" : "") + std::to_string(offsetSeconds_) + "\n";
+  // Built piece by piece: GCC 12 at -O3 warns falsely about "literal" + to_string.
+  std::string text = offsetSeconds_ >= 0 ? "+" : "";
+  text += std::to_string(offsetSeconds_);
+  text += '\n';
   folder_.WriteFile("faketime.new", text);
   std::filesystem::rename(Path("faketime.new"), Path("faketime"));
 }
