@@ -25,14 +25,15 @@ class TBerlinZone {
 
  private:
   static constexpr std::int64_t kHourMs = 3'600'000;
-  // The hour and the offset in one word, so a reader never sees one without the other.
+  // The hour and the offset in one word, so a reader never sees one without the other;
+  // the first value names no hour a clock reads (and divides without overflow).
   static constexpr std::int64_t kPacked = 4096;
   static constexpr int kOffsetBias = 2048;
 
   static std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? a / b : (a - b + 1) / b; }
 
   std::shared_ptr<std::atomic<std::int64_t>> kept_ =
-      std::make_shared<std::atomic<std::int64_t>>(std::numeric_limits<std::int64_t>::min());
+      std::make_shared<std::atomic<std::int64_t>>(std::numeric_limits<std::int64_t>::max());
 };
 
 }  // namespace helvanta::year
