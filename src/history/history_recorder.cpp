@@ -38,9 +38,9 @@ std::string HistoryFaultText(THistoryFault fault, const std::string& path, const
   return text;
 }
 
-THistoryMessage HistoryEventMessage(const THistoryEvent& event, const TLanguageList& list, std::string_view lineBreak) {
+THostMessage HistoryEventMessage(const THistoryEvent& event, const TLanguageList& list, std::string_view lineBreak) {
   using Kind = THistoryEvent::Kind;
-  using Severity = THistoryMessage::Severity;
+  using Severity = THostMessage::Severity;
   switch (event.kind) {
     case Kind::kFailed:
       return {Severity::kError,
@@ -64,15 +64,16 @@ THistoryRecorder::THistoryRecorder() = default;
 
 THistoryRecorder::~THistoryRecorder() = default;
 
-void THistoryRecorder::Start(std::vector<TReplacedSetting>& replaced) {
-  settings_ = LoadHistorySettings(replaced);
+std::vector<THostMessage> THistoryRecorder::Start(const THostStart& start) {
+  settings_ = LoadHistorySettings(start.replaced);
   writer_.reset();
-  if (!settings_.Enabled) return;
+  if (!settings_.Enabled) return {};
   writer_ = std::make_unique<THistoryWriter>(settings_.KeepDays);
   // A record written just before the program ended (a power cut a moment after a mark)
   // may have no row yet.
   const ClockReading now = ProgramClock().Read();
   writer_->Fill(DatabasePath(), CsvSourceAt(now), now.utcMs);
+  return {};
 }
 
 void THistoryRecorder::Stop() { writer_.reset(); }
@@ -81,13 +82,13 @@ void THistoryRecorder::WaitIdle() {
   if (writer_) writer_->WaitIdle();
 }
 
-std::vector<THistoryMessage> THistoryRecorder::Tick(const ClockReading& now, bool portOpen, const TLanguageList& list,
-                                                    std::string_view lineBreak) {
-  std::vector<THistoryMessage> messages;
+std::vector<THostMessage> THistoryRecorder::Tick(const THostTick& tick) {
+  const ClockReading& now = tick.reading;
+  std::vector<THostMessage> messages;
   if (!writer_) return messages;
   // Every minute is a mark of the history, whatever the CSV interval.
   const std::optional<ClockReading> mark = marks_.Due(now, 1);
-  if (portOpen && mark && MissingMeasurands(now.elapsedMs).empty()) {
+  if (tick.portOpen && mark && MissingMeasurands(now.elapsedMs).empty()) {
     // A full hand-over is counted by the writer and reported once it writes again.
     writer_->Offer(DatabasePath(), RowFromMeasurands(*mark));
   }
@@ -97,7 +98,7 @@ std::vector<THistoryMessage> THistoryRecorder::Tick(const ClockReading& now, boo
     if (event.kind == THistoryEvent::Kind::kRecovered && event.minutes > 0) {
       writer_->Fill(DatabasePath(), CsvSourceAt(now), now.utcMs);
     }
-    messages.push_back(HistoryEventMessage(event, list, lineBreak));
+    messages.push_back(HistoryEventMessage(event, tick.language, tick.lineBreak));
   }
   return messages;
 }

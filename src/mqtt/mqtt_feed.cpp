@@ -10,7 +10,7 @@ namespace helvanta {
 
 namespace {
 
-MqttMessage Compose(const TLanguageList& list, MqttMessage::Severity severity, std::string_view key,
+THostMessage Compose(const TLanguageList& list, THostMessage::Severity severity, std::string_view key,
                     std::string_view argument, std::string_view lineBreak) {
   return {severity, ComposeKeyMessage(list, key, argument, lineBreak)};
 }
@@ -44,10 +44,12 @@ std::optional<MqttFileProblem> ConnectionSettingsFor(const TMqttSettings& settin
 
 TMqttFeed::~TMqttFeed() { Stop(); }
 
-std::vector<MqttMessage> TMqttFeed::Start(const TLanguageList& list, std::string_view lineBreak) {
+std::vector<THostMessage> TMqttFeed::Start(const THostStart& start) {
   Stop();
-  using Severity = MqttMessage::Severity;
-  std::vector<MqttMessage> messages;
+  const TLanguageList& list = start.language;
+  const std::string_view lineBreak = start.lineBreak;
+  using Severity = THostMessage::Severity;
+  std::vector<THostMessage> messages;
   TMqttSettings settings = LoadMqttSettings();
   for (const TReplacedSetting& r : ValidateMqttSettings(settings)) {
     messages.push_back(
@@ -68,15 +70,17 @@ std::vector<MqttMessage> TMqttFeed::Start(const TLanguageList& list, std::string
 
 void TMqttFeed::Stop() { client_.reset(); }
 
-void TMqttFeed::AfterLogger(bool recordWritten, std::int32_t measurandIndex) {
-  if (!client_ || !(recordWritten || measurandIndex == kMeasurandCount - 1)) return;
+void TMqttFeed::AfterLogger(const THostLogged& logged) {
+  if (!client_ || !(logged.recordWritten || logged.measurandIndex == kMeasurandCount - 1)) return;
   const ClockReading now = ProgramClock().Read();
   client_->OfferState(StateJson(now.Local(), now.offsetMinutes));
 }
 
-std::vector<MqttMessage> TMqttFeed::TakeMessages(const TLanguageList& list, std::string_view lineBreak) {
-  using Severity = MqttMessage::Severity;
-  std::vector<MqttMessage> messages;
+std::vector<THostMessage> TMqttFeed::Tick(const THostTick& tick) {
+  const TLanguageList& list = tick.language;
+  const std::string_view lineBreak = tick.lineBreak;
+  using Severity = THostMessage::Severity;
+  std::vector<THostMessage> messages;
   if (!client_) return messages;
   for (const MqttClientReport& report : client_->TakeReports()) {
     switch (report.kind) {

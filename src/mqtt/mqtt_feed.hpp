@@ -1,6 +1,5 @@
 #pragma once
 
-#include "runtime/host_message.hpp"
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -10,36 +9,34 @@
 
 #include "config/mqtt_settings.hpp"
 #include "mqtt/mqtt_client.hpp"
+#include "runtime/host_output.hpp"
 
 namespace helvanta {
 
 class TLanguageList;
 
-// A message for the host's event log or status bar.
-using MqttMessage = THostMessage;
-
 // What the host needs to publish: started from the [MQTT] section, fed from the tick on
 // the main thread. With MQTT off every call does nothing.
-class TMqttFeed {
+class TMqttFeed : public THostOutput {
  public:
   TMqttFeed() = default;
-  ~TMqttFeed();
+  ~TMqttFeed() override;
   TMqttFeed(const TMqttFeed&) = delete;
   TMqttFeed& operator=(const TMqttFeed&) = delete;
 
   // Reads and checks the section and starts the connection thread when Host is set.
   // Returns what to tell the user: replaced values, a password others can read, a
   // password or CA file that cannot be read (MQTT stays off then).
-  std::vector<MqttMessage> Start(const TLanguageList& list, std::string_view lineBreak);
+  std::vector<THostMessage> Start(const THostStart& start) override;
   // Ends the connection ("offline" first); Start may follow again.
-  void Stop();
+  void Stop() override;
   bool Running() const { return client_ != nullptr; }
 
-  // Called by the tick once the logger has run, before the next request: publishes the
-  // state when the answer to the last measurand of a cycle is in, or a record was written.
-  void AfterLogger(bool recordWritten, std::int32_t measurandIndex);
+  // Before the next request: publishes the state when the answer to the last measurand
+  // of a cycle is in, or a record was written.
+  void AfterLogger(const THostLogged& logged) override;
   // The connection thread's reports, worded.
-  std::vector<MqttMessage> TakeMessages(const TLanguageList& list, std::string_view lineBreak);
+  std::vector<THostMessage> Tick(const THostTick& tick) override;
 
  private:
   std::unique_ptr<TMqttClient> client_;

@@ -12,7 +12,10 @@
 
 namespace helvanta {
 
-THelvantaService::THelvantaService(MainLoop& loop, TEventLog& eventLog) : Timer1(loop), eventLog_(eventLog) {
+THelvantaService::THelvantaService(MainLoop& loop, TEventLog& eventLog)
+    : Timer1(loop),
+      eventLog_(eventLog),
+      core_(LanguageList, MeasurandIndex, kEventLineBreak, [this](const THostMessage& message) { Report(message); }) {
   ConfigureInverterPort(ComPort1);
   ComDataPacket1.SetComPort(&ComPort1);
   ComDataPacket1.SetSize(kTelegramSize);
@@ -28,23 +31,7 @@ THelvantaService::~THelvantaService() {
 }
 
 void THelvantaService::ServiceStart() {
-  if (LanguageList.LoadFromFile(LanguageFilePath()) == FileReadStatus::kTooLarge) {
-    eventLog_.Write(TEventType::etWarning, ComposeKeyMessage(LanguageList, "4009", LanguageFilePath(), kEventLineBreak));
-  }
-  TSettingsReport settings;
-  if (SettingsFileExists()) {
-    settings.file = LoadSettings();
-  } else {
-    eventLog_.Write(TEventType::etWarning, SettingsMissingMessage(LanguageList));
-  }
-  settings.replaced = ValidateSettings();
-  settings.outputFolderWritable = FolderWritable(AppSettings.OutputFolder);
-  history_.Start(settings.replaced);
-  web_.Start(settings.replaced);
-  ReportSettings(settings);
-  ReportMessages(mqtt_.Start(LanguageList, kEventLineBreak));
-  MeasurandIndex = -1;
-  InitMeasurands();
+  ReportStart(core_.Start());
   ComDataPacket1.SetStartString(std::string(1, STX));
   const bool opened = TryOpenPort();
   Timer1.SetEnabled(true);
@@ -54,17 +41,12 @@ void THelvantaService::ServiceStart() {
 void THelvantaService::ServiceStop() {
   Timer1.SetEnabled(false);
   ComPort1.Close();
-  mqtt_.Stop();
-  web_.Stop();
-  history_.Stop();
+  core_.Stop();
   eventLog_.Write(TEventType::etInformation, StopMessage(LanguageList));
 }
 
 void THelvantaService::Timer1Timer() {
-  if (const std::optional<ClockStep> step = clockWatch_.Note(ProgramClock().Read())) {
-    eventLog_.Write(TEventType::etInformation, ClockStepMessage(LanguageList, *step, kEventLineBreak));
-  }
-  ReportMessages(mqtt_.TakeMessages(LanguageList, kEventLineBreak));
+  core_.NoteClock();
   const ConnectionWindow window = ComputeConnectionWindow(ProgramClock().Now());
   if (AutoConnectDue(ComPort1.Connected(), ProgramClock().Now(), window, true) &&
       reopen_.Due(ProgramClock().ElapsedMs())) {
@@ -75,21 +57,14 @@ void THelvantaService::Timer1Timer() {
     }
   }
   if (AutoDisconnectDue(ComPort1.Connected(), ProgramClock().Now(), window)) ComPort1.Close();
-  ReportMessages(history_.Tick(ProgramClock().Read(), ComPort1.Connected(), LanguageList, kEventLineBreak));
-  ReportMessages(web_.Tick(ProgramClock().Read(),
-                      {ComPort1.Connected(), ComPort1.Port(), ComPort1.DevicePath(), history_.DatabasePath()},
-                      LanguageList, kEventLineBreak));
+  core_.TickOutputs(ComPort1);
   if (!ComPort1.Connected()) return;
   if (ComPort1.LineHungUp()) {
     LoseLine(HangUpMessage(LanguageList, ComPort1, kEventLineBreak));
     return;
   }
   try {
-    RunConnectedSteps(ComPort1, MeasurandIndex, router_, marks_, [this](const LogOutcome& outcome) {
-      ReportLoggerOutcome(outcome);
-      mqtt_.AfterLogger(outcome.Written(), MeasurandIndex);
-      web_.AfterLogger(outcome.Written(), ProgramClock().Now());
-    });
+    core_.RunConnected(ComPort1);
   } catch (const std::exception& error) {
     if (!IsLostLine(error)) throw;
     LoseLine(error.what());
@@ -103,8 +78,7 @@ bool THelvantaService::TryOpenPort() {
     ReportOpenFailure(error.what());
     return false;
   }
-  recordGaps_.PortOpened(ProgramClock().ElapsedMs());
-  router_.Reset();
+  core_.PortOpened();
   reopen_.Succeeded();
   return true;
 }
@@ -127,39 +101,31 @@ void THelvantaService::ReportOpenFailure(const std::string& reason) {
   }
 }
 
-void THelvantaService::ReportLoggerOutcome(const LogOutcome& outcome) {
-  if (outcome.result != kLogNothingToReport) {
-    eventLog_.Write(TEventType::etError,
-                    LoggerMessage(LanguageList, outcome.result, kEventLineBreak, ProgramClock().Now()));
+void THelvantaService::ReportStart(const THostStartReport& start) {
+  if (start.languageTooLarge) {
+    eventLog_.Write(TEventType::etWarning, ComposeKeyMessage(LanguageList, "4009", LanguageFilePath(), kEventLineBreak));
   }
-  const TRecordGaps::Report gap =
-      recordGaps_.Note(outcome, ProgramClock().ElapsedMs(), LanguageList, kEventLineBreak);
-  if (gap.kind == TRecordGaps::Kind::kSkipped) eventLog_.Write(TEventType::etWarning, gap.message);
-  if (gap.kind == TRecordGaps::Kind::kResumed) eventLog_.Write(TEventType::etInformation, gap.message);
-}
-
-void THelvantaService::ReportSettings(const TSettingsReport& report) {
-  for (const std::string& message : SettingsReportMessages(LanguageList, report, kEventLineBreak)) {
+  if (!start.settingsFileFound) eventLog_.Write(TEventType::etWarning, SettingsMissingMessage(LanguageList));
+  for (const std::string& message : SettingsReportMessages(LanguageList, start.settings, kEventLineBreak)) {
     eventLog_.Write(TEventType::etWarning, message);
   }
+  for (const THostMessage& message : start.outputs) Report(message);
 }
 
-void THelvantaService::ReportMessages(const std::vector<THostMessage>& messages) {
-  for (const THostMessage& message : messages) {
-    switch (message.severity) {
-      case THostMessage::Severity::kError:
-        eventLog_.Write(TEventType::etError, message.text);
-        break;
-      case THostMessage::Severity::kWarning:
-        eventLog_.Write(TEventType::etWarning, message.text);
-        break;
-      case THostMessage::Severity::kInformation:
-        eventLog_.Write(TEventType::etInformation, message.text);
-        break;
-    }
+void THelvantaService::Report(const THostMessage& message) {
+  switch (message.severity) {
+    case THostMessage::Severity::kError:
+      eventLog_.Write(TEventType::etError, message.text);
+      break;
+    case THostMessage::Severity::kWarning:
+      eventLog_.Write(TEventType::etWarning, message.text);
+      break;
+    case THostMessage::Severity::kInformation:
+      eventLog_.Write(TEventType::etInformation, message.text);
+      break;
   }
 }
 
-void THelvantaService::ComDataPacket1Packet(const std::string& packet) { router_.Deliver(packet); }
+void THelvantaService::ComDataPacket1Packet(const std::string& packet) { core_.Deliver(packet); }
 
 }  // namespace helvanta

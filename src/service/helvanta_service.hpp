@@ -5,18 +5,12 @@
 
 #include "config/language.hpp"
 #include "config/settings.hpp"
-#include "history/history_recorder.hpp"
-#include "link/answer_router.hpp"
-#include "logging/log_marks.hpp"
-#include "logging/record_gaps.hpp"
-#include "mqtt/mqtt_feed.hpp"
-#include "runtime/clock_watch.hpp"
+#include "host/host_core.hpp"
 #include "runtime/retry_schedule.hpp"
 #include "runtime/main_loop.hpp"
 #include "serial/comdatapacket.hpp"
 #include "serial/comport.hpp"
 #include "service/event_log.hpp"
-#include "web/web_feed.hpp"
 
 namespace helvanta {
 
@@ -40,7 +34,7 @@ class THelvantaService {
   // An answer packet from the framer.
   void ComDataPacket1Packet(const std::string& packet);
   // For runs faster than real time: waits until the history rows handed over are written.
-  void WaitHistoryIdle() { history_.WaitIdle(); }
+  void WaitHistoryIdle() { core_.WaitHistoryIdle(); }
 
   TComPort ComPort1;
   TComDataPacket ComDataPacket1;
@@ -54,20 +48,13 @@ class THelvantaService {
   // The line is gone: the port is closed and opened again later.
   void LoseLine(const std::string& reason);
   void ReportOpenFailure(const std::string& reason);
-  void ReportLoggerOutcome(const LogOutcome& outcome);
-  void ReportSettings(const TSettingsReport& report);
-  // Reports of the history, MQTT and the web page, as events.
-  void ReportMessages(const std::vector<THostMessage>& messages);
+  void ReportStart(const THostStartReport& start);
+  // A report of the core, as an event.
+  void Report(const THostMessage& message);
 
   TEventLog& eventLog_;
   RetrySchedule reopen_;
-  TRecordGaps recordGaps_;
-  TAnswerRouter router_;
-  TLogMarks marks_;
-  TClockWatch clockWatch_;
-  THistoryRecorder history_;
-  TMqttFeed mqtt_;
-  TWebFeed web_;
+  THostCore core_;
 };
 
 }  // namespace helvanta

@@ -75,7 +75,10 @@ QToolButton* ToolButton(QToolBar* bar, const char* name, int image, const char* 
 
 }  // namespace
 
-TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent), trayAvailable_(&QSystemTrayIcon::isSystemTrayAvailable) {
+TFormMain::TFormMain(QWidget* parent)
+    : QMainWindow(parent),
+      trayAvailable_(&QSystemTrayIcon::isSystemTrayAvailable),
+      core_(LanguageList, MeasurandIndex, " ", [this](const THostMessage& message) { SetStatusPanel(1, message.text); }) {
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(ToDisplay(kApplicationTitle));
   setWindowIcon(TrayIconImage());

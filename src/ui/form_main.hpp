@@ -8,15 +8,9 @@
 #include <string_view>
 
 #include "config/language.hpp"
-#include "history/history_recorder.hpp"
-#include "link/answer_router.hpp"
-#include "logging/log_marks.hpp"
-#include "logging/record_gaps.hpp"
-#include "mqtt/mqtt_feed.hpp"
-#include "runtime/clock_watch.hpp"
+#include "host/host_core.hpp"
 #include "serial/comdatapacket.hpp"
 #include "serial/comport.hpp"
-#include "web/web_feed.hpp"
 
 class QAction;
 class QLabel;
@@ -135,7 +129,6 @@ class TFormMain : public QMainWindow {
   void SetCell(int row, int column, const std::string& text);
   void SetColumnCaption(int column, const std::string& text);
   void ShowPreviousMeasurand();
-  void ShowLoggerOutcome(const LogOutcome& outcome);
   void ShiftHistory(const std::string& caption);
   void RestoreFromTray();
   void OnTimer1();
@@ -154,13 +147,7 @@ class TFormMain : public QMainWindow {
   bool closed_ = false;
   std::int64_t lastTickSecond_ = -1;
   std::int64_t lastTickAtMs_ = 0;
-  TRecordGaps recordGaps_;
-  TAnswerRouter router_;
-  TLogMarks marks_;
-  TClockWatch clockWatch_;
-  TMqttFeed mqtt_;
-  THistoryRecorder history_;
-  TWebFeed web_;
+  THostCore core_;
 };
 
 }  // namespace helvanta

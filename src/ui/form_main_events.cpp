@@ -31,27 +31,21 @@ std::string RowKey(int row) { return std::to_string(2001 + row); }
 }  // namespace
 
 void TFormMain::FormCreate() {
-  const bool languageTooLarge = LanguageList.LoadFromFile(LanguageFilePath()) == FileReadStatus::kTooLarge;
+  const THostStartReport start = core_.Start();
   ApplyTranslations();
-
-  TSettingsReport settings;
-  if (SettingsFileExists()) {
-    settings.file = LoadSettings();
+  if (start.settingsFileFound) {
     const WindowPlacement placement = LoadWindowPlacement();
     move(placement.Left, placement.Top);
     maximiseAtStart_ = placement.InitMax;
   } else {
     SetStatusPanel(1, ComposeKeyMessage(LanguageList, "0006", SettingsFilePath(), " "));
   }
-  settings.replaced = ValidateSettings();
-  settings.outputFolderWritable = FolderWritable(AppSettings.OutputFolder);
-  history_.Start(settings.replaced);
-  web_.Start(settings.replaced);
-  const std::vector<MqttMessage> mqttStart = mqtt_.Start(LanguageList, " ");
   const auto warningsWith = [&](std::string_view lineBreak) {
-    std::vector<std::string> warnings = SettingsReportMessages(LanguageList, settings, lineBreak);
-    if (languageTooLarge) warnings.push_back(ComposeKeyMessage(LanguageList, "4009", LanguageFilePath(), lineBreak));
-    for (const MqttMessage& message : mqttStart) warnings.push_back(message.text);
+    std::vector<std::string> warnings = SettingsReportMessages(LanguageList, start.settings, lineBreak);
+    if (start.languageTooLarge) {
+      warnings.push_back(ComposeKeyMessage(LanguageList, "4009", LanguageFilePath(), lineBreak));
+    }
+    for (const THostMessage& message : start.outputs) warnings.push_back(message.text);
     return warnings;
   };
   // One finding fits the status bar; several go into one box, so none is overwritten.
@@ -62,8 +56,6 @@ void TFormMain::FormCreate() {
     for (const std::string& warning : warningsWith("\r\n")) text += (text.empty() ? "" : "\r\n") + warning;
     ShowErrorBox(this, text, std::string(kApplicationTitle));
   }
-  MeasurandIndex = -1;
-  InitMeasurands();
   ComDataPacket1.SetStartString(std::string(1, STX));
 }
 
@@ -128,9 +120,7 @@ void TFormMain::FormActivate() {
 
 void TFormMain::FormClose() {
   ComPort1.Close();
-  mqtt_.Stop();
-  web_.Stop();
-  history_.Stop();
+  core_.Stop();
   const bool maximised = hiddenInTray_ ? maximisedWhenHidden_ : isMaximized();
   // A settings file that cannot be written keeps its old placement; the window closes anyway.
   SaveWindowPlacement(y(), x(), maximised);
@@ -204,7 +194,7 @@ void TFormMain::About1Click() {
 void TFormMain::ToolButton5Click() { About1Click(); }
 
 void TFormMain::Charts1Click() {
-  if (formCharts_ == nullptr) formCharts_ = new TFormCharts(history_.DatabasePath(), LanguageList, this);
+  if (formCharts_ == nullptr) formCharts_ = new TFormCharts(core_.HistoryPath(), LanguageList, this);
   const DateTime now = ProgramClock().Now();
   formCharts_->ShowDay(QDate(now.year, now.month, now.day));
   formCharts_->show();

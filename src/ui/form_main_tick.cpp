@@ -34,23 +34,14 @@ std::string ClockText(const DateTime& t) {
 }  // namespace
 
 void TFormMain::Timer1Timer() {
-  if (const std::optional<ClockStep> step = clockWatch_.Note(ProgramClock().Read())) {
-    SetStatusPanel(1, ClockStepMessage(LanguageList, *step, " "));
-  }
+  core_.NoteClock();
   const DateTime boundsNow = ProgramClock().Now();
   const ConnectionWindow window = ComputeConnectionWindow(boundsNow);
   if (AutoDisconnectDue(ComPort1.Connected(), ProgramClock().Now(), window)) {
     Connect1Click();
   }
   SetStatusPanel(0, ClockText(ProgramClock().Now()));
-  for (const MqttMessage& message : mqtt_.TakeMessages(LanguageList, " ")) SetStatusPanel(1, message.text);
-  for (const THistoryMessage& message : history_.Tick(ProgramClock().Read(), ComPort1.Connected(), LanguageList, " ")) {
-    SetStatusPanel(1, message.text);
-  }
-  const TWebHostState webState{ComPort1.Connected(), ComPort1.Port(), ComPort1.DevicePath(), history_.DatabasePath()};
-  for (const TWebMessage& message : web_.Tick(ProgramClock().Read(), webState, LanguageList, " ")) {
-    SetStatusPanel(1, message.text);
-  }
+  core_.TickOutputs(ComPort1);
   if (!ComPort1.Connected()) {
     return;
   }
@@ -61,11 +52,7 @@ void TFormMain::Timer1Timer() {
     throw std::runtime_error(message);
   }
   try {
-    RunConnectedSteps(ComPort1, MeasurandIndex, router_, marks_, [this](const LogOutcome& outcome) {
-      ShowLoggerOutcome(outcome);
-      mqtt_.AfterLogger(outcome.Written(), MeasurandIndex);
-      web_.AfterLogger(outcome.Written(), ProgramClock().Now());
-    });
+    core_.RunConnected(ComPort1);
   } catch (const std::exception& error) {
     if (IsLostLine(error)) Connect1Click();
     throw;
@@ -75,14 +62,6 @@ void TFormMain::Timer1Timer() {
   if (now.second == 0) {
     ShiftHistory(TwoDigits(now.hour) + ":" + TwoDigits(now.minute));
   }
-}
-
-void TFormMain::ShowLoggerOutcome(const LogOutcome& outcome) {
-  if (outcome.result != kLogNothingToReport) {
-    SetStatusPanel(1, LoggerMessage(LanguageList, outcome.result, " ", ProgramClock().Now()));
-  }
-  const TRecordGaps::Report gap = recordGaps_.Note(outcome, ProgramClock().ElapsedMs(), LanguageList, " ");
-  if (gap.kind != TRecordGaps::Kind::kNone) SetStatusPanel(1, gap.message);
 }
 
 void TFormMain::ShowPreviousMeasurand() {
@@ -111,7 +90,7 @@ void TFormMain::ShiftHistory(const std::string& caption) {
   }
 }
 
-void TFormMain::ComDataPacket1Packet(const std::string& packet) { router_.Deliver(packet); }
+void TFormMain::ComDataPacket1Packet(const std::string& packet) { core_.Deliver(packet); }
 
 void TFormMain::Connect1Click() {
   std::string message;
@@ -121,8 +100,7 @@ void TFormMain::Connect1Click() {
     message = ComposeKeyMessage(LanguageList, "0003", "", "\r\n");
   } else {
     ConnectPort(ComPort1);
-    recordGaps_.PortOpened(ProgramClock().ElapsedMs());
-    router_.Reset();
+    core_.PortOpened();
     Connect1->setText(ToDisplay(Translated("1003", "Disconnect")));
     message = ComposeKeyMessage(LanguageList, "0002", "", "\r\n");
   }

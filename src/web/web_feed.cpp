@@ -21,12 +21,13 @@ TWebFeed::TWebFeed() = default;
 
 TWebFeed::~TWebFeed() { Stop(); }
 
-void TWebFeed::Start(std::vector<TReplacedSetting>& replaced) {
+std::vector<THostMessage> TWebFeed::Start(const THostStart& start) {
   Stop();
-  settings_ = LoadWebSettings(replaced);
+  settings_ = LoadWebSettings(start.replaced);
   refused_ = false;
   retry_ = RetrySchedule{};
   lastRecord_.reset();
+  return {};
 }
 
 void TWebFeed::Stop() {
@@ -38,32 +39,33 @@ bool TWebFeed::Listening() const { return server_ && server_->Running(); }
 
 int TWebFeed::Port() const { return Listening() ? server_->Port() : 0; }
 
-void TWebFeed::AfterLogger(bool recordWritten, const DateTime& now) {
-  if (recordWritten) lastRecord_ = now;
+void TWebFeed::AfterLogger(const THostLogged& logged) {
+  if (logged.recordWritten) lastRecord_ = logged.now;
 }
 
-std::vector<TWebMessage> TWebFeed::Tick(const ClockReading& reading, const TWebHostState& state, const TLanguageList& list,
-                                        std::string_view lineBreak) {
-  std::vector<TWebMessage> messages;
+std::vector<THostMessage> TWebFeed::Tick(const THostTick& tick) {
+  const TLanguageList& list = tick.language;
+  const std::string_view lineBreak = tick.lineBreak;
+  std::vector<THostMessage> messages;
   if (!settings_.Enabled || refused_) return messages;
   const TListenAddress& listen = settings_.Listen;
   if (!routes_) {
     // A password would cross the network in the clear, and without one anybody could read.
     if (!IsLoopbackHost(listen.host) && !settings_.HasCredentials()) {
       refused_ = true;
-      messages.push_back({TWebMessage::Severity::kError, ComposeKeyMessage(list, "4074", listen.Text(), lineBreak)});
+      messages.push_back({THostMessage::Severity::kError, ComposeKeyMessage(list, "4074", listen.Text(), lineBreak)});
       return messages;
     }
     routes_ = std::make_unique<TWebRoutes>(slot_, settings_.User, settings_.Password);
     server_ = std::make_unique<TWebServer>(*routes_);
   }
-  const DateTime now = reading.Local();
-  const std::int64_t nowMs = reading.elapsedMs;
+  const DateTime now = tick.reading.Local();
+  const std::int64_t nowMs = tick.reading.elapsedMs;
   // The values' JSON is most of what the page costs while nobody looks at it: unread, a
   // snapshot every few seconds does (each value is asked for only every 45 s anyway).
   if (slot_.TakeRead() || nowMs - publishedAtMs_ >= kUnreadRefreshMs) {
-    slot_.Publish({LiveJson({now, state.connected, state.port, state.device, lastRecord_, DailyLogFilePath(now)}),
-                   state.historyPath});
+    slot_.Publish({LiveJson({now, tick.portOpen, tick.port, tick.device, lastRecord_, DailyLogFilePath(now)}),
+                   tick.historyPath});
     publishedAtMs_ = nowMs;
   }
   if (server_->Running() || !retry_.Due(nowMs)) return messages;
@@ -71,16 +73,16 @@ std::vector<TWebMessage> TWebFeed::Tick(const ClockReading& reading, const TWebH
   if (error.empty()) {
     const std::string key = retry_.Succeeded() ? "4073" : "4070";
     messages.push_back(
-        {TWebMessage::Severity::kInformation, ComposeKeyMessage(list, key, PageAddress(listen, server_->Port()), lineBreak)});
+        {THostMessage::Severity::kInformation, ComposeKeyMessage(list, key, PageAddress(listen, server_->Port()), lineBreak)});
     return messages;
   }
   const std::string reason = listen.Text() + " (" + error + ")";
   switch (retry_.Failed(nowMs)) {
     case FailureReport::kFirst:
-      messages.push_back({TWebMessage::Severity::kError, ComposeKeyMessage(list, "4071", reason, lineBreak)});
+      messages.push_back({THostMessage::Severity::kError, ComposeKeyMessage(list, "4071", reason, lineBreak)});
       break;
     case FailureReport::kReminder:
-      messages.push_back({TWebMessage::Severity::kError, ComposeKeyMessage(list, "4072", reason, lineBreak)});
+      messages.push_back({THostMessage::Severity::kError, ComposeKeyMessage(list, "4072", reason, lineBreak)});
       break;
     case FailureReport::kNone:
       break;

@@ -67,24 +67,24 @@ class HistoryRecorderTest : public ::testing::Test {
   void StartWith(const std::string& database) {
     WriteBytes(folder.File("Helvanta.ini"), "[History]\r\nDatabase=" + database + "\r\n");
     std::vector<TReplacedSetting> replaced;
-    recorder.Start(replaced);
+    recorder.Start({list, " ", replaced});
     EXPECT_TRUE(replaced.empty());
   }
 
   // A tick at the clock's time, then the writer's answer to it, as the next tick collects it.
-  std::vector<THistoryMessage> TickAndSettle(bool portOpen = true) {
+  std::vector<THostMessage> TickAndSettle(bool portOpen = true) {
     ClockReading now = clock.Read();
-    std::vector<THistoryMessage> messages = recorder.Tick(now, portOpen, list, " ");
+    std::vector<THostMessage> messages = recorder.Tick({now, portOpen, "", "", "", list, " "});
     recorder.WaitIdle();
     now.utcMs += 1000;
     now.elapsedMs += 1000;
-    for (THistoryMessage& m : recorder.Tick(now, portOpen, list, " ")) messages.push_back(std::move(m));
+    for (THostMessage& m : recorder.Tick({now, portOpen, "", "", "", list, " "})) messages.push_back(std::move(m));
     recorder.WaitIdle();
     return messages;
   }
 
   // Every measurand answered a second ago, then a tick.
-  std::vector<THistoryMessage> AnsweredTick(const std::string& value = "1.00") {
+  std::vector<THostMessage> AnsweredTick(const std::string& value = "1.00") {
     AnswerAll(clock.ElapsedMs() - 1000, value);
     return TickAndSettle();
   }
@@ -192,9 +192,9 @@ TEST_F(HistoryRecorderTest, AddsTheMinutesOfTheCsvFilesThatTheHistoryLacksAtStar
   clock.Set(local(25, 9, 0));
   StartWith(database);
   recorder.WaitIdle();
-  const std::vector<THistoryMessage> messages = recorder.Tick(clock.Read(), false, list, " ");
+  const std::vector<THostMessage> messages = recorder.Tick({clock.Read(), false, "", "", "", list, " "});
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].severity, THistoryMessage::Severity::kInformation);
+  EXPECT_EQ(messages[0].severity, THostMessage::Severity::kInformation);
   EXPECT_EQ(messages[0].text, "History: 5 minutes that the CSV files hold were added from them.");
 
   THistoryReader reader(database);
@@ -215,9 +215,9 @@ TEST_F(HistoryRecorderTest, AFailingDatabaseIsReportedOnceAndItsRecoveryWithTheL
   const std::string database = folder.File("later/h.sqlite");
   StartWith(database);
   clock.Set(At(11, 0, 0));
-  const std::vector<THistoryMessage> first = AnsweredTick();
+  const std::vector<THostMessage> first = AnsweredTick();
   ASSERT_EQ(first.size(), 1u);
-  EXPECT_EQ(first[0].severity, THistoryMessage::Severity::kError);
+  EXPECT_EQ(first[0].severity, THostMessage::Severity::kError);
   EXPECT_EQ(first[0].text.rfind("History database not written: " + database + ": cannot be opened or created", 0), 0u)
       << first[0].text;
   clock.Set(At(11, 1, 0));
@@ -227,12 +227,12 @@ TEST_F(HistoryRecorderTest, AFailingDatabaseIsReportedOnceAndItsRecoveryWithTheL
   WriteBytes(folder.File("csv/260302.csv"), Record(At(11, 0, 0), "230.00") + Record(At(11, 1, 0), "230.00"));
   std::filesystem::create_directory(folder.File("later"));
   clock.Set(At(11, 2, 0));
-  const std::vector<THistoryMessage> recovered = AnsweredTick();
+  const std::vector<THostMessage> recovered = AnsweredTick();
   ASSERT_EQ(recovered.size(), 1u);
-  EXPECT_EQ(recovered[0].severity, THistoryMessage::Severity::kInformation);
+  EXPECT_EQ(recovered[0].severity, THostMessage::Severity::kInformation);
   EXPECT_EQ(recovered[0].text.rfind("History database written again; 2 minutes were not stored", 0), 0u);
   clock.Set(At(11, 2, 30));
-  const std::vector<THistoryMessage> filled = TickAndSettle();
+  const std::vector<THostMessage> filled = TickAndSettle();
   ASSERT_EQ(filled.size(), 1u);
   EXPECT_EQ(filled[0].text, "History: 2 minutes that the CSV files hold were added from them.");
   EXPECT_EQ(THistoryReader(database).DaySeries(2026, 3, 2).size(), 3u);

@@ -92,7 +92,8 @@ TEST_F(MqttSettingsTest, StartReportsUnreadableFilesAndAPasswordOthersCanRead) {
   for (const Case& c : cases) {
     Write(c.lines);
     chmod(folder.Path("Helvanta.ini").c_str(), c.mode);
-    const std::vector<MqttMessage> messages = feed.Start(english, "\n");
+    std::vector<TReplacedSetting> replaced;
+    const std::vector<THostMessage> messages = feed.Start({english, "\n", replaced});
     EXPECT_FALSE(feed.Running()) << c.lines;
     if (c.expected.empty()) {
       EXPECT_TRUE(messages.empty()) << c.lines;

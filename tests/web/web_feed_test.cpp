@@ -23,14 +23,14 @@ class WebFeedTest : public ::testing::Test {
     WriteBytes(folder.File("Helvanta.ini"), "[Data Logging]\r\nOutputFolder=" + folder.Path() + "\r\n" + web);
     LoadSettings();
     std::vector<TReplacedSetting> replaced;
-    feed.Start(replaced);
+    feed.Start({list, " ", replaced});
     EXPECT_TRUE(replaced.empty());
   }
 
   std::vector<std::string> Tick(int second) {
     std::vector<std::string> texts;
-    const TWebHostState state{true, "COM1", "/dev/ttyS0", folder.File("h.sqlite")};
-    for (const TWebMessage& m : feed.Tick(ReadingAt({2026, 3, 2, 12, 0, second, 0}), state, list, " ")) texts.push_back(m.text);
+    const THostTick tick{ReadingAt({2026, 3, 2, 12, 0, second, 0}), true, "COM1", "/dev/ttyS0", folder.File("h.sqlite"), list, " "};
+    for (const THostMessage& m : feed.Tick(tick)) texts.push_back(m.text);
     return texts;
   }
 
@@ -65,7 +65,7 @@ TEST_F(WebFeedTest, ReportsAPortInUseOnceAndListensOnceItIsFree) {
 
   InitMeasurands();
   Measurands[static_cast<std::size_t>(IndexOfRow(2))].Value = "1234.5";
-  feed.AfterLogger(true, {2026, 3, 2, 12, 0, 0, 0});
+  feed.AfterLogger({true, 0, {2026, 3, 2, 12, 0, 0, 0}});
   // Unread, the snapshot is renewed every 10 s; once read, at every tick.
   Tick(6);
   EXPECT_NE(testing::Get(taken.port, "/api/live").body.find("\"time\":\"2026-03-02T12:00:00\""), std::string::npos);

@@ -1,0 +1,81 @@
+#include "host/host_core.hpp"
+
+#include <iterator>
+
+#include "config/file_access.hpp"
+#include "config/language.hpp"
+#include "link/measurands.hpp"
+#include "link/polling_cycle.hpp"
+#include "runtime/clock.hpp"
+#include "serial/comport.hpp"
+
+namespace helvanta {
+
+THostCore::THostCore(TLanguageList& language, std::int32_t& measurandIndex, std::string_view lineBreak,
+                     Report report)
+    : language_(language),
+      measurandIndex_(measurandIndex),
+      lineBreak_(lineBreak),
+      report_(std::move(report)),
+      outputs_{&history_, &web_, &mqtt_} {}
+
+THostStartReport THostCore::Start() {
+  THostStartReport start;
+  start.languageTooLarge = language_.LoadFromFile(LanguageFilePath()) == FileReadStatus::kTooLarge;
+  start.settingsFileFound = SettingsFileExists();
+  if (start.settingsFileFound) start.settings.file = LoadSettings();
+  start.settings.replaced = ValidateSettings();
+  start.settings.outputFolderWritable = FolderWritable(AppSettings.OutputFolder);
+  for (THostOutput* output : outputs_) {
+    std::vector<THostMessage> found = output->Start({language_, lineBreak_, start.settings.replaced});
+    start.outputs.insert(start.outputs.end(), std::make_move_iterator(found.begin()),
+                         std::make_move_iterator(found.end()));
+  }
+  measurandIndex_ = -1;
+  InitMeasurands();
+  return start;
+}
+
+void THostCore::Stop() {
+  for (auto output = outputs_.rbegin(); output != outputs_.rend(); ++output) (*output)->Stop();
+}
+
+void THostCore::NoteClock() {
+  if (const std::optional<ClockStep> step = clockWatch_.Note(ProgramClock().Read())) {
+    report_({THostMessage::Severity::kInformation, ClockStepMessage(language_, *step, lineBreak_)});
+  }
+}
+
+void THostCore::TickOutputs(const TComPort& port) {
+  const THostTick tick{ProgramClock().Read(), port.Connected(), port.Port(),       port.DevicePath(),
+                       HistoryPath(),         language_,        lineBreak_};
+  for (THostOutput* output : outputs_) ReportAll(output->Tick(tick));
+}
+
+void THostCore::RunConnected(TComPort& port) {
+  RunConnectedSteps(port, measurandIndex_, router_, marks_, [this](const LogOutcome& outcome) {
+    ReportLoggerOutcome(outcome);
+    const THostLogged logged{outcome.Written(), measurandIndex_, ProgramClock().Now()};
+    for (THostOutput* output : outputs_) output->AfterLogger(logged);
+  });
+}
+
+void THostCore::PortOpened() {
+  recordGaps_.PortOpened(ProgramClock().ElapsedMs());
+  router_.Reset();
+}
+
+void THostCore::ReportAll(const std::vector<THostMessage>& messages) const {
+  for (const THostMessage& message : messages) report_(message);
+}
+
+void THostCore::ReportLoggerOutcome(const LogOutcome& outcome) {
+  if (outcome.result != kLogNothingToReport) {
+    report_({THostMessage::Severity::kError, LoggerMessage(language_, outcome.result, lineBreak_, ProgramClock().Now())});
+  }
+  const TRecordGaps::Report gap = recordGaps_.Note(outcome, ProgramClock().ElapsedMs(), language_, lineBreak_);
+  if (gap.kind == TRecordGaps::Kind::kSkipped) report_({THostMessage::Severity::kWarning, gap.message});
+  if (gap.kind == TRecordGaps::Kind::kResumed) report_({THostMessage::Severity::kInformation, gap.message});
+}
+
+}  // namespace helvanta
