@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "text/ascii_text.hpp"
+
 namespace helvanta {
 
 namespace {
@@ -26,16 +28,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
 }
 
 std::vector<Line> SplitLines(std::string_view text) {
@@ -80,7 +72,7 @@ ParsedLine Parse(std::string_view text, const Line& line) {
 std::size_t FindSection(std::string_view text, const std::vector<Line>& lines, std::string_view section) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const ParsedLine parsed = Parse(text, lines[i]);
-    if (parsed.kind == LineKind::kSection && EqualNoCase(parsed.name, section)) return i;
+    if (parsed.kind == LineKind::kSection && EqualsIgnoringCase(parsed.name, section)) return i;
   }
   return lines.size();
 }
@@ -101,7 +93,7 @@ std::optional<std::string> FindIniValue(std::string_view text, std::string_view 
   for (std::size_t i = FindSection(text, lines, section) + 1; i < lines.size(); ++i) {
     const ParsedLine parsed = Parse(text, lines[i]);
     if (parsed.kind == LineKind::kSection) break;
-    if (parsed.kind != LineKind::kKey || !EqualNoCase(parsed.name, key)) continue;
+    if (parsed.kind != LineKind::kKey || !EqualsIgnoringCase(parsed.name, key)) continue;
     std::string_view value = text.substr(parsed.valueBegin, lines[i].contentEnd - parsed.valueBegin);
     value = value.substr(0, value.find('\0'));
     value = Trim(value);
@@ -144,7 +136,7 @@ std::string SetIniValue(std::string_view text, std::string_view section, std::st
   for (std::size_t i = header + 1; i < lines.size(); ++i) {
     const ParsedLine parsed = Parse(text, lines[i]);
     if (parsed.kind == LineKind::kSection) break;
-    if (parsed.kind == LineKind::kKey && EqualNoCase(parsed.name, key)) {
+    if (parsed.kind == LineKind::kKey && EqualsIgnoringCase(parsed.name, key)) {
       std::string result(text.substr(0, parsed.valueBegin));
       result.append(value).append(text.substr(lines[i].contentEnd));
       return result;

@@ -2,6 +2,7 @@
 
 #include "config/file_access.hpp"
 #include "runtime/program_folder.hpp"
+#include "text/ascii_text.hpp"
 
 namespace helvanta {
 
@@ -10,16 +11,6 @@ namespace {
 constexpr std::string_view kLineBreakMarker = "\\n";
 constexpr std::string_view kArgumentMarker = "%s";
 constexpr std::string_view kCutMarker = "[...]";
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
 
 // Every occurrence of `from`, left to right, without scanning the replacements again.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
@@ -63,7 +54,7 @@ void TLanguageList::LoadFromText(std::string_view text) {
 std::string TLanguageList::LookupText(std::string_view key) const {
   for (const std::string& line : lines_) {
     const std::size_t eq = line.find('=');
-    if (eq != std::string::npos && EqualNoCase(std::string_view(line).substr(0, eq), key)) {
+    if (eq != std::string::npos && EqualsIgnoringCase(std::string_view(line).substr(0, eq), key)) {
       return line.substr(eq + 1);
     }
   }

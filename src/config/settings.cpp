@@ -10,6 +10,7 @@
 #include "config/language.hpp"
 #include "config/time_of_day.hpp"
 #include "runtime/program_folder.hpp"
+#include "text/com_port_name.hpp"
 
 namespace helvanta {
 
@@ -71,8 +72,10 @@ std::vector<TReplacedSetting> ValidateSettings() {
     value = std::move(replacement);
   };
   // "COM3", "com3", "COM3x": the fourth character names the port.
-  if (s.ComPort.size() >= 4 && s.ComPort[3] >= '1' && s.ComPort[3] <= '7') {
-    s.ComPort = std::string("COM") + s.ComPort[3];
+  const std::optional<unsigned> port =
+      s.ComPort.size() >= 4 ? ComPortNumber(std::string("COM") + s.ComPort[3]) : std::nullopt;
+  if (port && *port <= 7) {
+    s.ComPort = "COM" + std::to_string(*port);
   } else {
     replace("ComPort", s.ComPort, std::string(kDefaultComPort));
   }
@@ -159,15 +162,13 @@ bool SaveWindowPlacement(int top, int left, bool maximised) {
 }
 
 std::string DeviceForPort(const std::string& portName) {
-  const bool comStyle = portName.size() == 4 && (portName[0] == 'C' || portName[0] == 'c') &&
-                        (portName[1] == 'O' || portName[1] == 'o') && (portName[2] == 'M' || portName[2] == 'm') &&
-                        portName[3] >= '1' && portName[3] <= '9';
-  if (!comStyle) return portName;
+  // The keys of [Ports] are COM1 to COM9.
+  const std::optional<unsigned> number = ComPortNumber(portName);
+  if (!number || portName.size() != 4) return portName;
   const IniFile ini(SettingsFilePath());
-  const std::string key = std::string("COM") + portName[3];
-  std::string device = ini.ReadString(kPorts, key, "");
+  std::string device = ini.ReadString(kPorts, "COM" + std::to_string(*number), "");
   if (!device.empty()) return device;
-  return "/dev/ttyS" + std::to_string(portName[3] - '1');
+  return "/dev/ttyS" + std::to_string(*number - 1);
 }
 
 std::vector<TPortDevice> ChangedPortDevices(const std::vector<TPortDevice>& choices) {

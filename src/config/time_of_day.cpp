@@ -1,6 +1,6 @@
 #include "config/time_of_day.hpp"
 
-#include <cstdio>
+#include "runtime/date_time.hpp"
 
 namespace helvanta {
 
@@ -40,9 +40,7 @@ std::optional<TimeOfDay> ParseTimeOfDay(std::string_view text) {
 }
 
 std::string FormatTimeOfDay(const TimeOfDay& t) {
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-  return buf;
+  return FormatTime(DateTime{1970, 1, 1, t.hour, t.minute, t.second, 0}, "%h:%m:%s");
 }
 
 }  // namespace helvanta

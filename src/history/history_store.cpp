@@ -129,9 +129,7 @@ void THistoryStore::OpenFile(const std::string& path) {
 std::string THistoryStore::MoveAside(const std::string& path) {
   Close();
   const DateTime now = ProgramClock().Now();
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, ".damaged-%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour,
-                now.minute, now.second);
+  const std::string stamp = FormatTime(now, ".damaged-%Y%M%D-%h%m%s");
   std::string target = path + stamp;
   for (int n = 2; std::filesystem::exists(target); ++n) target = path + stamp + "-" + std::to_string(n);
   std::error_code error;

@@ -1,7 +1,6 @@
 #include "logging/log_record.hpp"
 
 #include <array>
-#include <cstdio>
 #include <string_view>
 
 #include "config/file_access.hpp"
@@ -32,11 +31,9 @@ bool IsLoggingMoment(const DateTime& now, int requestInterval) {
 }
 
 std::string DailyLogFilePath(const DateTime& day) {
-  std::array<char, 32> name{};
-  std::snprintf(name.data(), name.size(), "%02d%02d%02d.csv", day.year % 100, day.month, day.day);
   std::string path = AppSettings.OutputFolder;
   path += kPathSeparator;
-  path += name.data();
+  path += FormatTime(day, "%y%M%D.csv");
   return path;
 }
 

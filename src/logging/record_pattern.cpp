@@ -1,7 +1,7 @@
 #include "logging/record_pattern.hpp"
 
 #include <array>
-#include <cstdio>
+#include <initializer_list>
 
 #include "link/measurands.hpp"
 #include "logging/measurand_presence.hpp"
@@ -21,18 +21,27 @@ int RowPlaceholderAt(std::string_view text, std::size_t& length) {
   return number - 1;
 }
 
+// A time pattern of the fields with the separator between them, never read as a field.
+std::string FieldsJoined(std::initializer_list<std::string_view> fields, char separator) {
+  std::string pattern;
+  for (const std::string_view field : fields) {
+    if (!pattern.empty()) {
+      if (separator == '%') pattern += '%';
+      pattern += separator;
+    }
+    pattern += field;
+  }
+  return pattern;
+}
+
 void AppendRightAligned(std::string& out, std::string_view text) {
   if (text.size() < kLogFieldWidth) out.append(kLogFieldWidth - text.size(), ' ');
   out.append(text);
 }
 
 std::string FillRecordPattern(std::string_view pattern, const DateTime& now, const DateTimeSeparators& separators) {
-  std::array<char, 64> date{};
-  std::snprintf(date.data(), date.size(), "%02d%c%02d%c%04d", now.month, separators.date, now.day, separators.date,
-                now.year);
-  std::array<char, 64> time{};
-  std::snprintf(time.data(), time.size(), "%02d%c%02d%c%02d", now.hour, separators.time, now.minute, separators.time,
-                now.second);
+  const std::string date = FormatTime(now, FieldsJoined({"%M", "%D", "%Y"}, separators.date));
+  const std::string time = FormatTime(now, FieldsJoined({"%h", "%m", "%s"}, separators.time));
 
   // The value of each shown row; the first entry of the table with that row counts.
   std::array<std::string_view, kDisplayRowCount> rowValues{};

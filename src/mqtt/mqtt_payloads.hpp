@@ -8,9 +8,6 @@
 
 namespace helvanta {
 
-// "2026-12-07T13:45:00+01:00": local time with its offset from UTC in minutes.
-std::string IsoLocalTime(const DateTime& t, int utcOffsetMinutes);
-
 // One JSON object with every displayed measurand's value under its key: numbers as JSON
 // numbers, text values as strings, "N/A" as null; and "time".
 std::string StateJson(const DateTime& now, int utcOffsetMinutes);

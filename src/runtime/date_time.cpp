@@ -1,6 +1,5 @@
 #include "runtime/date_time.hpp"
 
-#include <cstdio>
 
 namespace helvanta {
 
@@ -53,9 +52,41 @@ DateTime FromEpochMilliseconds(std::int64_t ms) {
   return t;
 }
 
-std::string DateTimeText(const DateTime& t) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+std::string FormatTime(const DateTime& t, std::string_view pattern) {
+  std::string out;
+  const auto number = [&out](int value, std::size_t width) {
+    const std::string digits = std::to_string(value);
+    if (digits.size() < width) out.append(width - digits.size(), '0');
+    out += digits;
+  };
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] != '%' || i + 1 == pattern.size()) {
+      out += pattern[i];
+      continue;
+    }
+    switch (pattern[++i]) {
+      case 'Y': number(t.year, 4); break;
+      case 'y': number(t.year % 100, 2); break;
+      case 'M': number(t.month, 2); break;
+      case 'D': number(t.day, 2); break;
+      case 'h': number(t.hour, 2); break;
+      case 'm': number(t.minute, 2); break;
+      case 's': number(t.second, 2); break;
+      case 'z': number(t.millisecond, 3); break;
+      default: out += pattern[i]; break;
+    }
+  }
+  return out;
+}
+
+std::string DateTimeText(const DateTime& t) { return FormatTime(t, "%Y-%M-%D %h:%m:%s"); }
+
+std::string IsoLocalTime(const DateTime& t, int utcOffsetMinutes) {
+  const int offset = utcOffsetMinutes < 0 ? -utcOffsetMinutes : utcOffsetMinutes;
+  const DateTime zone{1970, 1, 1, offset / 60, offset % 60, 0, 0};
+  std::string text = FormatTime(t, "%Y-%M-%DT%h:%m:%s");
+  text += utcOffsetMinutes < 0 ? '-' : '+';
+  text += FormatTime(zone, "%h:%m");
   return text;
 }
 

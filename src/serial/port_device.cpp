@@ -1,7 +1,8 @@
 #include "serial/port_device.hpp"
 
-#include <cctype>
 #include <mutex>
+
+#include "text/com_port_name.hpp"
 
 namespace helvanta {
 namespace {
@@ -26,19 +27,9 @@ std::string PortDevicePath(const std::string& portName) {
 }
 
 std::string DefaultPortDevicePath(const std::string& portName) {
-  if (!portName.empty() && portName.front() == '/') return portName;
-  if (portName.size() < 4 || portName.size() > 12) return portName;
-  for (std::size_t i = 0; i < 3; ++i) {
-    if (std::toupper(static_cast<unsigned char>(portName[i])) != "COM"[i]) return portName;
-  }
-  unsigned long number = 0;
-  for (std::size_t i = 3; i < portName.size(); ++i) {
-    const char c = portName[i];
-    if (c < '0' || c > '9') return portName;
-    number = number * 10 + static_cast<unsigned long>(c - '0');
-  }
-  if (number == 0) return portName;
-  return "/dev/ttyS" + std::to_string(number - 1);
+  const std::optional<unsigned> number = ComPortNumber(portName);
+  if (!number) return portName;
+  return "/dev/ttyS" + std::to_string(*number - 1);
 }
 
 }  // namespace helvanta

@@ -1,7 +1,6 @@
 #include <QAction>
 #include <QTimer>
 #include <QToolButton>
-#include <cstdio>
 #include <stdexcept>
 
 #include "link/codec.hpp"
@@ -21,16 +20,6 @@ constexpr std::int64_t kTickDueAgainMs = 1500;
 constexpr int kHistoryFirstColumn = 3;
 constexpr int kHistoryLastColumn = 6;
 
-std::string TwoDigits(int value) {
-  char text[4];
-  std::snprintf(text, sizeof text, "%02d", value % 100);
-  return text;
-}
-
-std::string ClockText(const DateTime& t) {
-  return TwoDigits(t.hour) + ":" + TwoDigits(t.minute) + ":" + TwoDigits(t.second);
-}
-
 }  // namespace
 
 void TFormMain::Timer1Timer() {
@@ -40,7 +29,7 @@ void TFormMain::Timer1Timer() {
   if (AutoDisconnectDue(ComPort1.Connected(), ProgramClock().Now(), window)) {
     Connect1Click();
   }
-  SetStatusPanel(0, ClockText(ProgramClock().Now()));
+  SetStatusPanel(0, FormatTime(ProgramClock().Now(), "%h:%m:%s"));
   core_.TickOutputs(ComPort1);
   if (!ComPort1.Connected()) {
     return;
@@ -60,7 +49,7 @@ void TFormMain::Timer1Timer() {
   ShowPreviousMeasurand();
   const DateTime now = ProgramClock().Now();
   if (now.second == 0) {
-    ShiftHistory(TwoDigits(now.hour) + ":" + TwoDigits(now.minute));
+    ShiftHistory(FormatTime(now, "%h:%m"));
   }
 }
 

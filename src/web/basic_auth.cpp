@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "text/ascii_text.hpp"
+
 namespace helvanta {
 
 namespace {
@@ -57,14 +59,8 @@ bool ConstantTimeEqual(std::string_view a, std::string_view b) {
 
 bool BasicAuthMatches(std::string_view authorization, std::string_view user, std::string_view password) {
   constexpr std::string_view kScheme = "Basic ";
-  if (authorization.size() < kScheme.size()) return false;
   // The scheme's name is case-insensitive.
-  for (std::size_t i = 0; i < kScheme.size(); ++i) {
-    const char c = authorization[i];
-    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    const char expected = kScheme[i] >= 'A' && kScheme[i] <= 'Z' ? static_cast<char>(kScheme[i] - 'A' + 'a') : kScheme[i];
-    if (lower != expected) return false;
-  }
+  if (!EqualsIgnoringCase(authorization.substr(0, kScheme.size()), kScheme)) return false;
   std::string_view encoded = authorization.substr(kScheme.size());
   while (!encoded.empty() && encoded.front() == ' ') encoded.remove_prefix(1);
   while (!encoded.empty() && encoded.back() == ' ') encoded.remove_suffix(1);

@@ -8,9 +8,9 @@
 
 #include "history/history_reader.hpp"
 #include "history/history_values.hpp"
-#include "mqtt/mqtt_payloads.hpp"
 #include "runtime/clock.hpp"
 #include "runtime/date_time.hpp"
+#include "text/json_writer.hpp"
 
 namespace helvanta {
 
@@ -57,7 +57,8 @@ std::optional<int> ParseYear(std::string_view text) {
 }
 
 // Hundredths as a decimal number, whatever the locale: 23015 is "230.15", -5 is "-0.05".
-void AppendHundredths(std::string& out, std::int64_t value) {
+std::string HundredthsText(std::int64_t value) {
+  std::string out;
   if (value < 0) out += '-';
   const std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   out += std::to_string(magnitude / 100);
@@ -67,20 +68,21 @@ void AppendHundredths(std::string& out, std::int64_t value) {
     out += static_cast<char>('0' + cents / 10);
     if (cents % 10 != 0) out += static_cast<char>('0' + cents % 10);
   }
+  return out;
 }
 
-void AppendValue(std::string& out, const std::optional<std::int64_t>& value) {
+void WriteValue(TJsonWriter& json, const std::optional<std::int64_t>& value) {
   if (value) {
-    AppendHundredths(out, *value);
+    json.RawNumber(HundredthsText(*value));
   } else {
-    out += "null";
+    json.Null();
   }
 }
 
-void AppendKwh(std::string& out, double kWh) {
+void WriteKwh(TJsonWriter& json, double kWh) {
   std::array<char, 32> text{};
   const auto result = std::to_chars(text.data(), text.data() + text.size(), kWh, std::chars_format::fixed, 2);
-  out.append(text.data(), result.ptr);
+  json.RawNumber(std::string_view(text.data(), static_cast<std::size_t>(result.ptr - text.data())));
 }
 
 // An instant (UTC) as the local time of the clock's zone, with its offset.
@@ -92,13 +94,13 @@ std::string LocalInstant(const Clock& clock, std::int64_t utcMs) {
 // Where the local day begins and ends, and the first minute of its second offset when
 // summer time begins or ends in it: a page draws the day by these instants, 23 or 25
 // hours long, and labels its axis in local time.
-void AppendDayBounds(std::string& out, const TDate& day) {
+void WriteDayBounds(TJsonWriter& json, const TDate& day) {
   constexpr std::int64_t kMsPerMinute = 60'000;
   const Clock& clock = ProgramClock();
   const std::int64_t days = DaysFromCivil(day.year, day.month, day.day);
   const std::int64_t start = clock.UtcOfLocal(FromEpochMilliseconds(days * 86'400'000));
   const std::int64_t end = clock.UtcOfLocal(FromEpochMilliseconds((days + 1) * 86'400'000));
-  out += ",\"start\":\"" + LocalInstant(clock, start) + "\",\"end\":\"" + LocalInstant(clock, end) + '"';
+  json.Member("start", LocalInstant(clock, start)).Member("end", LocalInstant(clock, end));
   const int first = clock.OffsetMinutesAt(start);
   if (clock.OffsetMinutesAt(end) == first) return;
   std::int64_t before = start;
@@ -111,7 +113,7 @@ void AppendDayBounds(std::string& out, const TDate& day) {
       after = middle;
     }
   }
-  out += ",\"change\":\"" + LocalInstant(clock, after) + '"';
+  json.Member("change", LocalInstant(clock, after));
 }
 
 // A database that cannot be read is the server's trouble, not the request's.
@@ -131,64 +133,58 @@ THttpResponse DayAnswer(THistoryReader& reader, std::optional<std::string_view> 
     return Unreadable(error);
   }
   const std::int64_t firstMinute = DaysFromCivil(day->year, day->month, day->day) * 1440;
-  std::string out = "{\"date\":\"" + std::string(*date) + '"';
-  AppendDayBounds(out, *day);
-  out += ",\"columns\":[\"minute\",\"ac_power\",\"dc_power\",\"work_current_day\",\"utc_offset\"],";
-  out += "\"units\":[\"min\",\"W\",\"W\",\"kWh\",\"min\"],\"rows\":[";
-  out.reserve(out.size() + rows.size() * 36);
-  for (const THistoryRow& row : rows) {
-    if (out.back() != '[') out += ',';
-    out += '[';
-    out += std::to_string(row.LocalMinute() - firstMinute);
-    out += ',';
-    AppendValue(out, row.hundredths[kAcPowerRow]);
-    out += ',';
-    AppendValue(out, row.hundredths[kDcPowerRow]);
-    out += ',';
-    AppendValue(out, row.hundredths[kDayEnergyRow]);
-    out += ',';
-    out += std::to_string(row.offsetMinutes);
-    out += ']';
+  TJsonWriter json;
+  json.Reserve(256 + rows.size() * 36);
+  json.BeginObject().Member("date", *date);
+  WriteDayBounds(json, *day);
+  json.Key("columns").BeginArray();
+  for (const std::string_view column : {"minute", "ac_power", "dc_power", "work_current_day", "utc_offset"}) {
+    json.String(column);
   }
-  out += "]}";
-  return JsonResponse(200, std::move(out));
+  json.EndArray().Key("units").BeginArray();
+  for (const std::string_view unit : {"min", "W", "W", "kWh", "min"}) json.String(unit);
+  json.EndArray().Key("rows").BeginArray();
+  for (const THistoryRow& row : rows) {
+    json.BeginArray().Number(row.LocalMinute() - firstMinute);
+    WriteValue(json, row.hundredths[kAcPowerRow]);
+    WriteValue(json, row.hundredths[kDcPowerRow]);
+    WriteValue(json, row.hundredths[kDayEnergyRow]);
+    json.Number(row.offsetMinutes).EndArray();
+  }
+  json.EndArray().EndObject();
+  return JsonResponse(200, json.Take());
 }
 
 THttpResponse EnergyAnswer(THistoryReader& reader, std::optional<std::string_view> month,
                            std::optional<std::string_view> year) {
   if (month.has_value() == year.has_value()) return JsonError(400, "give either month=YYYY-MM or year=YYYY");
-  std::string out;
+  TJsonWriter json;
+  json.BeginObject();
   try {
     if (month) {
       const std::optional<TDate> first = ParseMonth(*month);
       if (!first) return JsonError(400, "month must be written YYYY-MM");
-      out = "{\"month\":\"" + std::string(*month) + "\",\"unit\":\"kWh\",\"days\":[";
+      json.Member("month", *month).Member("unit", "kWh").Key("days").BeginArray();
       for (const TDayEnergy& energy : reader.DailyEnergies(first->year, first->month)) {
-        if (out.back() != '[') out += ',';
-        out += '[';
-        out += std::to_string(energy.day);
-        out += ',';
-        AppendKwh(out, energy.kWh);
-        out += ']';
+        json.BeginArray().Number(energy.day);
+        WriteKwh(json, energy.kWh);
+        json.EndArray();
       }
     } else {
       const std::optional<int> number = ParseYear(*year);
       if (!number) return JsonError(400, "year must be written YYYY");
-      out = "{\"year\":\"" + std::string(*year) + "\",\"unit\":\"kWh\",\"months\":[";
+      json.Member("year", *year).Member("unit", "kWh").Key("months").BeginArray();
       for (const TMonthEnergy& energy : reader.MonthlyEnergies(*number)) {
-        if (out.back() != '[') out += ',';
-        out += '[';
-        out += std::to_string(energy.month);
-        out += ',';
-        AppendKwh(out, energy.kWh);
-        out += ']';
+        json.BeginArray().Number(energy.month);
+        WriteKwh(json, energy.kWh);
+        json.EndArray();
       }
     }
   } catch (const std::exception& error) {
     return Unreadable(error);
   }
-  out += "]}";
-  return JsonResponse(200, std::move(out));
+  json.EndArray().EndObject();
+  return JsonResponse(200, json.Take());
 }
 
 }  // namespace helvanta

@@ -1,6 +1,6 @@
 #include "web/http_response.hpp"
 
-#include "mqtt/json_text.hpp"
+#include "text/json_writer.hpp"
 
 namespace helvanta {
 
@@ -9,10 +9,9 @@ THttpResponse JsonResponse(int status, std::string body) {
 }
 
 THttpResponse JsonError(int status, std::string_view message) {
-  std::string body = "{\"error\":";
-  AppendJsonString(body, message);
-  body += "}";
-  return JsonResponse(status, std::move(body));
+  TJsonWriter json;
+  json.BeginObject().Key("error").String(message).EndObject();
+  return JsonResponse(status, json.Take());
 }
 
 }  // namespace helvanta

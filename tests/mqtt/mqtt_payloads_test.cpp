@@ -3,9 +3,10 @@
 #include <set>
 
 #include "link/measurands.hpp"
-#include "mqtt/json_text.hpp"
+#include "link/sensor_rows.hpp"
 #include "mqtt/mqtt_payloads.hpp"
-#include "mqtt/sensor_rows.hpp"
+#include "runtime/date_time.hpp"
+#include "text/json_writer.hpp"
 
 namespace helvanta::testing {
 namespace {

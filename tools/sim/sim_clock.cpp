@@ -1,7 +1,6 @@
 #include "sim/sim_clock.hpp"
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 namespace helvanta::sim {
@@ -23,10 +22,7 @@ DateTime SimClock::At(std::int64_t steadyMicros) const {
 }
 
 std::string FormatTimestamp(const DateTime& t) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", t.year, t.month, t.day,
-                t.hour, t.minute, t.second, t.millisecond);
-  return text;
+  return FormatTime(t, "%Y-%M-%DT%h:%m:%s.%z");
 }
 
 }  // namespace helvanta::sim

@@ -1,4 +1,4 @@
-#include "mqtt/json_text.hpp"
+#include "text/utf8_text.hpp"
 
 #include <array>
 #include <cstdint>
@@ -6,8 +6,6 @@
 namespace helvanta {
 
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 void AppendUtf8(std::string& out, std::uint32_t code) {
   if (code < 0x80) {
@@ -30,46 +28,6 @@ constexpr std::array<std::uint16_t, 32> kHighControls{
 
 }  // namespace
 
-void AppendJsonString(std::string& out, std::string_view utf8) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  out += '"';
-  for (const char c : utf8) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (byte < 0x20) {
-      out += "\\u00";
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0x0F];
-    } else {
-      out += c;
-    }
-  }
-  out += '"';
-}
-
-void AppendJsonMember(std::string& out, std::string_view name, std::string_view utf8Value) {
-  if (out.back() != '{') out += ',';
-  AppendJsonString(out, name);
-  out += ':';
-  AppendJsonString(out, utf8Value);
-}
-
-bool IsJsonNumber(std::string_view text) {
-  std::size_t i = 0;
-  if (i < text.size() && text[i] == '-') ++i;
-  if (i == text.size() || !IsDigit(text[i])) return false;
-  if (text[i] == '0' && i + 1 < text.size() && IsDigit(text[i + 1])) return false;
-  while (i < text.size() && IsDigit(text[i])) ++i;
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    if (i == text.size() || !IsDigit(text[i])) return false;
-    while (i < text.size() && IsDigit(text[i])) ++i;
-  }
-  return i == text.size();
-}
-
 std::string Utf8FromCp1252(std::string_view bytes) {
   std::string out;
   for (const char c : bytes) {
@@ -82,5 +40,43 @@ std::string Utf8FromCp1252(std::string_view bytes) {
   }
   return out;
 }
+
+bool IsUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    std::size_t length = 0;
+    std::uint32_t code = 0;
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      code = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      code = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      code = lead & 0x07u;
+    } else {
+      return false;
+    }
+    if (i + length > bytes.size()) return false;
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      if ((next & 0xC0u) != 0x80u) return false;
+      code = (code << 6) | (next & 0x3Fu);
+    }
+    if ((length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+        (length == 4 && (code < 0x10000 || code > 0x10FFFF))) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+std::string TextAsUtf8(std::string_view bytes) { return IsUtf8(bytes) ? std::string(bytes) : Utf8FromCp1252(bytes); }
 
 }  // namespace helvanta

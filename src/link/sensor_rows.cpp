@@ -1,9 +1,10 @@
-#include "mqtt/sensor_rows.hpp"
+#include "link/sensor_rows.hpp"
 
 #include <set>
 
 #include "link/measurands.hpp"
-#include "mqtt/json_text.hpp"
+#include "text/json_writer.hpp"
+#include "text/utf8_text.hpp"
 
 namespace helvanta {
 
@@ -80,13 +81,13 @@ std::string SnakeCase(std::string_view text) {
   return out;
 }
 
-void AppendSensorValue(std::string& out, const SensorRow& row, const std::string& value) {
+void WriteSensorValue(TJsonWriter& json, const SensorRow& row, const std::string& value) {
   if (value == kNotAvailable) {
-    out += "null";
+    json.Null();
   } else if (row.numeric && IsJsonNumber(value)) {
-    out += value;
+    json.RawNumber(value);
   } else {
-    AppendJsonString(out, Utf8FromCp1252(value));
+    json.String(Utf8FromCp1252(value));
   }
 }
 

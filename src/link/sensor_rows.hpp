@@ -5,6 +5,8 @@
 
 namespace helvanta {
 
+class TJsonWriter;
+
 // How one displayed measurand appears to a home-automation system.
 struct SensorRow {
   int row = 0;              // display row 0..31
@@ -19,9 +21,9 @@ struct SensorRow {
 // The 32 displayed measurands in row order.
 const std::vector<SensorRow>& SensorRows();
 
-// Appends a row's shown value as JSON: null for "N/A", a number where the row is numeric
-// and the text is one, otherwise a string.
-void AppendSensorValue(std::string& out, const SensorRow& row, const std::string& value);
+// Writes a row's shown value: null for "N/A", a number where the row is numeric and the
+// text is one, otherwise a string.
+void WriteSensorValue(TJsonWriter& json, const SensorRow& row, const std::string& value);
 
 // Lower case, every run of other characters one '_', none at either end.
 std::string SnakeCase(std::string_view text);
