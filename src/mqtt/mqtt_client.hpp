@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +36,8 @@ class TMqttClient {
   void OfferState(std::string json);
   // The reports since the last call, in order.
   std::vector<MqttClientReport> TakeReports();
+  // Failed attempts in the current run of failures (0 while connected).
+  std::size_t FailedAttempts() const;
 
   struct Worker;
 

@@ -84,8 +84,8 @@ struct TMqttClient::Worker {
       if ((level & MOSQ_LOG_ERR) != 0) static_cast<Worker*>(self)->lastLibraryError = text;
     });
     while (!stopping.load()) {
-      if (phase == Phase::kIdle && SteadyMs() >= nextAttemptMs) Attempt();
-      Serve(phase == Phase::kIdle ? std::clamp<std::int64_t>(nextAttemptMs - SteadyMs(), 0, kPollMs) : kPollMs);
+      if (phase == Phase::kIdle && schedule.Due(SteadyMs())) Attempt();
+      Serve(phase == Phase::kIdle ? std::min<std::int64_t>(schedule.WaitMs(SteadyMs()), kPollMs) : kPollMs);
       if (phase == Phase::kConnected) SendFreshState();
     }
     SayGoodbye();
@@ -124,8 +124,9 @@ struct TMqttClient::Worker {
       return;
     }
     phase = Phase::kConnected;
-    connectedAtMs = SteadyMs();
-    if (schedule.Succeeded()) {
+    const bool recovered = schedule.Succeeded(SteadyMs());
+    failedAttempts.store(0);
+    if (recovered) {
       Report(MqttReportKind::kRecovered, settings.Where());
     } else if (!everConnected) {
       Report(MqttReportKind::kConnected, settings.Where());
@@ -150,9 +151,10 @@ struct TMqttClient::Worker {
     const bool wasConnected = phase == Phase::kConnected;
     phase = Phase::kIdle;
     const std::int64_t now = SteadyMs();
-    if (wasConnected && now - connectedAtMs >= kSteadyConnectionMs) gapMs = kFirstGapMs;
     const std::string detail = settings.Where() + ": " + (wasConnected ? "connection lost: " : "") + reason;
-    switch (schedule.Failed(now)) {
+    const FailureReport report = schedule.Failed(now);
+    failedAttempts.store(schedule.Failures());
+    switch (report) {
       case FailureReport::kFirst:
         Report(MqttReportKind::kFailed, detail);
         break;
@@ -162,8 +164,6 @@ struct TMqttClient::Worker {
       case FailureReport::kNone:
         break;
     }
-    nextAttemptMs = now + gapMs;
-    gapMs = std::min(gapMs * 2, kLongestGapMs);
   }
 
   void Publish(const std::string& topic, const std::string& payload, int qos, bool retain) {
@@ -204,6 +204,7 @@ struct TMqttClient::Worker {
   const MqttConnectionSettings settings;
   int wakeFd = -1;
   std::atomic<bool> stopping{false};
+  std::atomic<std::size_t> failedAttempts{0};
 
   // Shared with the host's thread, under the mutex.
   std::mutex mutex;
@@ -213,10 +214,7 @@ struct TMqttClient::Worker {
   // The connection thread's own.
   MosquittoHandle client;
   Phase phase = Phase::kIdle;
-  RetrySchedule schedule;
-  std::int64_t nextAttemptMs = 0;
-  std::int64_t gapMs = kFirstGapMs;
-  std::int64_t connectedAtMs = 0;
+  RetrySchedule schedule{kFirstGapMs, kLongestGapMs, kSteadyConnectionMs};
   bool everConnected = false;
   std::string lastState;
   std::string lastLibraryError;
@@ -232,6 +230,8 @@ TMqttClient::~TMqttClient() {
   worker_->Wake();
   worker_->thread.join();
 }
+
+std::size_t TMqttClient::FailedAttempts() const { return worker_->failedAttempts.load(); }
 
 void TMqttClient::OfferState(std::string json) {
   {

@@ -1,19 +1,17 @@
 #include "runtime/retry_schedule.hpp"
 
 #include <algorithm>
-#include <array>
 
 namespace helvanta {
 
-namespace {
-
-constexpr std::array<std::int64_t, 5> kGapsMs{5'000, 10'000, 20'000, 40'000, 60'000};
-
-}  // namespace
+RetrySchedule::RetrySchedule(std::int64_t firstGapMs, std::int64_t longestGapMs, std::int64_t steadyMs)
+    : firstGapMs_(firstGapMs), longestGapMs_(longestGapMs), steadyMs_(steadyMs), gapMs_(firstGapMs) {}
 
 FailureReport RetrySchedule::Failed(std::int64_t nowMs) {
-  const std::size_t step = std::min(failures_, kGapsMs.size() - 1);
-  nextAttemptMs_ = nowMs + kGapsMs[step];
+  if (succeededAtMs_ && nowMs - *succeededAtMs_ >= steadyMs_) gapMs_ = firstGapMs_;
+  succeededAtMs_.reset();
+  nextAttemptMs_ = nowMs + gapMs_;
+  gapMs_ = std::min(gapMs_ * 2, longestGapMs_);
   lastFailureMs_ = nowMs;
   if (failures_++ == 0) {
     lastReportMs_ = nowMs;
@@ -26,8 +24,9 @@ FailureReport RetrySchedule::Failed(std::int64_t nowMs) {
   return FailureReport::kNone;
 }
 
-bool RetrySchedule::Succeeded() {
+bool RetrySchedule::Succeeded(std::int64_t nowMs) {
   const bool recovered = failures_ > 0;
+  succeededAtMs_ = nowMs;
   failures_ = 0;
   return recovered;
 }

@@ -41,5 +41,28 @@ TEST(RetryScheduleTest, GapsGrowToAMinuteAndReportsComeOnceThenHourly) {
   EXPECT_TRUE(schedule.Due(9'000'000));
 }
 
+// A broker's policy: 1 s doubling to a minute; a connection that drops within a minute
+// goes on with the gap it had, one that held starts afresh.
+TEST(RetryScheduleTest, ASuccessStartsTheGapsAfreshOnlyOnceItHeld) {
+  RetrySchedule schedule(1'000, 60'000, 60'000);
+  std::vector<std::int64_t> gaps;
+  std::int64_t now = 0;
+  const auto failAndMeasure = [&] {
+    schedule.Failed(now);
+    std::int64_t wait = schedule.WaitMs(now);
+    gaps.push_back(wait);
+    now += wait;
+  };
+  for (int i = 0; i < 8; ++i) failAndMeasure();
+  schedule.Succeeded(now);
+  now += 59'999;
+  failAndMeasure();
+  schedule.Succeeded(now);
+  now += 60'000;
+  failAndMeasure();
+  EXPECT_EQ(gaps, (std::vector<std::int64_t>{1'000, 2'000, 4'000, 8'000, 16'000, 32'000, 60'000, 60'000, 60'000,
+                                             1'000}));
+}
+
 }  // namespace
 }  // namespace helvanta
