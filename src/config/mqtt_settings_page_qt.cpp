@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "config/language.hpp"
+#include "config/text_keys.hpp"
 #include "ui/display_text.hpp"
 
 namespace helvanta {
@@ -13,23 +14,23 @@ namespace {
 
 struct Field {
   const char* key;       // the settings key, also the edit's object name
-  const char* labelKey;  // its label's text key
+  std::string_view labelKey;  // its label's text key
   std::string TMqttSettings::*value;
 };
 
 constexpr std::array<Field, 9> kFields{{
-    {"Host", "4024", &TMqttSettings::Host},
-    {"Port", "4025", &TMqttSettings::Port},
-    {"User", "4026", &TMqttSettings::User},
-    {"Password", "4027", &TMqttSettings::Password},
-    {"PasswordFile", "4028", &TMqttSettings::PasswordFile},
-    {"CAFile", "4029", &TMqttSettings::CAFile},
-    {"Topic", "4030", &TMqttSettings::Topic},
-    {"Discovery", "4031", &TMqttSettings::Discovery},
-    {"ClientId", "4032", &TMqttSettings::ClientId},
+    {"Host", text_key::kMqttBroker, &TMqttSettings::Host},
+    {"Port", text_key::kMqttPort, &TMqttSettings::Port},
+    {"User", text_key::kMqttUser, &TMqttSettings::User},
+    {"Password", text_key::kMqttPassword, &TMqttSettings::Password},
+    {"PasswordFile", text_key::kMqttPasswordFile, &TMqttSettings::PasswordFile},
+    {"CAFile", text_key::kMqttCaFile, &TMqttSettings::CAFile},
+    {"Topic", text_key::kMqttTopic, &TMqttSettings::Topic},
+    {"Discovery", text_key::kMqttDiscoveryPrefix, &TMqttSettings::Discovery},
+    {"ClientId", text_key::kMqttClientId, &TMqttSettings::ClientId},
 }};
 
-std::string Translated(const TLanguageList& list, const char* key) {
+std::string Translated(const TLanguageList& list, std::string_view key) {
   const std::string text = list.LookupText(key);
   return text.empty() ? std::string(BuiltinText(key)) : text;
 }
@@ -37,7 +38,7 @@ std::string Translated(const TLanguageList& list, const char* key) {
 }  // namespace
 
 TMqttSettingsPage::TMqttSettingsPage(const TLanguageList& languageList, QWidget* parent)
-    : QGroupBox(ToDisplay(Translated(languageList, "4023")), parent) {
+    : QGroupBox(ToDisplay(Translated(languageList, text_key::kMqttPage)), parent) {
   setObjectName(QStringLiteral("MqttPage"));
   auto* layout = new QFormLayout(this);
   for (std::size_t i = 0; i < kFields.size(); ++i) {
@@ -47,7 +48,7 @@ TMqttSettingsPage::TMqttSettingsPage(const TLanguageList& languageList, QWidget*
     labels_[i]->setBuddy(Edits[i]);
     layout->addRow(labels_[i], Edits[i]);
   }
-  Edits[0]->setToolTip(ToDisplay(Translated(languageList, "4033")));
+  Edits[0]->setToolTip(ToDisplay(Translated(languageList, text_key::kMqttBrokerHint)));
   Edits[1]->setPlaceholderText(QStringLiteral("1883 / 8883"));
   Edits[3]->setEchoMode(QLineEdit::Password);
   Edits[8]->setPlaceholderText(ToDisplay(DefaultMqttClientId()));

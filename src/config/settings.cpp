@@ -8,6 +8,7 @@
 #include "config/ini_file.hpp"
 #include "config/ini_text.hpp"
 #include "config/language.hpp"
+#include "config/text_keys.hpp"
 #include "config/time_of_day.hpp"
 #include "runtime/program_folder.hpp"
 #include "text/com_port_name.hpp"
@@ -108,18 +109,18 @@ std::vector<std::string> SettingsReportMessages(const TLanguageList& list, const
       break;
     case TSettingsFileState::kUnreadable:
     case TSettingsFileState::kTooLarge:
-      messages.push_back(ComposeKeyMessage(list, "4008", SettingsFilePath(), lineBreak));
+      messages.push_back(ComposeKeyMessage(list, text_key::kSettingsFileUnreadable, SettingsFilePath(), lineBreak));
       break;
     case TSettingsFileState::kNoDataLogging:
-      messages.push_back(ComposeKeyMessage(list, "4010", SettingsFilePath(), lineBreak));
+      messages.push_back(ComposeKeyMessage(list, text_key::kSettingsSectionMissing, SettingsFilePath(), lineBreak));
       break;
   }
   for (const TReplacedSetting& r : report.replaced) {
     messages.push_back(
-        ComposeKeyMessage(list, "4007", r.key + "=" + r.rejected + " (now " + r.replacement + ")", lineBreak));
+        ComposeKeyMessage(list, text_key::kSettingReplaced, r.key + "=" + r.rejected + " (now " + r.replacement + ")", lineBreak));
   }
   if (!report.outputFolderWritable) {
-    messages.push_back(ComposeKeyMessage(list, "4081", AppSettings.OutputFolder, lineBreak));
+    messages.push_back(ComposeKeyMessage(list, text_key::kOutputFolderUnwritable, AppSettings.OutputFolder, lineBreak));
   }
   return messages;
 }

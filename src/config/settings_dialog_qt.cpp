@@ -21,6 +21,7 @@
 #include "config/mqtt_settings_page_qt.hpp"
 #include "config/serial_devices.hpp"
 #include "config/settings.hpp"
+#include "config/text_keys.hpp"
 #include "config/time_of_day.hpp"
 #include "ui/display_text.hpp"
 #include "ui/error_box.hpp"
@@ -124,7 +125,7 @@ TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
   const int listHeight = ListBox1->sizeHintForRow(0) * kPortCount + 2 * ListBox1->frameWidth() + 2;
   ListBox1->setFixedSize(57, listHeight);
   PortDevices->setFixedSize(110, listHeight);
-  PortDeviceLabel = new QLabel(ToDisplay(BuiltinText("4011")), GroupBox1);
+  PortDeviceLabel = new QLabel(ToDisplay(BuiltinText(text_key::kSettingsDevice)), GroupBox1);
   PortDeviceLabel->setObjectName(QStringLiteral("PortDeviceLabel"));
   PortDevice = new QComboBox(GroupBox1);
   PortDevice->setObjectName(QStringLiteral("PortDevice"));
@@ -134,7 +135,7 @@ TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
   PortDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   PortDevice->setMinimumContentsLength(10);
   PortDevice->setItemDelegate(new DeviceLabelDelegate(PortDevice));
-  PortDevice->setToolTip(ToDisplay(BuiltinText("4012")));
+  PortDevice->setToolTip(ToDisplay(BuiltinText(text_key::kSettingsDeviceHint)));
   PortDeviceLabel->setBuddy(PortDevice);
   auto* portLayout = new QGridLayout(GroupBox1);
   portLayout->addWidget(ListBox1, 0, 0);
@@ -215,7 +216,7 @@ TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
   FormCreate();
 }
 
-std::string TFormSettings::Text(const char* key) const { return languageList_.LookupText(key); }
+std::string TFormSettings::Text(std::string_view key) const { return languageList_.LookupText(key); }
 
 void TFormSettings::FormCreate() {
   const auto apply = [](const std::string& text, auto&& set) {
@@ -223,23 +224,23 @@ void TFormSettings::FormCreate() {
       set(ToDisplay(text));
     }
   };
-  apply(Text("1004"), [this](const QString& t) { setWindowTitle(t); });
-  apply(Text("3001"), [this](const QString& t) { GroupBox1->setTitle(t); });
-  apply(Text("3002"), [this](const QString& t) { GroupBox2->setTitle(t); });
-  ApplyLabel(Label1, Text("3003"));
-  ApplyLabel(Label2, Text("3004"));
-  ApplyLabel(Label3, Text("3005"));
-  apply(Text("3006"), [this](const QString& t) { Edit1->setToolTip(t); });
-  ApplyLabel(Label4, Text("3007"));
-  apply(Text("3008"), [this](const QString& t) { Edit2->setToolTip(t); });
-  apply(Text("3009"), [this](const QString& t) {
+  apply(Text(text_key::kMenuSettings), [this](const QString& t) { setWindowTitle(t); });
+  apply(Text(text_key::kSettingsPort), [this](const QString& t) { GroupBox1->setTitle(t); });
+  apply(Text(text_key::kSettingsDataLogging), [this](const QString& t) { GroupBox2->setTitle(t); });
+  ApplyLabel(Label1, Text(text_key::kSettingsFrom));
+  ApplyLabel(Label2, Text(text_key::kSettingsTill));
+  ApplyLabel(Label3, Text(text_key::kSettingsTemplateFile));
+  apply(Text(text_key::kSettingsTemplateExample), [this](const QString& t) { Edit1->setToolTip(t); });
+  ApplyLabel(Label4, Text(text_key::kSettingsOutputFolder));
+  apply(Text(text_key::kSettingsOutputExample), [this](const QString& t) { Edit2->setToolTip(t); });
+  apply(Text(text_key::kSettingsBrowse), [this](const QString& t) {
     SpeedButton1->setToolTip(t);
     SpeedButton2->setToolTip(t);
   });
-  apply(Text("3010"), [this](const QString& t) { Button1->setText(t); });
-  apply(Text("3011"), [this](const QString& t) { Button2->setText(t); });
-  ApplyLabel(PortDeviceLabel, Text("4011"));
-  apply(Text("4012"), [this](const QString& t) { PortDevice->setToolTip(t); });
+  apply(Text(text_key::kSettingsOk), [this](const QString& t) { Button1->setText(t); });
+  apply(Text(text_key::kSettingsCancel), [this](const QString& t) { Button2->setText(t); });
+  ApplyLabel(PortDeviceLabel, Text(text_key::kSettingsDevice));
+  apply(Text(text_key::kSettingsDeviceHint), [this](const QString& t) { PortDevice->setToolTip(t); });
 }
 
 void TFormSettings::FillFromSettings() {
@@ -330,14 +331,14 @@ std::vector<TPortDevice> TFormSettings::ChangedDevices() const {
 
 void TFormSettings::accept() {
   if (const std::string problem = MqttPage->Problem(); !problem.empty()) {
-    ShowErrorBox(this, ComposeKeyMessage(languageList_, "4034", problem, "\r\n"), std::string(kApplicationTitle));
+    ShowErrorBox(this, ComposeKeyMessage(languageList_, text_key::kMqttSettingInvalid, problem, "\r\n"), std::string(kApplicationTitle));
     return;
   }
   for (const TPortDevice& choice : ChangedDevices()) {
     const SerialDeviceCheck check = CheckSerialDevice(choice.device);
     if (check != SerialDeviceCheck::kCharacterDevice) {
       ShowErrorBox(this,
-                   ComposeKeyMessage(languageList_, check == SerialDeviceCheck::kMissing ? "4013" : "4014",
+                   ComposeKeyMessage(languageList_, check == SerialDeviceCheck::kMissing ? text_key::kDeviceNotFound : text_key::kNotASerialDevice,
                                      choice.portName + "=" + choice.device, "\r\n"),
                    std::string(kApplicationTitle));
       return;
@@ -354,7 +355,7 @@ void TFormSettings::Execute() {
   const std::vector<TPortDevice> devices = ChangedDevices();
   StoreIntoSettings();
   if (!SavePortDevices(devices) || !SaveDialogSettings() || !MqttPage->Save()) {
-    ShowErrorBox(this, ComposeKeyMessage(languageList_, "0009", SettingsFilePath(), "\r\n"),
+    ShowErrorBox(this, ComposeKeyMessage(languageList_, text_key::kSettingsNotSaved, SettingsFilePath(), "\r\n"),
                  std::string(kApplicationTitle));
   }
 }
@@ -374,7 +375,7 @@ void TFormSettings::SpeedButton1Click() {
 }
 
 void TFormSettings::SpeedButton2Click() {
-  std::string title = Text("3012");
+  std::string title = Text(text_key::kSettingsChooseFolder);
   if (title.empty()) {
     title = "Please choose output folder:";
   }

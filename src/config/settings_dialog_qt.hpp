@@ -66,7 +66,7 @@ class TFormSettings : public QDialog {
   void ShowDeviceChoice();
   void DeviceEdited(const QString& text);
   std::vector<TPortDevice> ChangedDevices() const;
-  std::string Text(const char* key) const;
+  std::string Text(std::string_view key) const;
 
   const TLanguageList& languageList_;
   // What the dialog was filled with, so an untouched field keeps its exact bytes.

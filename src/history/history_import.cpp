@@ -8,6 +8,7 @@
 #include "config/history_settings.hpp"
 #include "config/language.hpp"
 #include "config/settings.hpp"
+#include "config/text_keys.hpp"
 #include "history/history_recorder.hpp"
 #include "history/record_parser.hpp"
 #include "history/record_times.hpp"
@@ -72,17 +73,17 @@ int RunHistoryImport(const std::vector<std::string>& files, const std::function<
   const THistorySettings settings = LoadHistorySettings(report.replaced);
   for (const std::string& message : SettingsReportMessages(list, report, "\n")) err(message);
   if (files.empty()) {
-    err(ComposeKeyMessage(list, "4059", "", "\n"));
+    err(ComposeKeyMessage(list, text_key::kImportNeedsFiles, "", "\n"));
     return 1;
   }
   const FileBytes content = ReadFileBytes(AppSettings.TemplateFile);
   if (content.status != FileReadStatus::kOk) {
-    err(ComposeKeyMessage(list, "0007", AppSettings.TemplateFile, "\n"));
+    err(ComposeKeyMessage(list, text_key::kTemplateUnreadable, AppSettings.TemplateFile, "\n"));
     return 1;
   }
   const std::vector<std::string> templateLines = SplitTemplateLines(content.bytes);
   if (!TRecordParser(templateLines.empty() ? std::string_view{} : std::string_view(templateLines.back())).Dated()) {
-    err(ComposeKeyMessage(list, "4058", AppSettings.TemplateFile, "\n"));
+    err(ComposeKeyMessage(list, text_key::kImportUndatable, AppSettings.TemplateFile, "\n"));
     return 1;
   }
   const std::string databasePath = HistoryDatabasePath(settings);
@@ -91,22 +92,22 @@ int RunHistoryImport(const std::vector<std::string>& files, const std::function<
   for (const std::string& file : files) {
     const TImportCounts counts = ImportCsvFile(store, databasePath, file, templateLines);
     if (!counts.readable) {
-      err(ComposeKeyMessage(list, "4057", file, "\n"));
+      err(ComposeKeyMessage(list, text_key::kImportUnreadable, file, "\n"));
       status = 1;
       continue;
     }
-    if (!counts.write.movedAside.empty()) err(ComposeKeyMessage(list, "4043", counts.write.movedAside, "\n"));
+    if (!counts.write.movedAside.empty()) err(ComposeKeyMessage(list, text_key::kHistoryMovedAside, counts.write.movedAside, "\n"));
     if (counts.write.fault != THistoryFault::kNone) {
-      err(ComposeKeyMessage(list, "4060",
+      err(ComposeKeyMessage(list, text_key::kImportStopped,
                             HistoryFaultText(counts.write.fault, databasePath, counts.write.detail, list), "\n"));
       return 1;
     }
-    out(ComposeKeyMessage(list, "4052", file, "\n"));
-    out(ComposeKeyMessage(list, "4053", std::to_string(counts.stored), "\n"));
-    if (counts.present > 0) out(ComposeKeyMessage(list, "4054", std::to_string(counts.present), "\n"));
+    out(ComposeKeyMessage(list, text_key::kImportFile, file, "\n"));
+    out(ComposeKeyMessage(list, text_key::kImportRowsStored, std::to_string(counts.stored), "\n"));
+    if (counts.present > 0) out(ComposeKeyMessage(list, text_key::kImportRowsPresent, std::to_string(counts.present), "\n"));
     if (counts.mismatched > 0) {
-      out(ComposeKeyMessage(list, "4055", std::to_string(counts.mismatched), "\n"));
-      out(ComposeKeyMessage(list, "4056", std::to_string(counts.firstMismatch), "\n"));
+      out(ComposeKeyMessage(list, text_key::kImportLinesUnmatched, std::to_string(counts.mismatched), "\n"));
+      out(ComposeKeyMessage(list, text_key::kImportFirstUnmatched, std::to_string(counts.firstMismatch), "\n"));
       status = 1;
     }
   }

@@ -1,6 +1,7 @@
 #include "history/history_recorder.hpp"
 
 #include "config/language.hpp"
+#include "config/text_keys.hpp"
 #include "history/history_values.hpp"
 #include "logging/measurand_presence.hpp"
 
@@ -11,22 +12,22 @@ namespace {
 std::string_view FaultKey(THistoryFault fault) {
   switch (fault) {
     case THistoryFault::kReadOnly:
-      return "4045";
+      return text_key::kHistoryWriteProtected;
     case THistoryFault::kLocked:
-      return "4046";
+      return text_key::kHistoryLocked;
     case THistoryFault::kFull:
-      return "4047";
+      return text_key::kHistoryDiskFull;
     case THistoryFault::kDamaged:
-      return "4048";
+      return text_key::kHistoryNotMovedAside;
     case THistoryFault::kCannotOpen:
-      return "4049";
+      return text_key::kHistoryNotOpened;
     case THistoryFault::kNewerSchema:
-      return "4050";
+      return text_key::kHistoryNewerVersion;
     case THistoryFault::kNone:
     case THistoryFault::kOther:
       break;
   }
-  return "4051";
+  return text_key::kHistoryDatabaseError;
 }
 
 }  // namespace
@@ -44,20 +45,20 @@ THostMessage HistoryEventMessage(const THistoryEvent& event, const TLanguageList
   switch (event.kind) {
     case Kind::kFailed:
       return {Severity::kError,
-              ComposeKeyMessage(list, "4040", HistoryFaultText(event.fault, event.path, event.detail, list), lineBreak)};
+              ComposeKeyMessage(list, text_key::kHistoryNotWritten, HistoryFaultText(event.fault, event.path, event.detail, list), lineBreak)};
     case Kind::kStillFailing:
       return {Severity::kError,
-              ComposeKeyMessage(list, "4041", HistoryFaultText(event.fault, event.path, event.detail, list), lineBreak)};
+              ComposeKeyMessage(list, text_key::kHistoryStillNotWritten, HistoryFaultText(event.fault, event.path, event.detail, list), lineBreak)};
     case Kind::kRecovered:
-      return {Severity::kInformation, ComposeKeyMessage(list, "4042", std::to_string(event.minutes), lineBreak)};
+      return {Severity::kInformation, ComposeKeyMessage(list, text_key::kHistoryWrittenAgain, std::to_string(event.minutes), lineBreak)};
     case Kind::kMovedAside:
-      return {Severity::kWarning, ComposeKeyMessage(list, "4043", event.movedTo, lineBreak)};
+      return {Severity::kWarning, ComposeKeyMessage(list, text_key::kHistoryMovedAside, event.movedTo, lineBreak)};
     case Kind::kFilled:
-      return {Severity::kInformation, ComposeKeyMessage(list, "4082", std::to_string(event.minutes), lineBreak)};
+      return {Severity::kInformation, ComposeKeyMessage(list, text_key::kHistoryFilledFromCsv, std::to_string(event.minutes), lineBreak)};
     case Kind::kDropped:
       break;
   }
-  return {Severity::kWarning, ComposeKeyMessage(list, "4044", std::to_string(event.minutes), lineBreak)};
+  return {Severity::kWarning, ComposeKeyMessage(list, text_key::kHistoryRowsDropped, std::to_string(event.minutes), lineBreak)};
 }
 
 THistoryRecorder::THistoryRecorder() = default;

@@ -2,6 +2,7 @@
 
 #include "config/language.hpp"
 #include "config/settings.hpp"
+#include "config/text_keys.hpp"
 #include "config/time_of_day.hpp"
 #include "link/answer_router.hpp"
 #include "link/codec.hpp"
@@ -74,9 +75,9 @@ LogOutcome RunLoggerStep(TLogMarks& marks) {
 std::string LoggerMessage(const TLanguageList& list, int result, std::string_view lineBreak, const DateTime& now) {
   switch (result) {
     case kLogTemplateUnreadable:
-      return ComposeKeyMessage(list, "0007", AppSettings.TemplateFile, lineBreak);
+      return ComposeKeyMessage(list, text_key::kTemplateUnreadable, AppSettings.TemplateFile, lineBreak);
     case kLogFileNotWritable:
-      return ComposeKeyMessage(list, "0008", DailyLogFilePath(now), lineBreak);
+      return ComposeKeyMessage(list, text_key::kLogNotSaved, DailyLogFilePath(now), lineBreak);
     default:
       return {};
   }
@@ -105,7 +106,7 @@ bool IsLostLine(const std::exception& error) {
 }
 
 std::string HangUpMessage(const TLanguageList& list, const TComPort& port, std::string_view lineBreak) {
-  return ComposeKeyMessage(list, "4004", port.DevicePath(), lineBreak);
+  return ComposeKeyMessage(list, text_key::kLineHungUp, port.DevicePath(), lineBreak);
 }
 
 }  // namespace helvanta
@@ -113,7 +114,7 @@ std::string HangUpMessage(const TLanguageList& list, const TComPort& port, std::
 namespace helvanta {
 
 std::string ClockStepMessage(const TLanguageList& list, const ClockStep& step, std::string_view lineBreak) {
-  return ComposeKeyMessage(list, "4080", DateTimeText(step.from) + " to " + DateTimeText(step.to), lineBreak);
+  return ComposeKeyMessage(list, text_key::kClockStepped, DateTimeText(step.from) + " to " + DateTimeText(step.to), lineBreak);
 }
 
 }  // namespace helvanta

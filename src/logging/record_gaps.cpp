@@ -1,6 +1,7 @@
 #include "logging/record_gaps.hpp"
 
 #include "config/language.hpp"
+#include "config/text_keys.hpp"
 #include "logging/measurand_presence.hpp"
 
 namespace helvanta {
@@ -20,12 +21,12 @@ TRecordGaps::Report TRecordGaps::Note(const LogOutcome& outcome, std::int64_t no
     if (!reports_.Succeeded()) return {};
     const int missed = missed_;
     missed_ = 0;
-    return {Kind::kResumed, ComposeKeyMessage(list, "4006", std::to_string(missed), lineBreak)};
+    return {Kind::kResumed, ComposeKeyMessage(list, text_key::kRecordsResumed, std::to_string(missed), lineBreak)};
   }
   if (outcome.missing.empty() || (startUp_ && nowMs - openedAtMs_ < kStartUpMs)) return {};
   ++missed_;
   if (reports_.Failed(nowMs) == FailureReport::kNone) return {};
-  return {Kind::kSkipped, ComposeKeyMessage(list, "4005", MissingNames(outcome.missing), lineBreak)};
+  return {Kind::kSkipped, ComposeKeyMessage(list, text_key::kRecordSkipped, MissingNames(outcome.missing), lineBreak)};
 }
 
 }  // namespace helvanta

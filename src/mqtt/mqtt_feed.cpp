@@ -2,6 +2,7 @@
 
 #include "config/file_access.hpp"
 #include "config/language.hpp"
+#include "config/text_keys.hpp"
 #include "link/measurands.hpp"
 #include "mqtt/mqtt_payloads.hpp"
 #include "runtime/clock.hpp"
@@ -28,12 +29,12 @@ std::optional<MqttFileProblem> ConnectionSettingsFor(const TMqttSettings& settin
   out.baseTopic = settings.Topic;
   if (!settings.PasswordFile.empty()) {
     const FileBytes file = ReadFileBytes(settings.PasswordFile);
-    if (file.status != FileReadStatus::kOk) return MqttFileProblem{"4018", settings.PasswordFile};
+    if (file.status != FileReadStatus::kOk) return MqttFileProblem{text_key::kMqttPasswordFileUnreadable, settings.PasswordFile};
     out.password = file.bytes.substr(0, file.bytes.find_first_of("\r\n"));
   }
   // Checked here, so the user learns of it at start, before TLS would fail on it.
   if (!settings.CAFile.empty() && ReadFileBytes(settings.CAFile).status != FileReadStatus::kOk) {
-    return MqttFileProblem{"4019", settings.CAFile};
+    return MqttFileProblem{text_key::kMqttCaFileUnreadable, settings.CAFile};
   }
   out.discovery.clear();
   if (!discoveryPrefix.empty()) {
@@ -53,10 +54,10 @@ std::vector<THostMessage> TMqttFeed::Start(const THostStart& start) {
   TMqttSettings settings = LoadMqttSettings();
   for (const TReplacedSetting& r : ValidateMqttSettings(settings)) {
     messages.push_back(
-        Compose(list, Severity::kWarning, "4007", r.key + "=" + r.rejected + " (now " + r.replacement + ")", lineBreak));
+        Compose(list, Severity::kWarning, text_key::kSettingReplaced, r.key + "=" + r.rejected + " (now " + r.replacement + ")", lineBreak));
   }
   if (!settings.Password.empty() && OthersCanRead(SettingsFilePath())) {
-    messages.push_back(Compose(list, Severity::kWarning, "4020", SettingsFilePath(), lineBreak));
+    messages.push_back(Compose(list, Severity::kWarning, text_key::kMqttPasswordReadable, SettingsFilePath(), lineBreak));
   }
   if (!settings.Enabled()) return messages;
   MqttConnectionSettings connection;
@@ -85,19 +86,19 @@ std::vector<THostMessage> TMqttFeed::Tick(const THostTick& tick) {
   for (const MqttClientReport& report : client_->TakeReports()) {
     switch (report.kind) {
       case MqttReportKind::kConnected:
-        messages.push_back(Compose(list, Severity::kInformation, "4021", report.detail, lineBreak));
+        messages.push_back(Compose(list, Severity::kInformation, text_key::kMqttConnected, report.detail, lineBreak));
         break;
       case MqttReportKind::kFailed:
-        messages.push_back(Compose(list, Severity::kError, "4015", report.detail, lineBreak));
+        messages.push_back(Compose(list, Severity::kError, text_key::kMqttNotConnected, report.detail, lineBreak));
         break;
       case MqttReportKind::kStillFailing:
-        messages.push_back(Compose(list, Severity::kError, "4016", report.detail, lineBreak));
+        messages.push_back(Compose(list, Severity::kError, text_key::kMqttStillNotConnected, report.detail, lineBreak));
         break;
       case MqttReportKind::kRecovered:
-        messages.push_back(Compose(list, Severity::kInformation, "4017", report.detail, lineBreak));
+        messages.push_back(Compose(list, Severity::kInformation, text_key::kMqttConnectedAgain, report.detail, lineBreak));
         break;
       case MqttReportKind::kSetupFailed:
-        messages.push_back(Compose(list, Severity::kError, "4022", report.detail, lineBreak));
+        messages.push_back(Compose(list, Severity::kError, text_key::kMqttOff, report.detail, lineBreak));
         break;
     }
   }

@@ -45,7 +45,7 @@ class TMqttFeed : public THostOutput {
 
 // A file the settings name that cannot be read: the text key of the message and the path.
 struct MqttFileProblem {
-  std::string key;
+  std::string_view key;
   std::string path;
 };
 

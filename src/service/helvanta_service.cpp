@@ -2,6 +2,7 @@
 
 #include "config/file_access.hpp"
 #include "config/settings.hpp"
+#include "config/text_keys.hpp"
 #include "link/codec.hpp"
 #include "link/measurands.hpp"
 #include "link/polling_cycle.hpp"
@@ -53,7 +54,7 @@ void THelvantaService::Timer1Timer() {
     const bool recovering = reopen_.Failing();
     if (TryOpenPort() && recovering) {
       eventLog_.Write(TEventType::etInformation,
-                      ComposeKeyMessage(LanguageList, "4003", ComPort1.DevicePath(), kEventLineBreak));
+                      ComposeKeyMessage(LanguageList, text_key::kPortOpenedAgain, ComPort1.DevicePath(), kEventLineBreak));
     }
   }
   if (AutoDisconnectDue(ComPort1.Connected(), ProgramClock().Now(), window)) ComPort1.Close();
@@ -91,10 +92,10 @@ void THelvantaService::LoseLine(const std::string& reason) {
 void THelvantaService::ReportOpenFailure(const std::string& reason) {
   switch (reopen_.Failed(ProgramClock().ElapsedMs())) {
     case FailureReport::kFirst:
-      eventLog_.Write(TEventType::etError, ComposeKeyMessage(LanguageList, "4001", reason, kEventLineBreak));
+      eventLog_.Write(TEventType::etError, ComposeKeyMessage(LanguageList, text_key::kPortNotOpened, reason, kEventLineBreak));
       break;
     case FailureReport::kReminder:
-      eventLog_.Write(TEventType::etError, ComposeKeyMessage(LanguageList, "4002", reason, kEventLineBreak));
+      eventLog_.Write(TEventType::etError, ComposeKeyMessage(LanguageList, text_key::kPortStillNotOpened, reason, kEventLineBreak));
       break;
     case FailureReport::kNone:
       break;
@@ -103,7 +104,7 @@ void THelvantaService::ReportOpenFailure(const std::string& reason) {
 
 void THelvantaService::ReportStart(const THostStartReport& start) {
   if (start.languageTooLarge) {
-    eventLog_.Write(TEventType::etWarning, ComposeKeyMessage(LanguageList, "4009", LanguageFilePath(), kEventLineBreak));
+    eventLog_.Write(TEventType::etWarning, ComposeKeyMessage(LanguageList, text_key::kLanguageFileUnreadable, LanguageFilePath(), kEventLineBreak));
   }
   if (!start.settingsFileFound) eventLog_.Write(TEventType::etWarning, SettingsMissingMessage(LanguageList));
   for (const std::string& message : SettingsReportMessages(LanguageList, start.settings, kEventLineBreak)) {

@@ -2,6 +2,7 @@
 
 #include "config/language.hpp"
 #include "config/settings.hpp"
+#include "config/text_keys.hpp"
 
 namespace helvanta {
 
@@ -21,12 +22,12 @@ std::string PairMessage(const TLanguageList& list, std::string_view firstKey, st
 }  // namespace
 
 std::string SettingsMissingMessage(const TLanguageList& list) {
-  return ComposeKeyMessage(list, "0006", SettingsFilePath(), kEventLineBreak);
+  return ComposeKeyMessage(list, text_key::kSettingsFileMissing, SettingsFilePath(), kEventLineBreak);
 }
 
-std::string StartMessage(const TLanguageList& list) { return PairMessage(list, "0004", "0002"); }
+std::string StartMessage(const TLanguageList& list) { return PairMessage(list, text_key::kServiceStarted, text_key::kConnected); }
 
-std::string StopMessage(const TLanguageList& list) { return PairMessage(list, "0005", "0003"); }
+std::string StopMessage(const TLanguageList& list) { return PairMessage(list, text_key::kServiceStopped, text_key::kConnectionClosed); }
 
 std::string ServiceFailedMessage(std::string_view action, std::string_view message) {
   return "Service failed on " + std::string(action) + ": " + std::string(message);

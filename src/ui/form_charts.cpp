@@ -19,6 +19,7 @@
 #include <exception>
 
 #include "config/language.hpp"
+#include "config/text_keys.hpp"
 #include "history/history_reader.hpp"
 #include "link/measurands.hpp"
 #include "runtime/clock.hpp"
@@ -104,8 +105,8 @@ TChartData LoadChartData(THistoryReader& reader, QDate day, QDate month) {
 TFormCharts::TFormCharts(const std::string& databasePath, const TLanguageList& language, QWidget* parent)
     : QWidget(parent, Qt::Window), language_(language), reader_(std::make_shared<THistoryReader>(databasePath)) {
   setObjectName(QStringLiteral("FormCharts"));
-  setWindowTitle(KeyText(language, "4100"));
-  noHistory_ = KeyText(language, "4103");
+  setWindowTitle(KeyText(language, text_key::kCharts));
+  noHistory_ = KeyText(language, text_key::kChartsNoHistory);
 
   dayLabel_ = new QLabel;
   dayLabel_->setObjectName(QStringLiteral("DayLabel"));
@@ -116,7 +117,7 @@ TFormCharts::TFormCharts(const std::string& databasePath, const TLanguageList& l
   notice_->setWordWrap(true);
 
   auto* powerChart = new QChart;
-  powerChart->setTitle(KeyText(language, "4101"));
+  powerChart->setTitle(KeyText(language, text_key::kChartsDayPower));
   ac_ = new QLineSeries;
   ac_->setName(ToDisplay(RowCaption(kPowerAcRow)));
   dc_ = new QLineSeries;
@@ -135,7 +136,7 @@ TFormCharts::TFormCharts(const std::string& databasePath, const TLanguageList& l
   }
 
   auto* energyChart = new QChart;
-  energyChart->setTitle(KeyText(language, "4102"));
+  energyChart->setTitle(KeyText(language, text_key::kChartsMonthEnergy));
   energy_ = new QBarSet(ToDisplay(RowUnit(kWorkCurrentDayRow)));
   auto* bars = new QBarSeries;
   bars->append(energy_);
@@ -234,7 +235,7 @@ void TFormCharts::Apply(const TChartData& data) {
   energyAxis_->applyNiceNumbers();
 
   if (!data.error.isEmpty()) {
-    notice_->setText(KeyText(language_, "4104", data.error.toStdString()));
+    notice_->setText(KeyText(language_, text_key::kChartsUnreadable, data.error.toStdString()));
   } else {
     notice_->setText(data.ac.empty() && data.dc.empty() ? noHistory_ : QString());
   }

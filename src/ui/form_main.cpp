@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "config/language.hpp"
+#include "config/text_keys.hpp"
 #include "link/measurands.hpp"
 #include "link/polling_cycle.hpp"
 #include "runtime/sync_queue.hpp"
@@ -133,7 +134,7 @@ void TFormMain::BuildMenus() {
   File1->setObjectName(QStringLiteral("File1"));
   Connect1 = MenuItem(File1, "Connect1", "Connect", kImageConnect);
   Settings1 = MenuItem(File1, "Settings1", "Settings", kImageSettings);
-  Charts1 = File1->addAction(QString::fromLatin1(BuiltinText("4100")));
+  Charts1 = File1->addAction(QString::fromLatin1(BuiltinText(text_key::kCharts)));
   Charts1->setObjectName(QStringLiteral("Charts1"));
   Hide1 = MenuItem(File1, "Hide1", "Hide", kImageHide);
   Exit2 = File1->addSeparator();

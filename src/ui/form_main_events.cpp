@@ -11,6 +11,7 @@
 #include "config/file_access.hpp"
 #include "config/settings.hpp"
 #include "config/settings_dialog_qt.hpp"
+#include "config/text_keys.hpp"
 #include "link/codec.hpp"
 #include "link/measurands.hpp"
 #include "link/polling_cycle.hpp"
@@ -38,12 +39,12 @@ void TFormMain::FormCreate() {
     move(placement.Left, placement.Top);
     maximiseAtStart_ = placement.InitMax;
   } else {
-    SetStatusPanel(1, ComposeKeyMessage(LanguageList, "0006", SettingsFilePath(), " "));
+    SetStatusPanel(1, ComposeKeyMessage(LanguageList, text_key::kSettingsFileMissing, SettingsFilePath(), " "));
   }
   const auto warningsWith = [&](std::string_view lineBreak) {
     std::vector<std::string> warnings = SettingsReportMessages(LanguageList, start.settings, lineBreak);
     if (start.languageTooLarge) {
-      warnings.push_back(ComposeKeyMessage(LanguageList, "4009", LanguageFilePath(), lineBreak));
+      warnings.push_back(ComposeKeyMessage(LanguageList, text_key::kLanguageFileUnreadable, LanguageFilePath(), lineBreak));
     }
     for (const THostMessage& message : start.outputs) warnings.push_back(message.text);
     return warnings;
@@ -66,36 +67,36 @@ void TFormMain::ApplyTranslations() {
       apply(ToDisplay(text), text);
     }
   };
-  set("0001", [this](const QString&, const std::string& t) { SetStatusPanel(1, t); });
-  set("1001", [this](const QString& t, const std::string&) { File1->setTitle(t); });
-  set("1002", [this](const QString& t, const std::string&) {
+  set(text_key::kWelcome, [this](const QString&, const std::string& t) { SetStatusPanel(1, t); });
+  set(text_key::kMenuFile, [this](const QString& t, const std::string&) { File1->setTitle(t); });
+  set(text_key::kMenuConnect, [this](const QString& t, const std::string&) {
     Connect1->setText(t);
     ToolButton1->setToolTip(t);
   });
-  set("1004", [this](const QString& t, const std::string&) {
+  set(text_key::kMenuSettings, [this](const QString& t, const std::string&) {
     Settings1->setText(t);
     ToolButton2->setToolTip(t);
   });
-  set("1005", [this](const QString& t, const std::string&) {
+  set(text_key::kMenuHide, [this](const QString& t, const std::string&) {
     Hide1->setText(t);
     ToolButton3->setToolTip(t);
   });
-  set("1006", [this](const QString& t, const std::string&) { Show1->setText(t); });
-  set("1007", [this](const QString& t, const std::string&) {
+  set(text_key::kMenuShow, [this](const QString& t, const std::string&) { Show1->setText(t); });
+  set(text_key::kMenuExit, [this](const QString& t, const std::string&) {
     Exit1->setText(t);
     Exit4->setText(t);
     ToolButton6->setToolTip(t);
   });
-  set("1008", [this](const QString& t, const std::string&) { Help1->setTitle(t); });
-  set("4100", [this](const QString& t, const std::string&) { Charts1->setText(t); });
-  set("1009", [this](const QString& t, const std::string&) {
+  set(text_key::kMenuHelp, [this](const QString& t, const std::string&) { Help1->setTitle(t); });
+  set(text_key::kCharts, [this](const QString& t, const std::string&) { Charts1->setText(t); });
+  set(text_key::kMenuAbout, [this](const QString& t, const std::string&) {
     About1->setText(t);
     ToolButton5->setToolTip(t);
   });
-  set("1010", [this](const QString&, const std::string& t) { SetColumnCaption(0, t); });
-  set("1011", [this](const QString&, const std::string& t) { SetColumnCaption(1, t); });
-  set("1012", [this](const QString&, const std::string& t) { SetColumnCaption(2, t); });
-  set("1013", [this](const QString&, const std::string& t) {
+  set(text_key::kColumnKey, [this](const QString&, const std::string& t) { SetColumnCaption(0, t); });
+  set(text_key::kColumnValue, [this](const QString&, const std::string& t) { SetColumnCaption(1, t); });
+  set(text_key::kColumnUnit, [this](const QString&, const std::string& t) { SetColumnCaption(2, t); });
+  set(text_key::kColumnTime, [this](const QString&, const std::string& t) {
     for (int column = 3; column <= 6; ++column) {
       SetColumnCaption(column, t);
     }

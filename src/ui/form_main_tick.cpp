@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "link/codec.hpp"
+#include "config/text_keys.hpp"
 #include "link/measurands.hpp"
 #include "link/polling_cycle.hpp"
 #include "runtime/clock.hpp"
@@ -85,13 +86,13 @@ void TFormMain::Connect1Click() {
   std::string message;
   if (ComPort1.Connected()) {
     ComPort1.Close();
-    Connect1->setText(ToDisplay(Translated("1002", "Connect")));
-    message = ComposeKeyMessage(LanguageList, "0003", "", "\r\n");
+    Connect1->setText(ToDisplay(Translated(text_key::kMenuConnect, "Connect")));
+    message = ComposeKeyMessage(LanguageList, text_key::kConnectionClosed, "", "\r\n");
   } else {
     ConnectPort(ComPort1);
     core_.PortOpened();
-    Connect1->setText(ToDisplay(Translated("1003", "Disconnect")));
-    message = ComposeKeyMessage(LanguageList, "0002", "", "\r\n");
+    Connect1->setText(ToDisplay(Translated(text_key::kMenuDisconnect, "Disconnect")));
+    message = ComposeKeyMessage(LanguageList, text_key::kConnected, "", "\r\n");
   }
   ToolButton1->setToolTip(Connect1->text());
   SetStatusPanel(1, message);

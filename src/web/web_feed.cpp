@@ -1,6 +1,7 @@
 #include "web/web_feed.hpp"
 
 #include "config/language.hpp"
+#include "config/text_keys.hpp"
 #include "logging/log_record.hpp"
 #include "web/web_routes.hpp"
 #include "web/web_server.hpp"
@@ -53,7 +54,7 @@ std::vector<THostMessage> TWebFeed::Tick(const THostTick& tick) {
     // A password would cross the network in the clear, and without one anybody could read.
     if (!IsLoopbackHost(listen.host) && !settings_.HasCredentials()) {
       refused_ = true;
-      messages.push_back({THostMessage::Severity::kError, ComposeKeyMessage(list, "4074", listen.Text(), lineBreak)});
+      messages.push_back({THostMessage::Severity::kError, ComposeKeyMessage(list, text_key::kWebNeedsLogin, listen.Text(), lineBreak)});
       return messages;
     }
     routes_ = std::make_unique<TWebRoutes>(slot_, settings_.User, settings_.Password);
@@ -71,7 +72,7 @@ std::vector<THostMessage> TWebFeed::Tick(const THostTick& tick) {
   if (server_->Running() || !retry_.Due(nowMs)) return messages;
   const std::string error = server_->Start(listen);
   if (error.empty()) {
-    const std::string key = retry_.Succeeded() ? "4073" : "4070";
+    const std::string_view key = retry_.Succeeded() ? text_key::kWebListeningAgain : text_key::kWebListening;
     messages.push_back(
         {THostMessage::Severity::kInformation, ComposeKeyMessage(list, key, PageAddress(listen, server_->Port()), lineBreak)});
     return messages;
@@ -79,10 +80,10 @@ std::vector<THostMessage> TWebFeed::Tick(const THostTick& tick) {
   const std::string reason = listen.Text() + " (" + error + ")";
   switch (retry_.Failed(nowMs)) {
     case FailureReport::kFirst:
-      messages.push_back({THostMessage::Severity::kError, ComposeKeyMessage(list, "4071", reason, lineBreak)});
+      messages.push_back({THostMessage::Severity::kError, ComposeKeyMessage(list, text_key::kWebNotListening, reason, lineBreak)});
       break;
     case FailureReport::kReminder:
-      messages.push_back({THostMessage::Severity::kError, ComposeKeyMessage(list, "4072", reason, lineBreak)});
+      messages.push_back({THostMessage::Severity::kError, ComposeKeyMessage(list, text_key::kWebStillNotListening, reason, lineBreak)});
       break;
     case FailureReport::kNone:
       break;

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <string_view>
+
+// The keys of the texts the program shows (built-in English, or the language file's),
+// by name, so that a mistyped key does not compile. Display rows are keyed 2001 + row.
+namespace helvanta::text_key {
+
+inline constexpr std::string_view kWelcome = "0001";
+inline constexpr std::string_view kConnected = "0002";
+inline constexpr std::string_view kConnectionClosed = "0003";
+inline constexpr std::string_view kServiceStarted = "0004";
+inline constexpr std::string_view kServiceStopped = "0005";
+inline constexpr std::string_view kSettingsFileMissing = "0006";
+inline constexpr std::string_view kTemplateUnreadable = "0007";
+inline constexpr std::string_view kLogNotSaved = "0008";
+inline constexpr std::string_view kSettingsNotSaved = "0009";
+inline constexpr std::string_view kMenuFile = "1001";
+inline constexpr std::string_view kMenuConnect = "1002";
+inline constexpr std::string_view kMenuDisconnect = "1003";
+inline constexpr std::string_view kMenuSettings = "1004";
+inline constexpr std::string_view kMenuHide = "1005";
+inline constexpr std::string_view kMenuShow = "1006";
+inline constexpr std::string_view kMenuExit = "1007";
+inline constexpr std::string_view kMenuHelp = "1008";
+inline constexpr std::string_view kMenuAbout = "1009";
+inline constexpr std::string_view kColumnKey = "1010";
+inline constexpr std::string_view kColumnValue = "1011";
+inline constexpr std::string_view kColumnUnit = "1012";
+inline constexpr std::string_view kColumnTime = "1013";
+inline constexpr std::string_view kSettingsPort = "3001";
+inline constexpr std::string_view kSettingsDataLogging = "3002";
+inline constexpr std::string_view kSettingsFrom = "3003";
+inline constexpr std::string_view kSettingsTill = "3004";
+inline constexpr std::string_view kSettingsTemplateFile = "3005";
+inline constexpr std::string_view kSettingsTemplateExample = "3006";
+inline constexpr std::string_view kSettingsOutputFolder = "3007";
+inline constexpr std::string_view kSettingsOutputExample = "3008";
+inline constexpr std::string_view kSettingsBrowse = "3009";
+inline constexpr std::string_view kSettingsOk = "3010";
+inline constexpr std::string_view kSettingsCancel = "3011";
+inline constexpr std::string_view kSettingsChooseFolder = "3012";
+inline constexpr std::string_view kPortNotOpened = "4001";
+inline constexpr std::string_view kPortStillNotOpened = "4002";
+inline constexpr std::string_view kPortOpenedAgain = "4003";
+inline constexpr std::string_view kLineHungUp = "4004";
+inline constexpr std::string_view kRecordSkipped = "4005";
+inline constexpr std::string_view kRecordsResumed = "4006";
+inline constexpr std::string_view kSettingReplaced = "4007";
+inline constexpr std::string_view kSettingsFileUnreadable = "4008";
+inline constexpr std::string_view kLanguageFileUnreadable = "4009";
+inline constexpr std::string_view kSettingsSectionMissing = "4010";
+inline constexpr std::string_view kSettingsDevice = "4011";
+inline constexpr std::string_view kSettingsDeviceHint = "4012";
+inline constexpr std::string_view kDeviceNotFound = "4013";
+inline constexpr std::string_view kNotASerialDevice = "4014";
+inline constexpr std::string_view kMqttNotConnected = "4015";
+inline constexpr std::string_view kMqttStillNotConnected = "4016";
+inline constexpr std::string_view kMqttConnectedAgain = "4017";
+inline constexpr std::string_view kMqttPasswordFileUnreadable = "4018";
+inline constexpr std::string_view kMqttCaFileUnreadable = "4019";
+inline constexpr std::string_view kMqttPasswordReadable = "4020";
+inline constexpr std::string_view kMqttConnected = "4021";
+inline constexpr std::string_view kMqttOff = "4022";
+inline constexpr std::string_view kMqttPage = "4023";
+inline constexpr std::string_view kMqttBroker = "4024";
+inline constexpr std::string_view kMqttPort = "4025";
+inline constexpr std::string_view kMqttUser = "4026";
+inline constexpr std::string_view kMqttPassword = "4027";
+inline constexpr std::string_view kMqttPasswordFile = "4028";
+inline constexpr std::string_view kMqttCaFile = "4029";
+inline constexpr std::string_view kMqttTopic = "4030";
+inline constexpr std::string_view kMqttDiscoveryPrefix = "4031";
+inline constexpr std::string_view kMqttClientId = "4032";
+inline constexpr std::string_view kMqttBrokerHint = "4033";
+inline constexpr std::string_view kMqttSettingInvalid = "4034";
+inline constexpr std::string_view kHistoryNotWritten = "4040";
+inline constexpr std::string_view kHistoryStillNotWritten = "4041";
+inline constexpr std::string_view kHistoryWrittenAgain = "4042";
+inline constexpr std::string_view kHistoryMovedAside = "4043";
+inline constexpr std::string_view kHistoryRowsDropped = "4044";
+inline constexpr std::string_view kHistoryWriteProtected = "4045";
+inline constexpr std::string_view kHistoryLocked = "4046";
+inline constexpr std::string_view kHistoryDiskFull = "4047";
+inline constexpr std::string_view kHistoryNotMovedAside = "4048";
+inline constexpr std::string_view kHistoryNotOpened = "4049";
+inline constexpr std::string_view kHistoryNewerVersion = "4050";
+inline constexpr std::string_view kHistoryDatabaseError = "4051";
+inline constexpr std::string_view kImportFile = "4052";
+inline constexpr std::string_view kImportRowsStored = "4053";
+inline constexpr std::string_view kImportRowsPresent = "4054";
+inline constexpr std::string_view kImportLinesUnmatched = "4055";
+inline constexpr std::string_view kImportFirstUnmatched = "4056";
+inline constexpr std::string_view kImportUnreadable = "4057";
+inline constexpr std::string_view kImportUndatable = "4058";
+inline constexpr std::string_view kImportNeedsFiles = "4059";
+inline constexpr std::string_view kImportStopped = "4060";
+inline constexpr std::string_view kWebListening = "4070";
+inline constexpr std::string_view kWebNotListening = "4071";
+inline constexpr std::string_view kWebStillNotListening = "4072";
+inline constexpr std::string_view kWebListeningAgain = "4073";
+inline constexpr std::string_view kWebNeedsLogin = "4074";
+inline constexpr std::string_view kClockStepped = "4080";
+inline constexpr std::string_view kOutputFolderUnwritable = "4081";
+inline constexpr std::string_view kHistoryFilledFromCsv = "4082";
+inline constexpr std::string_view kCharts = "4100";
+inline constexpr std::string_view kChartsDayPower = "4101";
+inline constexpr std::string_view kChartsMonthEnergy = "4102";
+inline constexpr std::string_view kChartsNoHistory = "4103";
+inline constexpr std::string_view kChartsUnreadable = "4104";
+
+}  // namespace helvanta::text_key
