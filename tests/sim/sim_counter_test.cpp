@@ -6,10 +6,11 @@
 #include <thread>
 
 #include "link/measurands.hpp"
-#include "sim/log_lines.hpp"
 #include "sim/pty_port.hpp"
-#include "sim/sim_process.hpp"
 #include "sim/wire.hpp"
+#include "support/log_lines.hpp"
+#include "support/sim_process_posix.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta::sim::test {
 namespace {
@@ -39,7 +40,7 @@ std::map<std::string, std::uint16_t> AskAll(PtyPort& port, const std::vector<std
 }
 
 TEST(SimCounters, HighWordFetchedASecondAfterItsLowWordRecombinesToTheTotal) {
-  TempDir dir;
+  testing::TempFolder dir;
   // Ten simulated minutes pass in the second between the halves.
   SimProcess sim({"--fast", "--seed", "8", "--start", "11:00:00", "--speed", "600", "--log", dir.File("sim.log")});
   ASSERT_FALSE(sim.DevicePath().empty());
