@@ -205,7 +205,7 @@ TEST_F(FaketimeProcessTest, ARecordWrittenJustBeforeAPowerCutIsInTheCsvFileAndTh
     run.StartService();
     EXPECT_TRUE(run.WaitForEvents("Service started.", 2, 10'000)) << name << "\n" << run.Events();
     EXPECT_EQ(run.StopService(), 0) << name;
-    THistoryReader history(run.Path("Data/helvanta.sqlite"));
+    THistoryReader history(run.File("Data/helvanta.sqlite"));
     const std::vector<THistoryRow> rows = history.DaySeries(mark.year, mark.month, mark.day);
     EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
                             [&](const THistoryRow& row) { return row.LocalMinute() == MinuteOf(mark); }))
@@ -216,12 +216,12 @@ TEST_F(FaketimeProcessTest, ARecordWrittenJustBeforeAPowerCutIsInTheCsvFileAndTh
 
 TEST_F(FaketimeProcessTest, AnOutputFolderThatCannotTakeTheRecordsIsReportedAtStart) {
   FaketimeRun run(31);
-  std::filesystem::remove(run.Path("Data"));
+  std::filesystem::remove(run.File("Data"));
   run.SetClock({2026, 12, 9, 12, 0, 0});
   run.StartService();
   EXPECT_TRUE(run.WaitForEvents("Service started.", 1, 10'000)) << run.Events();
   EXPECT_EQ(run.StopService(), 0);
-  EXPECT_EQ(run.CountEvents("Warning: The output folder " + run.Path("Data") +
+  EXPECT_EQ(run.CountEvents("Warning: The output folder " + run.File("Data") +
                             " does not exist or cannot be written: no record can be saved there."),
             1)
       << run.Events();

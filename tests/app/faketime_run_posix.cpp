@@ -2,17 +2,18 @@
 
 #include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <thread>
 
 #include "runtime/clock.hpp"
-#include "sim/log_lines.hpp"
 #include "support/clock_readings.hpp"
+#include "support/file_bytes.hpp"
+#include "support/log_lines.hpp"
 #include "support/spawn_posix.hpp"
 
 namespace helvanta::testing {
@@ -54,17 +55,17 @@ DateTime BerlinTime(std::int64_t utcMs) {
 }
 
 FaketimeRun::FaketimeRun(int seed) {
-  std::filesystem::copy_file(HELVANTA_BINARY_DIR "/src/app/helvanta", Path("helvanta"));
-  std::filesystem::copy_file(HELVANTA_SOURCE_DIR "/packaging/Template.csv", Path("Template.csv"));
-  std::filesystem::create_directory(Path("Data"));
+  std::filesystem::copy_file(HELVANTA_BINARY_DIR "/src/app/helvanta", File("helvanta"));
+  std::filesystem::copy_file(HELVANTA_SOURCE_DIR "/packaging/Template.csv", File("Template.csv"));
+  std::filesystem::create_directory(File("Data"));
   // The simulated day starts at 00:00 on its steady clock, which its log's second time
   // column shows: request times that no zone and no clock step can move.
   simulator_ = std::make_unique<sim::test::SimProcess>(
-      std::vector<std::string>{"--seed", std::to_string(seed), "--start", "00:00:00", "--log", Path("sim.log")},
-      Path("sim.err"));
+      std::vector<std::string>{"--seed", std::to_string(seed), "--start", "00:00:00", "--log", File("sim.log")},
+      File("sim.err"));
   if (simulator_->DevicePath().empty()) throw std::runtime_error("helvanta-sim named no device");
   folder_.WriteFile("Helvanta.ini", "[Data Logging]\nComPort=COM1\nRequestInterval=1\nFrom=00:00:00\nTill=23:59:59\n"
-                                    "TemplateFile=" + Path("Template.csv") + "\nOutputFolder=" + Path("Data") +
+                                    "TemplateFile=" + File("Template.csv") + "\nOutputFolder=" + File("Data") +
                                     "\n[Ports]\nCOM1=" + simulator_->DevicePath() + "\n");
 }
 
@@ -88,7 +89,7 @@ void FaketimeRun::WriteOffset() {
   text += std::to_string(offsetSeconds_);
   text += '\n';
   folder_.WriteFile("faketime.new", text);
-  std::filesystem::rename(Path("faketime.new"), Path("faketime"));
+  std::filesystem::rename(File("faketime.new"), File("faketime"));
 }
 
 std::int64_t FaketimeRun::FakeUtcMs() const { return RealUtcMs() + offsetSeconds_ * 1000; }
@@ -105,37 +106,32 @@ void FaketimeRun::StartService() {
                                              "LD_PRELOAD=" HELVANTA_FAKETIME_LIBRARY,
                                              "FAKETIME_DONT_FAKE_MONOTONIC=1",
                                              "FAKETIME_NO_CACHE=1",
-                                             "FAKETIME_TIMESTAMP_FILE=" + Path("faketime"),
+                                             "FAKETIME_TIMESTAMP_FILE=" + File("faketime"),
                                              // AddressSanitizer wants its runtime first in the list of libraries; here libfaketime is.
                                              "ASAN_OPTIONS=verify_asan_link_order=0"};
-  service_ = SpawnWithOutput({Path("helvanta"), "-service"}, Path("events.txt"), true, environment);
+  service_ = SpawnWithOutput({File("helvanta"), "-service"}, File("events.txt"), true, environment);
   if (service_ < 0) throw std::runtime_error("cannot start helvanta");
 }
 
 int FaketimeRun::StopService() {
   if (service_ <= 0) return -1;
   kill(service_, SIGTERM);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  int status = 0;
-  while (waitpid(service_, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      KillService();
-      return -1;
-    }
-    poll(nullptr, 0, 10);
+  const std::optional<int> code = WaitExitWithin(service_, std::chrono::seconds(10));
+  if (!code) {
+    KillService();
+    return -1;
   }
   service_ = -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return *code;
 }
 
 void FaketimeRun::KillService() {
   if (service_ <= 0) return;
-  kill(service_, SIGKILL);
-  waitpid(service_, nullptr, 0);
+  KillAndReap(service_);
   service_ = -1;
 }
 
-std::string FaketimeRun::Events() const { return TempFolder::ReadFile(Path("events.txt")); }
+std::string FaketimeRun::Events() const { return ReadBytes(File("events.txt")); }
 
 int FaketimeRun::CountEvents(const std::string& text) const {
   const std::string events = Events();
@@ -156,7 +152,7 @@ bool FaketimeRun::WaitForEvents(const std::string& text, int times, int timeoutM
 std::string FaketimeRun::DayFile(const DateTime& day) const {
   char name[16];
   std::snprintf(name, sizeof name, "%02d%02d%02d.csv", day.year % 100, day.month, day.day);
-  return TempFolder::ReadFile(Path(std::string("Data/") + name));
+  return ReadBytes(File(std::string("Data/") + name));
 }
 
 std::vector<std::string> FaketimeRun::RecordTimes(const DateTime& day) const {
@@ -178,7 +174,7 @@ std::vector<std::string> FaketimeRun::RecordTimes(const DateTime& day) const {
 
 std::vector<std::int64_t> FaketimeRun::RequestTimesMs() const {
   std::vector<std::int64_t> times;
-  for (const sim::test::LogLine& line : sim::test::ReadLog(Path("sim.log"))) {
+  for (const sim::test::LogLine& line : sim::test::ReadLog(File("sim.log"))) {
     if (line.direction != "rx" || line.outcome != "ok") continue;
     DateTime t;
     std::sscanf(line.simTime.c_str(), "%d-%d-%dT%d:%d:%d.%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "runtime/date_time.hpp"
-#include "service/temp_folder.hpp"
-#include "sim/sim_process.hpp"
+#include "support/sim_process_posix.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta::testing {
 
@@ -50,7 +50,7 @@ class FaketimeRun {
   std::vector<std::string> RecordTimes(const DateTime& day) const;
   // When the simulator received each request, in milliseconds of its own steady clock.
   std::vector<std::int64_t> RequestTimesMs() const;
-  std::string Path(const std::string& name) const { return folder_.Path(name); }
+  std::string File(const std::string& name) const { return folder_.File(name); }
 
  private:
   std::int64_t FakeUtcMs() const;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -13,11 +12,14 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "serial/pty_pair.hpp"
-#include "service/temp_folder.hpp"
+#include "support/file_bytes.hpp"
+#include "support/pty_pair_posix.hpp"
+#include "support/spawn_posix.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta::testing {
 namespace {
@@ -56,69 +58,40 @@ class NotifySocket {
 class HelvantaProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    program = folder.Path("helvanta");
+    program = folder.File("helvanta");
     std::filesystem::copy_file(HELVANTA_BINARY_DIR "/src/app/helvanta", program);
 #ifdef HELVANTA_TEST_HAVE_WINDOW
-    std::filesystem::copy_file(HELVANTA_BINARY_DIR "/src/app/helvanta-window", folder.Path("helvanta-window"));
+    std::filesystem::copy_file(HELVANTA_BINARY_DIR "/src/app/helvanta-window", folder.File("helvanta-window"));
 #endif
-    std::filesystem::create_directory(folder.Path("Data"));
+    std::filesystem::create_directory(folder.File("Data"));
     folder.WriteFile("Template.csv", "%date%,%time%,%1%\r\n");
   }
 
   void WriteSettings(const std::string& device) {
     folder.WriteFile("Helvanta.ini", "[Data Logging]\nComPort=COM1\nFrom=00:00:00\nTill=23:59:59\nTemplateFile=" +
-                                         folder.Path("Template.csv") + "\nOutputFolder=" + folder.Path("Data") +
+                                         folder.File("Template.csv") + "\nOutputFolder=" + folder.File("Data") +
                                          "\nReceivePseudoData=1\n[Ports]\nCOM1=" + device + "\n");
   }
 
   // Starts the program with the arguments and extra environment; output goes to files.
   pid_t Start(const std::vector<std::string>& arguments, const std::vector<std::string>& environment) {
-    std::vector<std::string> words{program};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-    std::vector<std::string> env{"PATH=/usr/bin:/bin"};
-    env.insert(env.end(), environment.begin(), environment.end());
-    std::vector<char*> envp;
-    for (auto& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, folder.Path("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, folder.Path("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    // Stop signals as a terminal would deliver them, even when the tests run where they
-    // are ignored (a script's background job).
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGINT);
-    sigaddset(&defaults, SIGTERM);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) throw std::runtime_error("cannot start the program");
+    SpawnRequest request;
+    request.words = {program};
+    request.words.insert(request.words.end(), arguments.begin(), arguments.end());
+    request.outputPath = folder.File("stdout");
+    request.errorPath = folder.File("stderr");
+    request.environment = {"PATH=/usr/bin:/bin"};
+    request.environment->insert(request.environment->end(), environment.begin(), environment.end());
+    const pid_t pid = Spawn(request);
+    if (pid < 0) throw std::runtime_error("cannot start the program");
     return pid;
   }
 
   // Waits for the process; its exit code, or -1 when it did not end in time.
   static int Wait(pid_t pid, int timeoutMs = 10000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-      if (std::chrono::steady_clock::now() > deadline) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return -1;
-      }
-      poll(nullptr, 0, 10);
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const std::optional<int> code = WaitExitWithin(pid, std::chrono::milliseconds(timeoutMs));
+    if (!code) KillAndReap(pid);
+    return code.value_or(-1);
   }
 
   int Run(const std::vector<std::string>& arguments, const std::vector<std::string>& environment = {}) {
@@ -126,10 +99,10 @@ class HelvantaProcessTest : public ::testing::Test {
   }
 
   // The process's memory map: the libraries it has loaded.
-  static std::string Maps(pid_t pid) { return TempFolder::ReadFile("/proc/" + std::to_string(pid) + "/maps"); }
+  static std::string Maps(pid_t pid) { return ReadBytes("/proc/" + std::to_string(pid) + "/maps"); }
 
-  std::string Out() const { return TempFolder::ReadFile(folder.Path("stdout")); }
-  std::string Err() const { return TempFolder::ReadFile(folder.Path("stderr")); }
+  std::string Out() const { return ReadBytes(folder.File("stdout")); }
+  std::string Err() const { return ReadBytes(folder.File("stderr")); }
 
   TempFolder folder;
   std::string program;
@@ -138,8 +111,8 @@ class HelvantaProcessTest : public ::testing::Test {
 TEST_F(HelvantaProcessTest, ServiceReportsReadyAfterItsStartLoadsNoQtAndStopsOnSigterm) {
   PtyPair pty;
   WriteSettings(pty.SlavePath());
-  NotifySocket notify(folder.Path("notify"));
-  const pid_t pid = Start({"-service"}, {"NOTIFY_SOCKET=" + folder.Path("notify")});
+  NotifySocket notify(folder.File("notify"));
+  const pid_t pid = Start({"-service"}, {"NOTIFY_SOCKET=" + folder.File("notify")});
 
   EXPECT_EQ(notify.Next(), "READY=1");
   // Ready comes after the start event, which follows the opening of the port.
@@ -155,12 +128,12 @@ TEST_F(HelvantaProcessTest, ServiceReportsReadyAfterItsStartLoadsNoQtAndStopsOnS
 }
 
 TEST_F(HelvantaProcessTest, AServiceWithoutItsPortSaysSoOnceAndKeepsTrying) {
-  WriteSettings(folder.Path("no-such-tty"));
-  NotifySocket notify(folder.Path("notify"));
-  const pid_t pid = Start({"/Service"}, {"NOTIFY_SOCKET=" + folder.Path("notify")});
+  WriteSettings(folder.File("no-such-tty"));
+  NotifySocket notify(folder.File("notify"));
+  const pid_t pid = Start({"/Service"}, {"NOTIFY_SOCKET=" + folder.File("notify")});
   // Running, so systemd does not restart it into a flood of start failures.
   EXPECT_EQ(notify.Next(), "READY=1");
-  EXPECT_NE(Err().find("Error: No connection to the inverter: Unable to open com port (" + folder.Path("no-such-tty") +
+  EXPECT_NE(Err().find("Error: No connection to the inverter: Unable to open com port (" + folder.File("no-such-tty") +
                        ": No such file or directory, error 2)\nTrying again."),
             std::string::npos)
       << Err();
@@ -171,27 +144,27 @@ TEST_F(HelvantaProcessTest, AServiceWithoutItsPortSaysSoOnceAndKeepsTrying) {
 }
 
 TEST_F(HelvantaProcessTest, InstallAndUninstallReportAndEndWithTheirCodes) {
-  std::filesystem::create_directory(folder.Path("units"));
+  std::filesystem::create_directory(folder.File("units"));
   // Stand-ins for the system commands, each noting its name and arguments.
-  std::vector<std::string> place{"HELVANTA_UNIT_DIR=" + folder.Path("units")};
+  std::vector<std::string> place{"HELVANTA_UNIT_DIR=" + folder.File("units")};
   for (const std::string variable : {"HELVANTA_USERADD", "HELVANTA_USERMOD", "HELVANTA_CHOWN", "HELVANTA_SYSTEMCTL"}) {
     const std::string name = variable.substr(std::string("HELVANTA_").size());
-    folder.WriteFile(name, "#!/bin/sh\necho \"$0 $*\" >> '" + folder.Path("calls") + "'\n");
-    chmod(folder.Path(name).c_str(), 0755);
-    place.push_back(variable + "=" + folder.Path(name));
+    folder.WriteFile(name, "#!/bin/sh\necho \"$0 $*\" >> '" + folder.File("calls") + "'\n");
+    chmod(folder.File(name).c_str(), 0755);
+    place.push_back(variable + "=" + folder.File(name));
   }
-  const std::string unit = folder.Path("units/HelvantaService.service");
+  const std::string unit = folder.File("units/HelvantaService.service");
 
   // -install wins over -uninstall; -silent keeps success quiet. Without Helvanta.ini the
   // output folder is the default one beside the program.
   EXPECT_EQ(Run({"-service", "-uninstall", "-install", "-silent"}, place), 0);
   EXPECT_EQ(Out(), "");
   EXPECT_TRUE(std::filesystem::exists(unit));
-  EXPECT_NE(TempFolder::ReadFile(unit).find("ExecStart=\"" + program + "\" -service\n"), std::string::npos);
-  EXPECT_NE(TempFolder::ReadFile(unit).find("\nReadWritePaths=\"-" + folder.Path("Data") + "\"\n"), std::string::npos)
-      << TempFolder::ReadFile(unit);
-  const std::string calls = TempFolder::ReadFile(folder.Path("calls"));
-  EXPECT_NE(calls.find("\n" + folder.Path("CHOWN") + " helvanta: " + folder.Path("Data") + "\n"), std::string::npos)
+  EXPECT_NE(ReadBytes(unit).find("ExecStart=\"" + program + "\" -service\n"), std::string::npos);
+  EXPECT_NE(ReadBytes(unit).find("\nReadWritePaths=\"-" + folder.File("Data") + "\"\n"), std::string::npos)
+      << ReadBytes(unit);
+  const std::string calls = ReadBytes(folder.File("calls"));
+  EXPECT_NE(calls.find("\n" + folder.File("CHOWN") + " helvanta: " + folder.File("Data") + "\n"), std::string::npos)
       << calls;
 
   EXPECT_EQ(Run({"-service", "-uninstall"}, place), 0);
@@ -202,9 +175,9 @@ TEST_F(HelvantaProcessTest, InstallAndUninstallReportAndEndWithTheirCodes) {
   EXPECT_EQ(Run({"-service", "-uninstall", "-silent"}, place), 1);
   EXPECT_NE(Err().find("HelvantaService: the service is not installed"), std::string::npos) << Err();
   std::vector<std::string> noSystemctl = place;
-  noSystemctl.back() = "HELVANTA_SYSTEMCTL=" + folder.Path("no-systemctl");
+  noSystemctl.back() = "HELVANTA_SYSTEMCTL=" + folder.File("no-systemctl");
   EXPECT_EQ(Run({"-service", "-install"}, noSystemctl), 1);
-  EXPECT_NE(Err().find("could not run " + folder.Path("no-systemctl")), std::string::npos) << Err();
+  EXPECT_NE(Err().find("could not run " + folder.File("no-systemctl")), std::string::npos) << Err();
   EXPECT_EQ(Run({"-service", "-install"}, place), 0);
   EXPECT_EQ(Out(), "Service installed successfully\n");
 }
@@ -224,11 +197,11 @@ TEST_F(HelvantaProcessTest, HelpAndVersionAnswerOnStandardOutputWithoutADisplay)
   }
   // The usage names the folder the program reads its files from.
   EXPECT_EQ(Run({"-h"}), 0);
-  EXPECT_NE(Out().find("Files beside the executable, in " + folder.Folder() + ":\n"), std::string::npos) << Out();
+  EXPECT_NE(Out().find("Files beside the executable, in " + folder.Path() + ":\n"), std::string::npos) << Out();
 }
 
 TEST_F(HelvantaProcessTest, WindowModeWithoutADisplayNamesUnknownSwitchesAndEndsWithOneLine) {
-  EXPECT_EQ(Run({"--frobnicate", "--connect", "-install", "--screenshots=" + folder.Path("pictures")}), 1);
+  EXPECT_EQ(Run({"--frobnicate", "--connect", "-install", "--screenshots=" + folder.File("pictures")}), 1);
 #ifdef HELVANTA_TEST_HAVE_WINDOW
   const std::string last =
       "helvanta: cannot open the window: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); start it with "
@@ -254,7 +227,7 @@ TEST_F(HelvantaProcessTest, TheWindowClosesOnSigtermAndCtrlCAsFileExitDoes) {
     kill(pid, signal);
     EXPECT_EQ(Wait(pid), 0) << signal;
     // Closing saved the placement.
-    EXPECT_NE(TempFolder::ReadFile(folder.Path("Helvanta.ini")).find("[Window]"), std::string::npos) << signal;
+    EXPECT_NE(ReadBytes(folder.File("Helvanta.ini")).find("[Window]"), std::string::npos) << signal;
   }
 }
 #endif

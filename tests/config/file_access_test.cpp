@@ -6,7 +6,9 @@
 #include <filesystem>
 
 #include "config/file_access.hpp"
-#include "temp_folder.hpp"
+#include "support/file_bytes.hpp"
+#include "support/running_as_root_posix.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta {
 namespace {

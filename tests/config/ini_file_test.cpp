@@ -4,7 +4,8 @@
 #include <filesystem>
 
 #include "config/ini_file.hpp"
-#include "temp_folder.hpp"
+#include "support/file_bytes.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta {
 namespace {

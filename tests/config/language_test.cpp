@@ -5,7 +5,10 @@
 #include <set>
 
 #include "config/language.hpp"
-#include "temp_folder.hpp"
+#include "runtime/program_folder.hpp"
+#include "support/file_bytes.hpp"
+#include "support/running_as_root_posix.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta {
 namespace {

@@ -6,7 +6,10 @@
 #include "config/ini_file.hpp"
 #include "config/language.hpp"
 #include "config/settings.hpp"
-#include "temp_folder.hpp"
+#include "runtime/program_folder.hpp"
+#include "support/file_bytes.hpp"
+#include "support/running_as_root_posix.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta {
 namespace {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "config/temp_folder.hpp"
 #include "config/web_settings.hpp"
+#include "runtime/program_folder.hpp"
+#include "support/file_bytes.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta {
 namespace {

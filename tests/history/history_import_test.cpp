@@ -3,11 +3,12 @@
 #include <filesystem>
 
 #include "config/settings.hpp"
-#include "config/temp_folder.hpp"
 #include "history/history_import.hpp"
 #include "history/history_reader.hpp"
-#include "history/history_test_support.hpp"
 #include "runtime/program_folder.hpp"
+#include "support/file_bytes.hpp"
+#include "support/history_fixtures.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta {
 namespace {

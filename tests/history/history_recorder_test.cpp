@@ -2,17 +2,18 @@
 
 #include <filesystem>
 
-#include "support/clock_readings.hpp"
 #include "config/language.hpp"
 #include "config/settings.hpp"
-#include "config/temp_folder.hpp"
 #include "history/history_reader.hpp"
 #include "history/history_recorder.hpp"
 #include "history/history_store.hpp"
-#include "history/history_test_support.hpp"
 #include "link/measurands.hpp"
 #include "logging/measurand_presence.hpp"
 #include "runtime/program_folder.hpp"
+#include "support/clock_readings.hpp"
+#include "support/file_bytes.hpp"
+#include "support/history_fixtures.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta {
 namespace {

@@ -4,14 +4,16 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "config/temp_folder.hpp"
 #include "history/history_reader.hpp"
 #include "history/history_schema.hpp"
 #include "history/history_store.hpp"
-#include "history/history_test_support.hpp"
 #include "history/sqlite_connection.hpp"
 #include "runtime/clock.hpp"
 #include "support/clock_readings.hpp"
+#include "support/file_bytes.hpp"
+#include "support/history_fixtures.hpp"
+#include "support/running_as_root_posix.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta {
 namespace {

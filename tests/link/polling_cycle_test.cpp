@@ -8,11 +8,11 @@
 #include "config/settings.hpp"
 #include "link/answer_router.hpp"
 #include "link/codec.hpp"
-#include "logging/log_marks.hpp"
 #include "link/measurands.hpp"
+#include "logging/log_marks.hpp"
 #include "runtime/clock.hpp"
 #include "serial/comport.hpp"
-#include "serial/pty_pair.hpp"
+#include "support/pty_pair_posix.hpp"
 
 namespace helvanta {
 namespace {

@@ -17,6 +17,7 @@
 #include "logging/log_record.hpp"
 #include "logging/measurand_presence.hpp"
 #include "runtime/clock.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta {
 namespace {
@@ -54,9 +55,7 @@ std::size_t CountOf(const std::string& text, std::string_view what) {
 class LogRecordTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/helvanta-log-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    root_ = pattern;
+    root_ = folder_.Path();
     data_ = root_ / "Data";
     fs::create_directory(data_);
     templateFile_ = root_ / "Template.csv";
@@ -83,12 +82,12 @@ class LogRecordTest : public ::testing::Test {
     SetProgramClock(nullptr);
     SetDateTimeSeparators(std::nullopt);
     AppSettings = TAppSettings{};
-    fs::remove_all(root_);
   }
 
   fs::path DayFile(std::string_view name = "261207.csv") const { return data_ / name; }
 
   ManualClock clock_;
+  testing::TempFolder folder_;
   fs::path root_;
   fs::path data_;
   fs::path templateFile_;

@@ -5,7 +5,8 @@
 #include <filesystem>
 
 #include "mqtt/test_broker.hpp"
-#include "serial/pty_pair.hpp"
+#include "support/file_bytes.hpp"
+#include "support/pty_pair_posix.hpp"
 #include "support/spawn_posix.hpp"
 
 namespace helvanta::testing {
@@ -15,17 +16,17 @@ TEST(MqttProcess, AKilledServiceIsOfflineByItsLastWillAndForgetTakesTheSensorsAw
   TestBroker broker;
   TempFolder folder;
   PtyPair pty;
-  const std::string program = folder.Path("helvanta");
+  const std::string program = folder.File("helvanta");
   std::filesystem::copy_file(HELVANTA_BINARY_DIR "/src/app/helvanta", program);
-  std::filesystem::create_directory(folder.Path("Data"));
+  std::filesystem::create_directory(folder.File("Data"));
   folder.WriteFile("Template.csv", "%date%,%time%,%1%\r\n");
   folder.WriteFile("Helvanta.ini", "[Data Logging]\nComPort=COM1\nFrom=00:00:00\nTill=23:59:59\nTemplateFile=" +
-                                       folder.Path("Template.csv") + "\nOutputFolder=" + folder.Path("Data") +
+                                       folder.File("Template.csv") + "\nOutputFolder=" + folder.File("Data") +
                                        "\nReceivePseudoData=1\n[Ports]\nCOM1=" + pty.SlavePath() +
                                        "\n[MQTT]\nHost=127.0.0.1\nPort=" + std::to_string(broker.port) +
                                        "\nUser=helvanta\nPassword=secret\nClientId=proc\n");
   TestSubscriber subscriber(broker.port);
-  const pid_t service = SpawnWithOutput({program, "-service"}, folder.Path("service.log"));
+  const pid_t service = SpawnWithOutput({program, "-service"}, folder.File("service.log"));
   ASSERT_GT(service, 0);
   const auto configs = [](const std::vector<ReceivedMessage>& messages) {
     int n = 0;
@@ -36,11 +37,11 @@ TEST(MqttProcess, AKilledServiceIsOfflineByItsLastWillAndForgetTakesTheSensorsAw
                          subscriber.WaitFor([&](const auto& m) { return configs(m) == 32; });
   kill(service, SIGKILL);
   WaitExit(service);
-  ASSERT_TRUE(published) << TempFolder::ReadFile(folder.Path("service.log"));
+  ASSERT_TRUE(published) << ReadBytes(folder.File("service.log"));
   EXPECT_TRUE(subscriber.WaitForPayload("helvanta/status", "offline"));
-  EXPECT_EQ(WaitExit(SpawnWithOutput({program, "-mqtt-forget"}, folder.Path("forget.log"))), 0)
-      << TempFolder::ReadFile(folder.Path("forget.log"));
-  EXPECT_NE(TempFolder::ReadFile(folder.Path("forget.log")).find("Removed 32 sensors"), std::string::npos);
+  EXPECT_EQ(WaitExit(SpawnWithOutput({program, "-mqtt-forget"}, folder.File("forget.log"))), 0)
+      << ReadBytes(folder.File("forget.log"));
+  EXPECT_NE(ReadBytes(folder.File("forget.log")).find("Removed 32 sensors"), std::string::npos);
   TestSubscriber after(broker.port);
   ASSERT_TRUE(after.WaitForPayload("helvanta/status", "offline"));
   EXPECT_EQ(configs(after.Messages()), 0);

@@ -4,7 +4,8 @@
 
 #include "link/measurands.hpp"
 #include "mqtt/test_broker.hpp"
-#include "service/service_fixture.hpp"
+#include "support/file_bytes.hpp"
+#include "support/service_fixture.hpp"
 
 namespace helvanta::testing {
 namespace {
@@ -13,9 +14,9 @@ TEST_F(ServiceTest, PublishesTheStateAfterAFullCycleAndAtTheRecord) {
   TestBroker broker;
   TestSubscriber subscriber(broker.port);
   WriteSettings("From=00:00:00\r\nTill=23:59:59\r\nRequestInterval=1\r\nReceivePseudoData=1\r\n");
-  folder.WriteFile("Helvanta.ini", TempFolder::ReadFile(folder.Path("Helvanta.ini")) +
+  folder.WriteFile("Helvanta.ini", ReadBytes(folder.File("Helvanta.ini")) +
                                        "[MQTT]\r\nHost=127.0.0.1\r\nPort=" + std::to_string(broker.port) +
-                                       "\r\nUser=helvanta\r\nPasswordFile=" + folder.Path("secret") +
+                                       "\r\nUser=helvanta\r\nPasswordFile=" + folder.File("secret") +
                                        "\r\nTopic=pv\r\nClientId=box\r\n");
   folder.WriteFile("secret", std::string(TestBroker::kPassword) + "\n");
   clock.Set(At(2026, 12, 7, 12, 0, 14, 5));

@@ -5,14 +5,14 @@
 #include "config/mqtt_settings.hpp"
 #include "mqtt/mqtt_feed.hpp"
 #include "runtime/program_folder.hpp"
-#include "service/temp_folder.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta::testing {
 namespace {
 
 class MqttSettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override { SetProgramFolder(folder.Folder()); }
+  void SetUp() override { SetProgramFolder(folder.Path()); }
   void Write(const std::string& mqtt) { folder.WriteFile("Helvanta.ini", "[MQTT]\n" + mqtt); }
   TempFolder folder;
 };
@@ -85,13 +85,13 @@ TEST_F(MqttSettingsTest, StartReportsUnreadableFilesAndAPasswordOthersCanRead) {
   const std::vector<Case> cases{
       {"Host=\nPassword=x\n", 0600, ""},
       {"Host=\nPassword=x\n", 0644, "The MQTT password in the configurationfile can be read by other users: "},
-      {"Host=127.0.0.1\nPasswordFile=" + folder.Path("missing") + "\n", 0600,
-       "MQTT is off: cannot read the password file " + folder.Path("missing")},
-      {"Host=127.0.0.1\nCAFile=" + folder.Path("") + "\n", 0600, "MQTT is off: cannot read the CA file "},
+      {"Host=127.0.0.1\nPasswordFile=" + folder.File("missing") + "\n", 0600,
+       "MQTT is off: cannot read the password file " + folder.File("missing")},
+      {"Host=127.0.0.1\nCAFile=" + folder.File("") + "\n", 0600, "MQTT is off: cannot read the CA file "},
   };
   for (const Case& c : cases) {
     Write(c.lines);
-    chmod(folder.Path("Helvanta.ini").c_str(), c.mode);
+    chmod(folder.File("Helvanta.ini").c_str(), c.mode);
     std::vector<TReplacedSetting> replaced;
     const std::vector<THostMessage> messages = feed.Start({english, "\n", replaced});
     EXPECT_FALSE(feed.Running()) << c.lines;
@@ -109,7 +109,7 @@ TEST_F(MqttSettingsTest, ThePasswordFileGivesItsFirstLine) {
   TMqttSettings settings;
   settings.Host = "broker";
   settings.Password = "ignored";
-  settings.PasswordFile = folder.Path("secret");
+  settings.PasswordFile = folder.File("secret");
   MqttConnectionSettings connection;
   EXPECT_FALSE(ConnectionSettingsFor(settings, "", connection));
   EXPECT_EQ(connection.password, "p4ss word");

@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "support/file_bytes.hpp"
 #include "support/spawn_posix.hpp"
 
 namespace helvanta::testing {
@@ -66,7 +67,7 @@ bool Eventually(const std::function<bool()>& check, std::chrono::milliseconds ti
 }
 
 TestBroker::TestBroker() {
-  const std::string dir = folder_.Path("");
+  const std::string dir = folder_.File("");
   caFile = dir + "ca.crt";
   otherCaFile = dir + "other.crt";
   const std::string ec = "openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 2 ";
@@ -95,16 +96,16 @@ TestBroker::~TestBroker() {
 }
 
 void TestBroker::SetPassword(const std::string& password) {
-  Run("mosquitto_passwd -c -b " + folder_.Path("passwd") + " " + kUser + " " + password);
+  Run("mosquitto_passwd -c -b " + folder_.File("passwd") + " " + kUser + " " + password);
 }
 
 void TestBroker::Start() {
-  const std::string config = folder_.Path("mosquitto.conf");
-  const std::string log = folder_.Path("mosquitto.log");
+  const std::string config = folder_.File("mosquitto.conf");
+  const std::string log = folder_.File("mosquitto.log");
   pid_ = SpawnWithOutput({"/usr/sbin/mosquitto", "-c", config}, log, true);
   if (pid_ < 0) throw std::runtime_error("cannot start mosquitto");
   if (!Eventually([this] { return Accepts(port) && Accepts(tlsPort); })) {
-    throw std::runtime_error("mosquitto does not listen: " + TempFolder::ReadFile(log));
+    throw std::runtime_error("mosquitto does not listen: " + ReadBytes(log));
   }
 }
 

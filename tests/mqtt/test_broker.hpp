@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "service/temp_folder.hpp"
+#include "support/temp_folder.hpp"
 
 struct mosquitto;
 

@@ -5,7 +5,8 @@
 
 #include "serial/comdatapacket.hpp"
 #include "serial/comport.hpp"
-#include "serial/pty_pair.hpp"
+#include "support/main_queue_posix.hpp"
+#include "support/pty_pair_posix.hpp"
 
 namespace helvanta {
 namespace {

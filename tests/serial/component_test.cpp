@@ -7,28 +7,38 @@ namespace {
 
 class Watcher : public TComponent {
  public:
-  TComponent* removed = nullptr;
+  const TComponent* removed = nullptr;
+  int removals = 0;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override {
-    if (operation == TOperation::opRemove) removed = component;
+    if (operation != TOperation::opRemove) return;
+    removed = component;
+    ++removals;
   }
 };
 
 TEST(TComponent, SubscribersHearOfRemovalOnceAndEitherSideMayGoFirst) {
   Watcher watcher;
+  const TComponent* goneAt = nullptr;
   {
     TComponent gone;
+    goneAt = &gone;
     gone.FreeNotification(&watcher);
     gone.FreeNotification(&watcher);
   }
-  EXPECT_NE(watcher.removed, nullptr);
+  EXPECT_EQ(watcher.removals, 1);
+  EXPECT_EQ(watcher.removed, goneAt);
 
+  // The subscription goes both ways: the side that stays hears of the early one going,
+  // and so drops it rather than keeping a dangling subscriber.
+  Watcher stays;
   auto* early = new Watcher;
-  TComponent stays;
+  const TComponent* earlyAt = early;
   stays.FreeNotification(early);
-  delete early;  // must not leave a dangling subscriber behind in `stays`
-  SUCCEED();
+  delete early;
+  EXPECT_EQ(stays.removals, 1);
+  EXPECT_EQ(stays.removed, earlyAt);
 }
 
 }  // namespace

@@ -1,3 +1,6 @@
+#include <poll.h>
+#include <time.h>
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -5,7 +8,8 @@
 #include <vector>
 
 #include "serial/comport.hpp"
-#include "serial/pty_pair.hpp"
+#include "support/main_queue_posix.hpp"
+#include "support/pty_pair_posix.hpp"
 
 namespace helvanta {
 namespace {
@@ -14,6 +18,12 @@ using namespace std::chrono_literals;
 using testing::PtyPair;
 using testing::ServeMainQueue;
 using testing::ServeMainQueueFor;
+
+double ProcessCpuSeconds() {
+  timespec t{};
+  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
 
 class ReceiveOnPty : public ::testing::Test {
  protected:
@@ -136,10 +146,10 @@ TEST_F(ReceiveOnPty, UnreadBytesGoToOnRxCharWithoutKeepingTheThreadBusy) {
   port_.OnRxChar = [&](TCustomComPort*, int count) { counts.push_back(count); };  // does not read
   port_.Open();
 
-  const double cpuBefore = testing::ProcessCpuSeconds();
+  const double cpuBefore = ProcessCpuSeconds();
   pty_.Send("abcde");
   ServeMainQueueFor(500ms);
-  const double cpu = testing::ProcessCpuSeconds() - cpuBefore;
+  const double cpu = ProcessCpuSeconds() - cpuBefore;
   ASSERT_EQ(counts.size(), 1u);  // the same waiting bytes are not reported again and again
   EXPECT_EQ(counts[0], 5);
   EXPECT_LT(cpu, 0.1);
@@ -163,10 +173,10 @@ TEST_F(ReceiveOnPty, WithoutRxCharInEventsNothingIsReported) {
   Link(&link_);
   port_.SetEvents(TComEvents{TComEvent::evTxEmpty, TComEvent::evCTS});
   port_.Open();
-  const double cpuBefore = testing::ProcessCpuSeconds();
+  const double cpuBefore = ProcessCpuSeconds();
   pty_.Send("zz");
   ServeMainQueueFor(300ms);
-  EXPECT_LT(testing::ProcessCpuSeconds() - cpuBefore, 0.1);
+  EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.1);
   EXPECT_EQ(calls, 0);
   EXPECT_EQ(deliveries_, 0);
 }
@@ -179,9 +189,9 @@ TEST_F(ReceiveOnPty, HangUpOfTheOtherEndLeavesThePortOpenAndTheThreadAsleep) {
 
   pty_.CloseMaster();
   ServeMainQueueFor(100ms);  // let the thread see the hang-up
-  const double cpuBefore = testing::ProcessCpuSeconds();
+  const double cpuBefore = ProcessCpuSeconds();
   ServeMainQueueFor(1000ms);
-  const double cpu = testing::ProcessCpuSeconds() - cpuBefore;
+  const double cpu = ProcessCpuSeconds() - cpuBefore;
   EXPECT_LT(cpu, 0.05);
   EXPECT_TRUE(port_.Connected());
   EXPECT_EQ(deliveries_, 1);

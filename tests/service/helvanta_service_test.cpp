@@ -9,7 +9,8 @@
 #include "link/codec.hpp"
 #include "link/measurands.hpp"
 #include "logging/date_time_separators.hpp"
-#include "service/service_fixture.hpp"
+#include "support/file_bytes.hpp"
+#include "support/service_fixture.hpp"
 
 namespace helvanta::testing {
 namespace {
@@ -60,12 +61,12 @@ TEST_F(ServiceTest, AWholeDayFollowsTheConnectionWindow) {
   EXPECT_EQ(eventLog.events[0].type, TEventType::etInformation);
 
   // One record a minute while open, from the first minute after all 45 answered.
-  const auto day1 = CsvLines(TempFolder::ReadFile(folder.Path("Data/261207.csv")));
+  const auto day1 = CsvLines(ReadBytes(folder.File("Data/261207.csv")));
   ASSERT_EQ(day1.size(), 1u + 1170u);
   EXPECT_EQ(day1[0], "Date,Time,Voltage");
   EXPECT_NE(day1[1].find("03:01:00"), std::string::npos) << day1[1];
   EXPECT_NE(day1.back().find("22:30:00"), std::string::npos) << day1.back();
-  const auto day2 = CsvLines(TempFolder::ReadFile(folder.Path("Data/261208.csv")));
+  const auto day2 = CsvLines(ReadBytes(folder.File("Data/261208.csv")));
   ASSERT_EQ(day2.size(), 1u + 30u);
   EXPECT_NE(day2[1].find("04:31:00"), std::string::npos) << day2[1];
   EXPECT_NE(day2.back().find("05:00:00"), std::string::npos) << day2.back();
@@ -98,7 +99,7 @@ TEST_F(ServiceTest, DayFileWithPseudoAnswersHoldsExactlyTheseBytes) {
     expected << "  12.07.2026;    " << time << ";      227.60;" << std::string(12 - current.size(), ' ') << current
              << ";%33%\r\n";
   }
-  EXPECT_EQ(TempFolder::ReadFile(folder.Path("Data/261207.csv")), expected.str());
+  EXPECT_EQ(ReadBytes(folder.File("Data/261207.csv")), expected.str());
   EXPECT_NE(current, "N/A");
 }
 
@@ -123,7 +124,7 @@ TEST_F(ServiceTest, EventsOfStartAndStopInEnglish) {
   EXPECT_FALSE(service->ComPort1.Connected());
   EXPECT_FALSE(service->Timer1.Enabled());
   const std::vector<RecordedEvent> expected{
-      {TEventType::etWarning, "Could not open configurationfile: " + folder.Path("Helvanta.ini") + "!\nUsing defaults."},
+      {TEventType::etWarning, "Could not open configurationfile: " + folder.File("Helvanta.ini") + "!\nUsing defaults."},
       {TEventType::etInformation, "Service started.\nConnected to Siemens SPN1000."},
       {TEventType::etInformation, "Service stopped.\nConnection closed."},
   };
@@ -138,8 +139,8 @@ TEST_F(ServiceTest, UnusableSettingsAndLanguageFilesAreWarnedAboutAtStart) {
   folder.WriteFile("Helvanta.lng", "0004=Dienst gestartet.\r\n" + std::string(2 << 20, 'y'));
   service->ServiceStart();
   const std::vector<RecordedEvent> expected{
-      {TEventType::etWarning, "Could not read language file: " + folder.Path("Helvanta.lng") + "!\nUsing English texts."},
-      {TEventType::etWarning, "The configurationfile holds no [Data Logging] settings: " + folder.Path("Helvanta.ini") +
+      {TEventType::etWarning, "Could not read language file: " + folder.File("Helvanta.lng") + "!\nUsing English texts."},
+      {TEventType::etWarning, "The configurationfile holds no [Data Logging] settings: " + folder.File("Helvanta.ini") +
                                   "!\nUsing defaults."},
       {TEventType::etInformation, "Service started.\nConnected to Siemens SPN1000."},
   };
@@ -183,16 +184,16 @@ TEST_F(ServiceTest, LoggerFailuresBecomeErrorEventsAndPollingGoesOn) {
   for (DateTime t = At(2026, 12, 7, 12, 0, 1, 5); t <= At(2026, 12, 7, 12, 0, 59, 5); t = AddSeconds(t, 1)) TickAt(t);
   eventLog.events.clear();
 
-  AppSettings.TemplateFile = folder.Path("missing.csv");
+  AppSettings.TemplateFile = folder.File("missing.csv");
   TickAt(At(2026, 12, 7, 12, 1, 0, 5));
-  AppSettings.TemplateFile = folder.Path("Template.csv");
-  AppSettings.OutputFolder = folder.Path("no such folder");
+  AppSettings.TemplateFile = folder.File("Template.csv");
+  AppSettings.OutputFolder = folder.File("no such folder");
   // Not logging moments: nothing to report.
   for (DateTime t = At(2026, 12, 7, 12, 1, 1, 5); t <= At(2026, 12, 7, 12, 2, 0, 5); t = AddSeconds(t, 1)) TickAt(t);
   const std::vector<RecordedEvent> expected{
-      {TEventType::etError, "Vorlage fehlt: " + folder.Path("missing.csv")},
+      {TEventType::etError, "Vorlage fehlt: " + folder.File("missing.csv")},
       {TEventType::etError,
-       "Could not save data to: " + folder.Path("no such folder") + "/261207.csv!\nDisk full or write protected!"},
+       "Could not save data to: " + folder.File("no such folder") + "/261207.csv!\nDisk full or write protected!"},
   };
   EXPECT_EQ(eventLog.events, expected);
   // Each of those ticks still sent its request.
@@ -201,7 +202,7 @@ TEST_F(ServiceTest, LoggerFailuresBecomeErrorEventsAndPollingGoesOn) {
 
 TEST_F(ServiceTest, ExceptionsInTickAndPacketBecomeErrorEventsAndTheServiceGoesOn) {
   folder.WriteFile("Helvanta.ini", "[Data Logging]\r\nFrom=00:00:00\r\nTill=23:59:59\r\n[Ports]\r\nCOM1=" +
-                                       pty.SlavePath() + "\r\nCOM2=" + folder.Path("no-such-tty") + "\r\n");
+                                       pty.SlavePath() + "\r\nCOM2=" + folder.File("no-such-tty") + "\r\n");
   clock.Set(At(2026, 12, 7, 12, 0, 0, 5));
   service->ServiceStart();
   eventLog.events.clear();
@@ -224,7 +225,7 @@ TEST_F(ServiceTest, ExceptionsInTickAndPacketBecomeErrorEventsAndTheServiceGoesO
 }
 
 TEST_F(ServiceTest, APortThatCannotOpenIsReportedOnceThenHourlyAndTriedWithGrowingGaps) {
-  const std::string missing = folder.Path("no-such-tty");
+  const std::string missing = folder.File("no-such-tty");
   const auto settings = [this](const std::string& device) {
     folder.WriteFile("Helvanta.ini", "[Data Logging]\r\nComPort=COM3\r\nFrom=00:00:00\r\nTill=23:59:59\r\n[Ports]\r\nCOM3=" +
                                          device + "\r\n");

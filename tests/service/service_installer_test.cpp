@@ -9,7 +9,8 @@
 #include <regex>
 
 #include "runtime/program_folder.hpp"
-#include "service/temp_folder.hpp"
+#include "support/file_bytes.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta::testing {
 namespace {
@@ -17,28 +18,28 @@ namespace {
 class ServiceInstallerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::filesystem::create_directory(folder.Path("units"));
-    std::filesystem::create_directory(folder.Path("Data"));
+    std::filesystem::create_directory(folder.File("units"));
+    std::filesystem::create_directory(folder.File("Data"));
     for (const char* command : {"systemctl", "useradd", "usermod", "chown"}) UseCommand(command, 0);
-    place = {folder.Path("units"), folder.Path("systemctl"), folder.Path("useradd"), folder.Path("usermod"),
-             folder.Path("chown")};
-    settings = {ExecutablePath(), "/opt/helvanta/", folder.Path("Data")};
+    place = {folder.File("units"), folder.File("systemctl"), folder.File("useradd"), folder.File("usermod"),
+             folder.File("chown")};
+    settings = {ExecutablePath(), "/opt/helvanta/", folder.File("Data")};
   }
 
   // A stand-in for a system command that notes its name and arguments and ends with the
   // given code.
   void UseCommand(const std::string& name, int exitCode) {
-    folder.WriteFile(name, "#!/bin/sh\necho \"" + name + " $*\" >> '" + folder.Path("calls") + "'\necho 'said by " +
+    folder.WriteFile(name, "#!/bin/sh\necho \"" + name + " $*\" >> '" + folder.File("calls") + "'\necho 'said by " +
                                name + "'\nexit " + std::to_string(exitCode) + "\n");
-    chmod(folder.Path(name).c_str(), 0755);
+    chmod(folder.File(name).c_str(), 0755);
   }
 
-  std::string Calls() const { return TempFolder::ReadFile(folder.Path("calls")); }
+  std::string Calls() const { return ReadBytes(folder.File("calls")); }
 
   // Runs a shell command; its exit status and what it printed.
   std::pair<int, std::string> Shell(const std::string& command) const {
-    const int status = std::system((command + " > '" + folder.Path("output.txt") + "' 2>&1").c_str());
-    return {status, TempFolder::ReadFile(folder.Path("output.txt"))};
+    const int status = std::system((command + " > '" + folder.File("output.txt") + "' 2>&1").c_str());
+    return {status, ReadBytes(folder.File("output.txt"))};
   }
 
   TempFolder folder;
@@ -51,14 +52,14 @@ TEST_F(ServiceInstallerTest, InstallCreatesTheUserGivesItTheLogsAndEnablesTheUni
   folder.WriteFile("Data/240101.csv", "x");
   folder.WriteFile("Data/240102.csv", "x");
   folder.WriteFile("Data/notes.txt", "x");
-  std::filesystem::create_symlink("/etc/passwd", folder.Path("Data/240103.csv"));
+  std::filesystem::create_symlink("/etc/passwd", folder.File("Data/240103.csv"));
 
   const auto installed = InstallService(place, settings);
   EXPECT_TRUE(installed.ok) << installed.message;
   EXPECT_EQ(installed.message, "Service installed successfully");
-  const std::string unitPath = folder.Path("units/HelvantaService.service");
-  EXPECT_EQ(TempFolder::ReadFile(unitPath), ServiceUnitText(settings));
-  const std::string data = folder.Path("Data");
+  const std::string unitPath = folder.File("units/HelvantaService.service");
+  EXPECT_EQ(ReadBytes(unitPath), ServiceUnitText(settings));
+  const std::string data = folder.File("Data");
   const std::string logs = data + " " + data + "/240101.csv " + data + "/240102.csv";
   std::string installCalls = "useradd --system --no-create-home --shell /usr/sbin/nologin --groups dialout helvanta\n";
   installCalls += "chown helvanta: " + logs + "\n";
@@ -78,7 +79,7 @@ TEST_F(ServiceInstallerTest, InstallCreatesTheUserGivesItTheLogsAndEnablesTheUni
   EXPECT_NE(again.message.find("not installed"), std::string::npos) << again.message;
 
   // A user that exists already is only put into dialout.
-  std::filesystem::remove(folder.Path("calls"));
+  std::filesystem::remove(folder.File("calls"));
   UseCommand("useradd", 9);
   EXPECT_TRUE(InstallService(place, settings).ok);
   EXPECT_NE(Calls().find("\nusermod --append --groups dialout helvanta\nchown "), std::string::npos) << Calls();
@@ -89,7 +90,7 @@ TEST_F(ServiceInstallerTest, TheUnitRunsAsItsOwnUserAndMayWriteTheOutputFolderOn
   for (const std::string& line : std::vector<std::string>{
            "Documentation=file:///opt/helvanta/README.md", "After=time-sync.target", "Type=notify",
            "ExecStart=\"" + settings.executable + "\" -service", "User=helvanta", "Restart=on-failure", "RestartSec=60",
-           "ProtectSystem=strict", "ReadWritePaths=\"-" + folder.Path("Data") + "\"", "WantedBy=multi-user.target"}) {
+           "ProtectSystem=strict", "ReadWritePaths=\"-" + folder.File("Data") + "\"", "WantedBy=multi-user.target"}) {
     EXPECT_NE(unit.find("\n" + line + "\n"), std::string::npos) << line << "\n" << unit;
   }
   EXPECT_EQ(unit.find("/opt/helvanta\""), std::string::npos) << unit;
@@ -112,10 +113,10 @@ TEST_F(ServiceInstallerTest, SystemdAcceptsTheUnitAndRatesItSafe) {
   if (access("/usr/bin/systemd-analyze", X_OK) != 0 && access("/bin/systemd-analyze", X_OK) != 0) {
     GTEST_SKIP() << "systemd-analyze is not installed";
   }
-  const std::string unitPath = folder.Path("HelvantaService.service");
+  const std::string unitPath = folder.File("HelvantaService.service");
   // Without MQTT and the web page the service has no network; with them, IP only.
   for (const auto& [network, exposure] : {std::pair{false, 2.0}, {true, 2.5}}) {
-    const std::string text = ServiceUnitText({ExecutablePath(), folder.Folder(), folder.Path("Data"), network});
+    const std::string text = ServiceUnitText({ExecutablePath(), folder.Path(), folder.File("Data"), network});
     EXPECT_EQ(text.find("\nPrivateNetwork=yes\n") != std::string::npos, !network) << text;
     folder.WriteFile("HelvantaService.service", text);
     auto [status, output] = Shell("systemd-analyze verify '" + unitPath + "'");
@@ -138,22 +139,22 @@ TEST_F(ServiceInstallerTest, FailuresNameTheirReasonAndUnusableOutputFoldersAreR
     std::string reason;
   };
   for (const Case& c :
-       {Case{folder.Path("missing"), "cannot be used: No such file or directory"},
-        Case{"Data", "is not an absolute path"}, Case{folder.Path("units/../"), "which the service must not write"}}) {
-    const auto result = InstallService(place, {ExecutablePath(), folder.Path("units/"), c.outputFolder});
+       {Case{folder.File("missing"), "cannot be used: No such file or directory"},
+        Case{"Data", "is not an absolute path"}, Case{folder.File("units/../"), "which the service must not write"}}) {
+    const auto result = InstallService(place, {ExecutablePath(), folder.File("units/"), c.outputFolder});
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.message.find(c.reason), std::string::npos) << result.message;
   }
-  EXPECT_FALSE(std::filesystem::exists(folder.Path("calls")));
+  EXPECT_FALSE(std::filesystem::exists(folder.File("calls")));
 
   // useradd fails: its own words are quoted, nothing else happens.
   UseCommand("useradd", 1);
   auto result = InstallService(place, settings);
   EXPECT_FALSE(result.ok);
-  EXPECT_NE(result.message.find("HelvantaService: " + folder.Path("useradd") + " --system"), std::string::npos)
+  EXPECT_NE(result.message.find("HelvantaService: " + folder.File("useradd") + " --system"), std::string::npos)
       << result.message;
   EXPECT_NE(result.message.find("failed with exit code 1 (said by useradd)"), std::string::npos) << result.message;
-  EXPECT_FALSE(std::filesystem::exists(folder.Path("units/HelvantaService.service")));
+  EXPECT_FALSE(std::filesystem::exists(folder.File("units/HelvantaService.service")));
   UseCommand("useradd", 0);
 
   // systemctl fails.
@@ -165,20 +166,20 @@ TEST_F(ServiceInstallerTest, FailuresNameTheirReasonAndUnusableOutputFoldersAreR
   EXPECT_FALSE(result.ok);
   EXPECT_NE(result.message.find("disable --now HelvantaService.service failed with exit code 3"), std::string::npos)
       << result.message;
-  EXPECT_TRUE(std::filesystem::exists(folder.Path("units/HelvantaService.service")));
+  EXPECT_TRUE(std::filesystem::exists(folder.File("units/HelvantaService.service")));
 
   // systemctl is missing.
-  place.systemctl = folder.Path("no-systemctl");
+  place.systemctl = folder.File("no-systemctl");
   result = InstallService(place, settings);
   EXPECT_FALSE(result.ok);
   EXPECT_NE(result.message.find("could not run " + place.systemctl + ": No such file or directory"), std::string::npos)
       << result.message;
 
   // The unit folder cannot be written.
-  place.unitFolder = folder.Path("no such folder");
+  place.unitFolder = folder.File("no such folder");
   result = InstallService(place, settings);
   EXPECT_FALSE(result.ok);
-  EXPECT_NE(result.message.find("could not write " + folder.Path("no such folder/HelvantaService.service")),
+  EXPECT_NE(result.message.find("could not write " + folder.File("no such folder/HelvantaService.service")),
             std::string::npos)
       << result.message;
 }

@@ -8,8 +8,8 @@
 #include "config/language.hpp"
 #include "serial/ecomport.hpp"
 #include "service/guarded_handler.hpp"
-#include "service/recording_event_log.hpp"
 #include "service/syslog_event_log.hpp"
+#include "support/recording_event_log.hpp"
 
 namespace helvanta::testing {
 namespace {

@@ -4,7 +4,9 @@
 
 #include "link/codec.hpp"
 #include "link/measurands.hpp"
-#include "service/service_fixture.hpp"
+#include "support/file_bytes.hpp"
+#include "support/main_queue_posix.hpp"
+#include "support/service_fixture.hpp"
 
 namespace helvanta::testing {
 namespace {
@@ -33,7 +35,7 @@ TEST_F(ServiceTest, WithEveryRequestAnsweredOnTheLineTheMinuteIsLogged) {
   clock.Set(At(2026, 12, 7, 12, 1, 0, 5));
   service->Timer1Timer();
   // 0100 is 256, times 0.1 for the AC voltage.
-  EXPECT_EQ(TempFolder::ReadFile(folder.Path("Data/261207.csv")), "    12:01:00,       25.60\r\n");
+  EXPECT_EQ(ReadBytes(folder.File("Data/261207.csv")), "    12:01:00,       25.60\r\n");
   EXPECT_EQ(eventLog.events.size(), 1u);  // the start event only
   service->ServiceStop();
 }

@@ -1,15 +1,20 @@
+#include <poll.h>
 #include <signal.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <map>
-#include <thread>
 
 #include "link/measurands.hpp"
-#include "sim/log_lines.hpp"
+#include "runtime/date_time.hpp"
 #include "sim/pty_port.hpp"
-#include "sim/sim_process.hpp"
 #include "sim/wire.hpp"
+#include "support/log_lines.hpp"
+#include "support/sim_process_posix.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta::sim::test {
 namespace {
@@ -38,9 +43,50 @@ std::map<std::string, std::uint16_t> AskAll(PtyPort& port, const std::vector<std
   return words;
 }
 
+// A code that is no half of a pair: asking it touches no latch.
+std::string UnpairedCode(const std::vector<std::pair<std::string, std::string>>& pairs) {
+  for (const auto& def : MeasurandDefinitions()) {
+    const std::string code(def.descriptor.substr(0, 4));
+    const bool inPair = std::any_of(pairs.begin(), pairs.end(),
+                                    [&](const auto& pair) { return pair.first == code || pair.second == code; });
+    if (!inPair) return code;
+  }
+  return {};
+}
+
+std::int64_t SimMilliseconds(const std::string& timestamp) {
+  DateTime t;
+  EXPECT_EQ(std::sscanf(timestamp.c_str(), "%d-%d-%dT%d:%d:%d.%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
+                        &t.second, &t.millisecond),
+            7)
+      << timestamp;
+  return ToEpochMilliseconds(t);
+}
+
+// The simulator's clock as its log shows it for the last line written.
+std::int64_t LoggedSimMilliseconds(const std::string& logPath) {
+  const std::vector<LogLine> lines = ReadLog(logPath);
+  return lines.empty() ? 0 : SimMilliseconds(lines.back().simTime);
+}
+
+// Asks `code` until the simulator's own clock, as its log shows it, has run `minutes`
+// simulated minutes on; whether it did within the time.
+bool WaitForSimMinutes(PtyPort& port, const std::string& code, const std::string& logPath, int minutes) {
+  const std::int64_t target = LoggedSimMilliseconds(logPath) + minutes * 60'000;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < deadline) {
+    port.Write(Request(code));
+    if (CutAnswers(port.ReadBytes(13, 5000)).size() != 1) return false;
+    if (LoggedSimMilliseconds(logPath) >= target) return true;
+    // Paces the questions: the log would otherwise grow by thousands of lines a second.
+    poll(nullptr, 0, 20);
+  }
+  return false;
+}
+
 TEST(SimCounters, HighWordFetchedASecondAfterItsLowWordRecombinesToTheTotal) {
-  TempDir dir;
-  // Ten simulated minutes pass in the second between the halves.
+  testing::TempFolder dir;
+  // Ten simulated minutes pass between the halves, a second of the wall clock.
   SimProcess sim({"--fast", "--seed", "8", "--start", "11:00:00", "--speed", "600", "--log", dir.File("sim.log")});
   ASSERT_FALSE(sim.DevicePath().empty());
   PtyPort port(sim.DevicePath());
@@ -51,8 +97,10 @@ TEST(SimCounters, HighWordFetchedASecondAfterItsLowWordRecombinesToTheTotal) {
     lows.push_back(low);
     highs.push_back(high);
   }
+  const std::string unpaired = UnpairedCode(pairs);
+  ASSERT_FALSE(unpaired.empty());
   auto words = AskAll(port, lows);
-  std::this_thread::sleep_for(std::chrono::seconds(1));
+  ASSERT_TRUE(WaitForSimMinutes(port, unpaired, dir.File("sim.log"), 10));
   for (const auto& [code, word] : AskAll(port, highs)) words[code] = word;
   // Fresh halves, fetched together, to see what moved in that second.
   auto fresh = AskAll(port, lows);

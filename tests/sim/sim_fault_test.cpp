@@ -6,10 +6,11 @@
 #include <cmath>
 #include <map>
 
-#include "sim/log_lines.hpp"
 #include "sim/pty_port.hpp"
-#include "sim/sim_process.hpp"
 #include "sim/wire.hpp"
+#include "support/log_lines.hpp"
+#include "support/sim_process_posix.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta::sim::test {
 namespace {
@@ -71,7 +72,7 @@ FaultPattern Observe(const std::vector<Answer>& answers, int requests) {
 }
 
 TEST(SimFaults, DropGarbleAndNoiseComeAtTheRatesAskedAndRepeatWithTheSeed) {
-  TempDir dir;
+  testing::TempFolder dir;
   const std::vector<std::string> args{"--fast", "--seed", "11", "--drop", "0.25", "--garble", "0.25",
                                       "--noise", "0.25", "--log", dir.File("sim.log")};
   SimProcess sim(args);
@@ -130,7 +131,7 @@ TEST(SimFaults, DropGarbleAndNoiseComeAtTheRatesAskedAndRepeatWithTheSeed) {
 }
 
 TEST(SimFaults, LateAnswersWaitForTheNextRequest) {
-  TempDir dir;
+  testing::TempFolder dir;
   SimProcess sim({"--fast", "--seed", "5", "--late", "0.25", "--log", dir.File("sim.log")});
   ASSERT_FALSE(sim.DevicePath().empty());
   PtyPort port(sim.DevicePath());
@@ -172,7 +173,7 @@ TEST(SimFaults, LateAnswersWaitForTheNextRequest) {
 }
 
 TEST(SimFaults, SplitAnswersComeInChunksWithinASecond) {
-  TempDir dir;
+  testing::TempFolder dir;
   SimProcess sim({"--fast", "--seed", "4", "--split", "--log", dir.File("sim.log")});
   ASSERT_FALSE(sim.DevicePath().empty());
   PtyPort port(sim.DevicePath());

@@ -1,7 +1,5 @@
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -13,10 +11,12 @@
 #include <thread>
 
 #include "link/measurands.hpp"
-#include "sim/log_lines.hpp"
 #include "sim/pty_port.hpp"
-#include "sim/sim_process.hpp"
 #include "sim/wire.hpp"
+#include "support/log_lines.hpp"
+#include "support/pty_pair_posix.hpp"
+#include "support/sim_process_posix.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta::sim::test {
 namespace {
@@ -39,7 +39,7 @@ double Scaled(const std::string& code, std::uint32_t raw) {
 }
 
 TEST(SimLine, EveryCodeGetsAWellFormedAnswerWithPlausibleNoonValues) {
-  TempDir dir;
+  testing::TempFolder dir;
   SimProcess sim({"--fast", "--seed", "1", "--start", "13:00:00", "--log", dir.File("sim.log")});
   ASSERT_FALSE(sim.DevicePath().empty());
   PtyPort port(sim.DevicePath());
@@ -99,7 +99,7 @@ TEST(SimLine, NightIsDark) {
 }
 
 TEST(SimLine, MalformedRequestsGetNoAnswerAndAreCounted) {
-  TempDir dir;
+  testing::TempFolder dir;
   SimProcess sim({"--fast", "--seed", "2", "--log", dir.File("sim.log")});
   ASSERT_FALSE(sim.DevicePath().empty());
   PtyPort port(sim.DevicePath());
@@ -160,7 +160,7 @@ TEST(SimLine, AnswersArePacedAtTheLineRateUnlessFast) {
 }
 
 TEST(SimLine, StopSignalsEndWithStatusZeroAndRemoveTheLink) {
-  TempDir dir;
+  testing::TempFolder dir;
   for (int signal : {SIGTERM, SIGINT}) {
     const std::string link = dir.File("inverter");
     SimProcess sim({"--fast", "--link", link});
@@ -178,7 +178,7 @@ TEST(SimLine, StopSignalsEndWithStatusZeroAndRemoveTheLink) {
 }
 
 TEST(SimLine, StaleLinkIsReplacedButAFileIsNot) {
-  TempDir dir;
+  testing::TempFolder dir;
   const std::string link = dir.File("inverter");
   std::filesystem::create_symlink("/nonexistent", link);
   {
@@ -195,7 +195,7 @@ TEST(SimLine, StaleLinkIsReplacedButAFileIsNot) {
 }
 
 TEST(SimLine, HangsUpAfterTheAnswersAskedFor) {
-  TempDir dir;
+  testing::TempFolder dir;
   const std::string link = dir.File("inverter");
   SimProcess sim({"--fast", "--hangup-after", "3", "--link", link});
   ASSERT_FALSE(sim.DevicePath().empty());
@@ -209,13 +209,10 @@ TEST(SimLine, HangsUpAfterTheAnswersAskedFor) {
 }
 
 TEST(SimLine, ServesAnExistingDevice) {
-  const int master = posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_GE(master, 0);
-  ASSERT_EQ(grantpt(master), 0);
-  ASSERT_EQ(unlockpt(master), 0);
-  char name[128];
-  ASSERT_EQ(ptsname_r(master, name, sizeof name), 0);
-  PtyPort port(master);
+  testing::PtyPair pty;
+  ASSERT_TRUE(pty.Ok()) << "no pseudo-terminal";
+  const std::string name = pty.SlavePath();
+  PtyPort port(pty.ReleaseMaster());
   SimProcess sim({"--fast", "--device", name});
   ASSERT_EQ(sim.DevicePath(), name);
   const auto answers = Ask(port, "9FFF");

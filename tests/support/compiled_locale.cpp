@@ -3,9 +3,6 @@
 #include <stdlib.h>
 
 #include <clocale>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -39,28 +36,15 @@ ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
 
 CompiledLocale::CompiledLocale(const std::string& source, const std::string& charmap)
     : name_(source + "." + charmap) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "helvanta-locale-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  folder_ = pattern;
-  const std::string logPath = folder_ + "/localedef.log";
-  const int code = RunLocaledef(source, charmap, folder_ + "/" + name_, logPath);
+  const int code = RunLocaledef(source, charmap, folder_.File(name_), folder_.File("localedef.log"));
   // Exit code 1 means warnings only; the locale was written all the same.
-  if ((code != 0 && code != 1) || !std::filesystem::exists(folder_ + "/" + name_ + "/LC_TIME")) {
-    std::ifstream in(logPath);
-    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
+  if ((code != 0 && code != 1) || !folder_.Exists(name_ + "/LC_TIME")) {
+    const std::string log = folder_.ReadFile("localedef.log");
     const std::string outcome = code < 0 ? "it did not run" : "exit code " + std::to_string(code);
     throw std::runtime_error("localedef could not compile " + name_ + " (" + outcome +
                              "; the locales package provides the sources): " + log);
   }
-  locpath_.emplace("LOCPATH", folder_);
-}
-
-CompiledLocale::~CompiledLocale() {
-  locpath_.reset();
-  std::error_code ignored;
-  std::filesystem::remove_all(folder_, ignored);
+  locpath_.emplace("LOCPATH", folder_.Path());
 }
 
 ScopedLocale::ScopedLocale(int category, const std::string& name)

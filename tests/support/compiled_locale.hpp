@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "support/temp_folder.hpp"
+
 namespace helvanta::testing {
 
 // An environment variable of this process set for the lifetime of the object; the
@@ -27,14 +29,13 @@ class CompiledLocale {
   // ("de_DE", "UTF-8") gives "de_DE.UTF-8". Throws std::runtime_error with localedef's
   // output when the locale cannot be compiled.
   CompiledLocale(const std::string& source, const std::string& charmap);
-  ~CompiledLocale();
   CompiledLocale(const CompiledLocale&) = delete;
   CompiledLocale& operator=(const CompiledLocale&) = delete;
 
   const std::string& Name() const { return name_; }
 
  private:
-  std::string folder_;
+  TempFolder folder_;
   std::string name_;
   std::optional<ScopedEnvironmentVariable> locpath_;
 };

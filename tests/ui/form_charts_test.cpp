@@ -13,8 +13,8 @@
 
 #include "config/language.hpp"
 #include "history/history_store.hpp"
-#include "history/history_test_support.hpp"
 #include "support/clock_readings.hpp"
+#include "support/history_fixtures.hpp"
 #include "ui_test_support.hpp"
 
 namespace helvanta {

@@ -4,7 +4,7 @@
 
 #include "config/settings.hpp"
 #include "link/measurands.hpp"
-#include "serial/pty_pair.hpp"
+#include "support/pty_pair_posix.hpp"
 #include "ui/error_box.hpp"
 #include "ui/form_main.hpp"
 #include "ui_test_support.hpp"

@@ -29,7 +29,7 @@ class FormMainTick : public ::testing::Test {
   TempProgramFolder folder_;
   ClockScope clock_;
   ErrorBoxCapture box_;
-  Pty pty_;
+  testing::PtyPair pty_;
   WindowSet windows_;
 };
 
@@ -172,7 +172,7 @@ TEST_F(FormMainTick, TheTickDisconnectsOnlyAfterTheTillTime) {
 TEST(FormMainTranslatedTick, ConnectingBeforeFromStaysOpenAndTheTranslatedTextsAreUsed) {
   TempProgramFolder folder;
   ClockScope clock(At(2024, 5, 6, 12, 3, 10, 100));
-  Pty pty;
+  testing::PtyPair pty;
   folder.WriteFile("Helvanta.lng", "0002=Verbunden.\\nOK\r\n0003=Getrennt.\r\n1002=Verbinden\r\n1003=Trennen\r\n");
   WindowSet windows;
   TFormMain& form = *windows.main;

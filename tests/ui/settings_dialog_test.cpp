@@ -140,7 +140,7 @@ TEST(SettingsDialog, ChangedDevicesOfThePortNamesAreWrittenOnOk) {
   folder.WriteFile("Helvanta.ini", kSettings);
   ErrorBoxCapture box;
   WindowSet windows;
-  Pty pty;
+  testing::PtyPair pty;
   const QString ptyPath = QString::fromStdString(pty.SlavePath());
   RunSettings(windows, [&](TFormSettings& d) {
     // The device field follows the selected port name and keeps each port's choice.

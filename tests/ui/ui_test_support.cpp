@@ -1,17 +1,11 @@
 #include "ui_test_support.hpp"
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <stdexcept>
 
 #include "config/settings.hpp"
 #include "config/settings_dialog_qt.hpp"
@@ -45,34 +39,9 @@ class QtEnvironment : public ::testing::Environment {
 }  // namespace
 
 TempProgramFolder::TempProgramFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "helvanta-ui-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("mkdtemp failed");
-  }
-  path_ = pattern + "/";
-  // The default output folder exists, as an installation has it.
-  std::filesystem::create_directory(path_ + "Data");
-  SetProgramFolder(path_);
+  std::filesystem::create_directory(File("Data"));
+  SetProgramFolder(Path());
 }
-
-TempProgramFolder::~TempProgramFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
-}
-
-void TempProgramFolder::WriteFile(const std::string& name, const std::string& content) const {
-  std::ofstream out(path_ + name, std::ios::binary);
-  out << content;
-}
-
-std::string TempProgramFolder::ReadFile(const std::string& name) const {
-  std::ifstream in(path_ + name, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
-}
-
-bool TempProgramFolder::Exists(const std::string& name) const { return std::filesystem::exists(path_ + name); }
 
 ErrorBoxCapture::ErrorBoxCapture() {
   SetErrorBox([this](QWidget*, const std::string& text, const std::string& caption) {
@@ -86,30 +55,6 @@ ErrorBoxCapture::~ErrorBoxCapture() { SetErrorBox(nullptr); }
 ClockScope::ClockScope(const DateTime& start) : clock(start) { SetProgramClock(&clock); }
 
 ClockScope::~ClockScope() { SetProgramClock(nullptr); }
-
-Pty::Pty() {
-  master_ = posix_openpt(O_RDWR | O_NOCTTY);
-  if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) {
-    throw std::runtime_error("no pseudo-terminal");
-  }
-  slavePath_ = ptsname(master_);
-  fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
-}
-
-Pty::~Pty() { close(master_); }
-
-std::string Pty::Drain() {
-  std::string received;
-  char buffer[256];
-  for (;;) {
-    const ssize_t n = read(master_, buffer, sizeof buffer);
-    if (n <= 0) {
-      break;
-    }
-    received.append(buffer, static_cast<std::size_t>(n));
-  }
-  return received;
-}
 
 WindowSet::WindowSet() {
   AppSettings = TAppSettings{};  // as at program load

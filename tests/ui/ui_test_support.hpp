@@ -9,6 +9,8 @@
 
 #include "runtime/clock.hpp"
 #include "runtime/date_time.hpp"
+#include "support/pty_pair_posix.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta {
 
@@ -16,22 +18,11 @@ class TFormAbout;
 class TFormMain;
 class TFormSettings;
 
-// A folder of the test's own that stands for the executable's folder.
-class TempProgramFolder {
+// A folder of the test's own that stands for the executable's folder, with the default
+// output folder in it as an installation has it.
+class TempProgramFolder : public testing::TempFolder {
  public:
   TempProgramFolder();
-  ~TempProgramFolder();
-  TempProgramFolder(const TempProgramFolder&) = delete;
-  TempProgramFolder& operator=(const TempProgramFolder&) = delete;
-
-  // With a trailing separator, as ProgramFolder() gives it.
-  const std::string& Path() const { return path_; }
-  void WriteFile(const std::string& name, const std::string& content) const;
-  std::string ReadFile(const std::string& name) const;
-  bool Exists(const std::string& name) const;
-
- private:
-  std::string path_;
 };
 
 // Captures what the error box would show instead of blocking on a modal box.
@@ -55,23 +46,6 @@ class ClockScope {
   ClockScope& operator=(const ClockScope&) = delete;
 
   ManualClock clock;
-};
-
-// A pseudo-terminal: the window opens the slave path; the test reads the master.
-class Pty {
- public:
-  Pty();
-  ~Pty();
-  Pty(const Pty&) = delete;
-  Pty& operator=(const Pty&) = delete;
-
-  const std::string& SlavePath() const { return slavePath_; }
-  // Whatever the master has received so far.
-  std::string Drain();
-
- private:
-  int master_ = -1;
-  std::string slavePath_;
 };
 
 // The three windows of window mode, created in start-up order.

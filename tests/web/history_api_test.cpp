@@ -6,11 +6,11 @@
 
 #include <algorithm>
 
-#include "config/temp_folder.hpp"
 #include "history/history_reader.hpp"
 #include "history/history_store.hpp"
-#include "history/history_test_support.hpp"
 #include "support/clock_readings.hpp"
+#include "support/history_fixtures.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta {
 namespace {

@@ -1,10 +1,7 @@
 // The page in a real browser: headless Chromium loads it from helvanta polling the
 // simulator, and the DOM shows live values and charts with points. It also leaves a
 // screenshot, web-page.png, in the build folder.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -15,15 +12,15 @@
 #include <regex>
 #include <thread>
 
-#include "config/temp_folder.hpp"
 #include "history/history_store.hpp"
-#include "history/history_test_support.hpp"
 #include "runtime/clock.hpp"
-#include "sim/sim_process.hpp"
+#include "support/file_bytes.hpp"
+#include "support/history_fixtures.hpp"
+#include "support/sim_process_posix.hpp"
+#include "support/spawn_posix.hpp"
+#include "support/temp_folder.hpp"
 #include "web/http_client.hpp"
 #include "web/listen_socket.hpp"
-
-extern char** environ;
 
 namespace helvanta {
 namespace {
@@ -39,31 +36,10 @@ std::string FindChromium() {
   return {};
 }
 
-// Starts a program with its output (and errors) to a file; its pid, or -1.
-pid_t Spawn(const std::vector<std::string>& words, const std::string& outputFile) {
-  std::vector<std::string> copy = words;
-  std::vector<char*> argv;
-  for (std::string& w : copy) argv.push_back(w.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-  pid_t pid = -1;
-  const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  return rc == 0 ? pid : -1;
-}
-
 // Whether it ended within the time; it is killed otherwise.
 bool WaitFor(pid_t pid, std::chrono::seconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (waitpid(pid, nullptr, WNOHANG) == pid) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, nullptr, 0);
+  if (testing::WaitExitWithin(pid, timeout)) return true;
+  testing::KillAndReap(pid);
   return false;
 }
 
@@ -124,7 +100,7 @@ TEST(WebBrowserTest, ThePageShowsLiveValuesAndCharts) {
                  folder.File("Template.csv") + "\nOutputFolder=" + folder.File("Data") + "\n[Ports]\nCOM1=" +
                  simulator.DevicePath() + "\n[History]\nDatabase=" + folder.File("history.sqlite") +
                  "\n[Web]\nListen=127.0.0.1:" + std::to_string(port) + "\n");
-  const pid_t helvanta = Spawn({program, "-service"}, folder.File("events.txt"));
+  const pid_t helvanta = testing::SpawnWithOutput({program, "-service"}, folder.File("events.txt"));
   ASSERT_GT(helvanta, 0);
 
   // Live values come one a second; the page is worth loading once the first is in.
@@ -141,7 +117,7 @@ TEST(WebBrowserTest, ThePageShowsLiveValuesAndCharts) {
                                          "--user-data-dir=" + folder.File("profile"), "--virtual-time-budget=10000"};
   std::vector<std::string> dump = browser;
   dump.insert(dump.end(), {"--dump-dom", url});
-  const pid_t dumping = Spawn(dump, folder.File("dom.html"));
+  const pid_t dumping = testing::SpawnWithOutput(dump, folder.File("dom.html"));
   ASSERT_TRUE(WaitFor(dumping, std::chrono::seconds(90)));
   const std::string dom = ReadBytes(folder.File("dom.html"));
   EXPECT_NE(dom.find("class=\"state on\">connected<"), std::string::npos) << dom;
@@ -158,7 +134,7 @@ TEST(WebBrowserTest, ThePageShowsLiveValuesAndCharts) {
   // A day named in the address, 25 hours long, every minute of it drawn.
   std::vector<std::string> autumn = browser;
   autumn.insert(autumn.end(), {"--dump-dom", url + "#2025-10-26"});
-  const pid_t dumpingAutumn = Spawn(autumn, folder.File("autumn.html"));
+  const pid_t dumpingAutumn = testing::SpawnWithOutput(autumn, folder.File("autumn.html"));
   ASSERT_TRUE(WaitFor(dumpingAutumn, std::chrono::seconds(90)));
   const std::string autumnDom = ReadBytes(folder.File("autumn.html"));
   EXPECT_NE(autumnDom.find("id=\"day-chart\" class=\"chart\" data-points=\"1500\" data-hours=\"25\""),
@@ -169,7 +145,7 @@ TEST(WebBrowserTest, ThePageShowsLiveValuesAndCharts) {
   const std::string picture = HELVANTA_BINARY_DIR "/web-page.png";
   std::filesystem::remove(picture);
   shot.insert(shot.end(), {"--hide-scrollbars", "--window-size=1100,1250", "--screenshot=" + picture, url});
-  const pid_t shooting = Spawn(shot, folder.File("screenshot.txt"));
+  const pid_t shooting = testing::SpawnWithOutput(shot, folder.File("screenshot.txt"));
   ASSERT_TRUE(WaitFor(shooting, std::chrono::seconds(90)));
   EXPECT_TRUE(std::filesystem::exists(picture)) << ReadBytes(folder.File("screenshot.txt"));
 

@@ -2,10 +2,12 @@
 // password, a port in use reported once and retried, and the live state on the page.
 #include <gtest/gtest.h>
 
-#include "support/clock_readings.hpp"
 #include "config/language.hpp"
-#include "config/temp_folder.hpp"
 #include "link/measurands.hpp"
+#include "runtime/program_folder.hpp"
+#include "support/clock_readings.hpp"
+#include "support/file_bytes.hpp"
+#include "support/temp_folder.hpp"
 #include "web/http_client.hpp"
 #include "web/listen_socket.hpp"
 #include "web/web_feed.hpp"

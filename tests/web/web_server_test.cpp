@@ -8,9 +8,10 @@
 #include <future>
 #include <vector>
 
-#include "config/temp_folder.hpp"
 #include "history/history_store.hpp"
-#include "history/history_test_support.hpp"
+#include "support/file_bytes.hpp"
+#include "support/history_fixtures.hpp"
+#include "support/temp_folder.hpp"
 #include "web/http_client.hpp"
 #include "web/listen_socket.hpp"
 #include "web/live_snapshot.hpp"

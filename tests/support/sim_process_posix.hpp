@@ -7,19 +7,6 @@
 
 namespace helvanta::sim::test {
 
-// A folder of its own for one test, removed with everything in it.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
 // The built helvanta-sim, started with arguments; its first output line is the device.
 class SimProcess {
  public:

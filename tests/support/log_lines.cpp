@@ -1,4 +1,4 @@
-#include "sim/log_lines.hpp"
+#include "support/log_lines.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -11,9 +12,9 @@
 #include "runtime/program_folder.hpp"
 #include "serial/port_device.hpp"
 #include "service/helvanta_service.hpp"
-#include "serial/pty_pair.hpp"
-#include "service/recording_event_log.hpp"
-#include "service/temp_folder.hpp"
+#include "support/pty_pair_posix.hpp"
+#include "support/recording_event_log.hpp"
+#include "support/temp_folder.hpp"
 
 namespace helvanta::testing {
 
@@ -26,11 +27,11 @@ inline DateTime At(int year, int month, int day, int hour, int minute, int secon
 class ServiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetProgramFolder(folder.Folder());
+    SetProgramFolder(folder.Path());
     SetProgramClock(&clock);
     SetPortDeviceResolver([](const std::string& name) { return DeviceForPort(name); });
     AppSettings = TAppSettings{};
-    std::filesystem::create_directory(folder.Path("Data"));
+    std::filesystem::create_directory(folder.File("Data"));
     folder.WriteFile("Template.csv", "Date,Time,Voltage\r\n%date%,%time%,%1%\r\n");
     service = std::make_unique<THelvantaService>(loop, eventLog);
   }
@@ -44,8 +45,8 @@ class ServiceTest : public ::testing::Test {
 
   // Helvanta.ini with the given Data Logging lines and the Ports section for the pty.
   void WriteSettings(const std::string& dataLogging) {
-    folder.WriteFile("Helvanta.ini", "[Data Logging]\r\nComPort=COM1\r\nTemplateFile=" + folder.Path("Template.csv") +
-                                         "\r\nOutputFolder=" + folder.Path("Data") + "\r\n" + dataLogging +
+    folder.WriteFile("Helvanta.ini", "[Data Logging]\r\nComPort=COM1\r\nTemplateFile=" + folder.File("Template.csv") +
+                                         "\r\nOutputFolder=" + folder.File("Data") + "\r\n" + dataLogging +
                                          // The history's own tests drive it; here it would only add a thread.
                                          "[History]\r\nEnabled=0\r\n"
                                          "[Ports]\r\nCOM1=" + pty.SlavePath() + "\r\n");
