@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "runtime/native_handle_posix.hpp"
 #include "runtime/sync_queue.hpp"
 
 namespace helvanta::testing {
@@ -93,7 +94,7 @@ inline bool ServeMainQueue(const std::function<bool()>& done,
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
     if (left <= 0) return false;
-    pollfd p{queue.WakeFd(), POLLIN, 0};
+    pollfd p{FdOf(queue.WakeHandle()), POLLIN, 0};
     ::poll(&p, 1, static_cast<int>(left < 20 ? left : 20));
   }
 }
@@ -105,7 +106,7 @@ inline void ServeMainQueueFor(std::chrono::milliseconds period) {
 
 // True when a hand-over request waits in the main queue (its descriptor is readable).
 inline bool DeliveryQueued(std::chrono::milliseconds limit) {
-  pollfd p{MainSyncQueue().WakeFd(), POLLIN, 0};
+  pollfd p{FdOf(MainSyncQueue().WakeHandle()), POLLIN, 0};
   return ::poll(&p, 1, static_cast<int>(limit.count())) == 1;
 }
 
