@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/native_handle_posix.hpp"
 #include "runtime/sync_queue.hpp"
 #include "serial/comdatapacket.hpp"
 #include "serial/comport.hpp"
@@ -41,7 +42,7 @@ bool Serve(Done done, SteadyClock::time_point deadline) {
     if (done()) return true;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
     if (left <= 0) return false;
-    pollfd p{queue.WakeFd(), POLLIN, 0};
+    pollfd p{helvanta::FdOf(queue.WakeHandle()), POLLIN, 0};
     poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
   }
 }

@@ -8,7 +8,7 @@
 #include <cstdlib>
 
 #include "config/file_access.hpp"
-#include "runtime/file_descriptor.hpp"
+#include "runtime/file_descriptor_posix.hpp"
 
 namespace helvanta {
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 
 #include "logging/log_file.hpp"
-#include "runtime/file_descriptor.hpp"
+#include "runtime/file_descriptor_posix.hpp"
 
 namespace helvanta {
 

@@ -1,8 +1,8 @@
 #include "mqtt/mqtt_session.hpp"
 
+#include "mqtt/mosquitto_errno.hpp"
 #include "mqtt/mosquitto_library.hpp"
 
-#include <cstring>
 #include <mutex>
 
 namespace helvanta {
@@ -32,7 +32,7 @@ MosquittoHandle NewMosquittoClient(const MqttConnectionSettings& settings, const
 std::string MosquittoReason(int result, int errnoValue) {
   switch (result) {
     case MOSQ_ERR_ERRNO:
-      return std::strerror(errnoValue);
+      return MosquittoErrnoText(errnoValue);
     case MOSQ_ERR_EAI:
       return "the host name does not resolve";
     case MOSQ_ERR_KEEPALIVE:

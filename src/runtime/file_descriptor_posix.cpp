@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "runtime/file_descriptor.hpp"
+#include "runtime/file_descriptor_posix.hpp"
 
 namespace helvanta {
 

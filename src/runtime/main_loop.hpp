@@ -5,12 +5,13 @@
 #include <functional>
 #include <map>
 
+#include "runtime/native_handle.hpp"
 #include "runtime/sync_queue.hpp"
 
 namespace helvanta {
 
 // The main thread's loop for the service, the simulator and tests: it runs the
-// hand-over queue, descriptors it watches, and one-second ticks that fire once per
+// hand-over queue, handles it watches, and one-second ticks that fire once per
 // wall-clock second, just after the second begins, waiting on the monotonic clock.
 class MainLoop {
  public:
@@ -19,9 +20,9 @@ class MainLoop {
   MainLoop(const MainLoop&) = delete;
   MainLoop& operator=(const MainLoop&) = delete;
 
-  // Calls onReadable on the main thread whenever fd is readable.
-  void WatchFd(int fd, std::function<void()> onReadable);
-  void UnwatchFd(int fd);
+  // Calls onReadable on the main thread whenever handle is readable.
+  void WatchHandle(NativeHandle handle, std::function<void()> onReadable);
+  void UnwatchHandle(NativeHandle handle);
 
   // Registers a one-second tick; returns its id.
   int AddTick(std::function<void()> onTick);
@@ -37,10 +38,10 @@ class MainLoop {
 
  private:
   SyncQueue& queue_;
-  int quitFd_ = -1;
+  NativeHandle quitWake_;
   std::atomic<bool> quit_{false};
   std::atomic<int> exitCode_{0};
-  std::map<int, std::function<void()>> fds_;
+  std::map<NativeHandle, std::function<void()>> watched_;
   std::map<int, std::function<void()>> ticks_;
   int nextTickId_ = 1;
   std::int64_t nextTickAtMs_ = 0;  // monotonic milliseconds

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/main_loop.hpp"
+#include "runtime/native_handle_posix.hpp"
 
 namespace helvanta {
 
@@ -38,15 +39,17 @@ std::int64_t NextSecondStart() {
 }  // namespace
 
 MainLoop::MainLoop(SyncQueue& queue) : queue_(queue) {
-  quitFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (quitFd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+  quitWake_ = HandleOfFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  if (!quitWake_.IsValid()) throw std::system_error(errno, std::generic_category(), "eventfd");
 }
 
-MainLoop::~MainLoop() { close(quitFd_); }
+MainLoop::~MainLoop() { close(FdOf(quitWake_)); }
 
-void MainLoop::WatchFd(int fd, std::function<void()> onReadable) { fds_[fd] = std::move(onReadable); }
+void MainLoop::WatchHandle(NativeHandle handle, std::function<void()> onReadable) {
+  watched_[handle] = std::move(onReadable);
+}
 
-void MainLoop::UnwatchFd(int fd) { fds_.erase(fd); }
+void MainLoop::UnwatchHandle(NativeHandle handle) { watched_.erase(handle); }
 
 int MainLoop::AddTick(std::function<void()> onTick) {
   const int id = nextTickId_++;
@@ -60,17 +63,17 @@ void MainLoop::Quit(int code) {
   exitCode_.store(code);
   quit_.store(true);
   const std::uint64_t one = 1;
-  [[maybe_unused]] const ssize_t n = write(quitFd_, &one, sizeof one);
+  [[maybe_unused]] const ssize_t n = write(FdOf(quitWake_), &one, sizeof one);
 }
 
 void MainLoop::RunOnce(int timeoutMs) {
   std::vector<pollfd> pfds;
-  pfds.push_back({queue_.WakeFd(), POLLIN, 0});
-  pfds.push_back({quitFd_, POLLIN, 0});
-  std::vector<int> watched;
-  for (const auto& [fd, fn] : fds_) {
-    pfds.push_back({fd, POLLIN, 0});
-    watched.push_back(fd);
+  pfds.push_back({FdOf(queue_.WakeHandle()), POLLIN, 0});
+  pfds.push_back({FdOf(quitWake_), POLLIN, 0});
+  std::vector<NativeHandle> watched;
+  for (const auto& [handle, fn] : watched_) {
+    pfds.push_back({FdOf(handle), POLLIN, 0});
+    watched.push_back(handle);
   }
   std::int64_t now = MonotonicMs();
   int wait = timeoutMs;
@@ -85,8 +88,8 @@ void MainLoop::RunOnce(int timeoutMs) {
     if (pfds[0].revents != 0) queue_.RunPending();
     for (std::size_t i = 0; i < watched.size(); ++i) {
       if (pfds[i + 2].revents == 0) continue;
-      const auto it = fds_.find(watched[i]);
-      if (it != fds_.end()) {
+      const auto it = watched_.find(watched[i]);
+      if (it != watched_.end()) {
         const auto fn = it->second;  // the handler may unwatch itself
         fn();
       }
@@ -109,7 +112,7 @@ void MainLoop::RunOnce(int timeoutMs) {
 int MainLoop::Run() {
   while (!quit_.load()) RunOnce(-1);
   std::uint64_t value = 0;
-  [[maybe_unused]] const ssize_t n = read(quitFd_, &value, sizeof value);
+  [[maybe_unused]] const ssize_t n = read(FdOf(quitWake_), &value, sizeof value);
   quit_.store(false);
   return exitCode_.load();
 }

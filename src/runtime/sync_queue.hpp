@@ -7,12 +7,14 @@
 #include <mutex>
 #include <thread>
 
+#include "runtime/native_handle.hpp"
+
 namespace helvanta {
 
 // Synchronous hand-over of work from helper threads to the main thread. The caller
 // waits until the main thread has run its request; an exception thrown by the request
 // is thrown again in the caller. The main thread runs requests from its event loop
-// (the queue's descriptor becomes readable) and while it waits for a thread to end.
+// (the queue's wake handle becomes readable) and while it waits for a thread to end.
 class SyncQueue {
  public:
   SyncQueue();
@@ -34,8 +36,8 @@ class SyncQueue {
   // Rouses ServeUntil so that it tests its condition again.
   void Wake();
 
-  // Readable while requests wait; for poll() or a Qt socket notifier.
-  int WakeFd() const { return wakeFd_; }
+  // Readable while requests wait; for the main loop's wait or a Qt notifier.
+  NativeHandle WakeHandle() const { return wake_; }
 
   // Makes the calling thread the one that runs requests.
   void BindToCurrentThread();
@@ -48,13 +50,13 @@ class SyncQueue {
     bool done = false;
   };
 
-  void DrainWakeFd();
+  void DrainWake();
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Request*> pending_;
   std::thread::id owner_;
-  int wakeFd_ = -1;
+  NativeHandle wake_;
 };
 
 // The process's main-thread queue; bound to the thread that loads the program.

@@ -5,16 +5,17 @@
 #include <cstdint>
 #include <system_error>
 
+#include "runtime/native_handle_posix.hpp"
 #include "runtime/sync_queue.hpp"
 
 namespace helvanta {
 
 SyncQueue::SyncQueue() : owner_(std::this_thread::get_id()) {
-  wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (wakeFd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+  wake_ = HandleOfFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  if (!wake_.IsValid()) throw std::system_error(errno, std::generic_category(), "eventfd");
 }
 
-SyncQueue::~SyncQueue() { close(wakeFd_); }
+SyncQueue::~SyncQueue() { close(FdOf(wake_)); }
 
 void SyncQueue::BindToCurrentThread() {
   std::lock_guard lock(mutex_);
@@ -39,7 +40,7 @@ void SyncQueue::Synchronize(const std::function<void()>& fn) {
   // Outside the lock, so that the woken main thread does not block on it at once.
   const std::uint64_t one = 1;
   // A full counter still leaves the descriptor readable, so a failed write loses nothing.
-  [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+  [[maybe_unused]] const ssize_t n = write(FdOf(wake_), &one, sizeof one);
   changed_.notify_all();
   {
     std::unique_lock lock(mutex_);
@@ -48,15 +49,15 @@ void SyncQueue::Synchronize(const std::function<void()>& fn) {
   if (request.error) std::rethrow_exception(request.error);
 }
 
-void SyncQueue::DrainWakeFd() {
+void SyncQueue::DrainWake() {
   std::uint64_t value = 0;
-  [[maybe_unused]] const ssize_t n = read(wakeFd_, &value, sizeof value);
+  [[maybe_unused]] const ssize_t n = read(FdOf(wake_), &value, sizeof value);
 }
 
 int SyncQueue::RunPending() {
   int count = 0;
   std::unique_lock lock(mutex_);
-  DrainWakeFd();
+  DrainWake();
   while (!pending_.empty()) {
     Request* r = pending_.front();
     pending_.pop_front();

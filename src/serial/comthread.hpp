@@ -3,6 +3,7 @@
 #include <atomic>
 #include <thread>
 
+#include "runtime/native_handle.hpp"
 #include "serial/com_types.hpp"
 
 namespace helvanta {
@@ -32,8 +33,8 @@ class TComThread {
   int WaitingBytes() const;
 
   TCustomComPort* port_;
-  int deviceFd_;
-  int stopFd_ = -1;
+  NativeHandle deviceHandle_;
+  NativeHandle stopHandle_;
   TComEvents mask_;
   TSyncMethod syncMethod_;
   TThreadPriority priority_;

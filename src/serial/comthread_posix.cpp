@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <system_error>
 
+#include "runtime/native_handle_posix.hpp"
 #include "runtime/sync_queue.hpp"
 #include "serial/comport.hpp"
 #include "serial/comthread.hpp"
@@ -47,16 +48,16 @@ void ApplyPriority(TThreadPriority priority) {
 
 TComThread::TComThread(TCustomComPort* port)
     : port_(port),
-      deviceFd_(port->device_->Handle()),
+      deviceHandle_(port->device_->Handle()),
       mask_(port->Events()),
       syncMethod_(port->SyncMethod()),
       priority_(port->EventThreadPriority()) {
-  stopFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-  if (stopFd_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+  stopHandle_ = HandleOfFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  if (!stopHandle_.IsValid()) throw std::system_error(errno, std::generic_category(), "eventfd");
   try {
     thread_ = std::thread([this] { Execute(); });
   } catch (...) {
-    ::close(stopFd_);
+    ::close(FdOf(stopHandle_));
     throw;
   }
 }
@@ -66,13 +67,13 @@ TComThread::~TComThread() {
   SyncQueue& queue = MainSyncQueue();
   if (queue.OnOwnerThread()) queue.ServeUntil([this] { return ended_.load(); });
   thread_.join();
-  ::close(stopFd_);
+  ::close(FdOf(stopHandle_));
 }
 
 void TComThread::Stop() {
   const std::uint64_t one = 1;
   // A full counter still leaves the descriptor readable, so a failed write loses nothing.
-  [[maybe_unused]] const ssize_t n = ::write(stopFd_, &one, sizeof one);
+  [[maybe_unused]] const ssize_t n = ::write(FdOf(stopHandle_), &one, sizeof one);
   std::this_thread::yield();
 }
 
@@ -81,7 +82,7 @@ void TComThread::Execute() {
   try {
     Loop();
     // The device is closed right after; a failure to drop its buffers changes nothing.
-    [[maybe_unused]] const int purged = ::tcflush(deviceFd_, TCIOFLUSH);
+    [[maybe_unused]] const int purged = ::tcflush(FdOf(deviceHandle_), TCIOFLUSH);
   } catch (...) {
     // An error raised by a delivery ends the thread without a report: the port stays
     // open and hears nothing more until it is closed and opened again.
@@ -92,7 +93,7 @@ void TComThread::Execute() {
 
 int TComThread::WaitingBytes() const {
   int count = 0;
-  return ::ioctl(deviceFd_, FIONREAD, &count) == 0 ? count : 0;
+  return ::ioctl(FdOf(deviceHandle_), FIONREAD, &count) == 0 ? count : 0;
 }
 
 void TComThread::Loop() {
@@ -101,8 +102,8 @@ void TComThread::Loop() {
   bool untaken = false;       // bytes wait that the last delivery did not take
   int untakenCount = 0;
   for (;;) {
-    std::array<pollfd, 2> fds{{{stopFd_, POLLIN, 0},
-                               {deviceFd_, static_cast<short>(wantInput && !untaken ? POLLIN : 0), 0}}};
+    std::array<pollfd, 2> fds{{{FdOf(stopHandle_), POLLIN, 0},
+                               {FdOf(deviceHandle_), static_cast<short>(wantInput && !untaken ? POLLIN : 0), 0}}};
     const nfds_t watched = hungUp ? 1 : 2;
     const int timeout = untaken && !hungUp ? kUntakenBytesRecheckMs : -1;
     const int ready = ::poll(fds.data(), watched, timeout);

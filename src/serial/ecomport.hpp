@@ -6,8 +6,8 @@
 namespace helvanta {
 
 // A failure of the serial port: a number from 1 to 23 with its fixed English text, and
-// the platform's error code (errno here; -1 when the failure has none). With a code the
-// text goes on in parentheses with the device and the system's own reason, for example
+// the platform's error code (-1 when the failure has none). With a code the text goes
+// on in parentheses with ComErrorDetail, for example on Linux
 // "Unable to open com port (/dev/ttyUSB0: Permission denied, error 13; ...)".
 class EComPort : public std::runtime_error {
  public:
@@ -23,6 +23,7 @@ class EComPort : public std::runtime_error {
 
 // What follows an error text with a code: the device (when known), the system's reason
 // and the code, and what to do about the common causes of a port that will not open.
+// The codes are the platform's, so the platform file words them.
 std::string ComErrorDetail(const std::string& device, int code);
 
 // The text of an error number without the code suffix; empty for unknown numbers.

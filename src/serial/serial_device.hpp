@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/native_handle.hpp"
 #include "serial/com_types.hpp"
 #include "serial/dcb.hpp"
 
@@ -21,9 +22,9 @@ class SerialDevice {
   // Opens an existing device for exclusive reading and writing.
   int Open(const std::string& path);
   void Close();
-  bool IsOpen() const { return fd_ >= 0; }
-  // The descriptor the event thread waits on; -1 while closed.
-  int Handle() const { return fd_; }
+  bool IsOpen() const { return handle_.IsValid(); }
+  // The handle the event thread waits on; none while closed.
+  NativeHandle Handle() const { return handle_; }
 
   int SetState(const Dcb& dcb);
   // Readiness for reading is reported only once count bytes wait (1 to 255). Reads are
@@ -46,7 +47,7 @@ class SerialDevice {
   int Purge() const;
 
  private:
-  int fd_ = -1;
+  NativeHandle handle_;
   int inputThreshold_ = 1;
   // Until the port applies its own, reads return at once as under the port's defaults.
   CommTimeouts timeouts_{kMaxDword, 0, 0, 100, 1000};

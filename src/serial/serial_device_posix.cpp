@@ -12,8 +12,9 @@
 #include <cstdint>
 #include <optional>
 
+#include "runtime/native_handle_posix.hpp"
 #include "serial/serial_device.hpp"
-#include "serial/termios_from_dcb.hpp"
+#include "serial/termios_from_dcb_posix.hpp"
 
 namespace helvanta {
 namespace {
@@ -63,67 +64,69 @@ int SerialDevice::Open(const std::string& path) {
     ::close(fd);
     return error;
   }
-  fd_ = fd;
+  handle_ = HandleOfFd(fd);
   TComErrors ignored;
   ClearErrors(true, ignored);  // start counting line errors from now
   return 0;
 }
 
 void SerialDevice::Close() {
-  if (fd_ >= 0) {
+  if (handle_.IsValid()) {
+    const int fd = FdOf(handle_);
     // Bytes of this session that nobody read must not reach the next one; the output
     // is left to drain.
-    ::tcflush(fd_, TCIFLUSH);
+    ::tcflush(fd, TCIFLUSH);
     // The exclusive flag belongs to the terminal, not to this descriptor, and a
     // pseudo-terminal keeps it while its other end stays open: clear it, or the next
     // open by an ordinary user would be refused.
-    ::ioctl(fd_, TIOCNXCL);
-    ::close(fd_);
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
   }
-  fd_ = -1;
+  handle_ = {};
   inputThreshold_ = 1;
   frameCount_ = parityCount_ = overrunCount_ = breakCount_ = bufferOverrunCount_ = 0;
 }
 
 int SerialDevice::SetState(const Dcb& dcb) {
+  const int fd = FdOf(handle_);
   termios current{};
-  if (::tcgetattr(fd_, &current) != 0) return errno;
+  if (::tcgetattr(fd, &current) != 0) return errno;
   std::optional<termios> wanted = DcbToTermios(dcb, current);
   if (!wanted) return EINVAL;
   wanted->c_cc[VMIN] = VminFor(inputThreshold_);
-  if (::tcsetattr(fd_, TCSANOW, &*wanted) != 0) {
+  if (::tcsetattr(fd, TCSANOW, &*wanted) != 0) {
     const int error = errno;
     termios applied{};
-    if (error != EINVAL || ::tcgetattr(fd_, &applied) != 0 || !AppliedButParity(applied, *wanted)) return error;
+    if (error != EINVAL || ::tcgetattr(fd, &applied) != 0 || !AppliedButParity(applied, *wanted)) return error;
   }
   const ModemLineChange lines = ModemLinesFromDcb(dcb);
-  if (lines.raise != 0 && ::ioctl(fd_, TIOCMBIS, &lines.raise) != 0 && errno != ENOTTY) return errno;
-  if (lines.lower != 0 && ::ioctl(fd_, TIOCMBIC, &lines.lower) != 0 && errno != ENOTTY) return errno;
+  if (lines.raise != 0 && ::ioctl(fd, TIOCMBIS, &lines.raise) != 0 && errno != ENOTTY) return errno;
+  if (lines.lower != 0 && ::ioctl(fd, TIOCMBIC, &lines.lower) != 0 && errno != ENOTTY) return errno;
   return 0;
 }
 
 int SerialDevice::SetInputThreshold(int count) {
-  if (fd_ < 0) return EBADF;
+  if (!handle_.IsValid()) return EBADF;
   count = std::clamp(count, 1, 255);
   if (count == inputThreshold_) return 0;
   termios t{};
-  if (::tcgetattr(fd_, &t) != 0) return errno;
+  if (::tcgetattr(FdOf(handle_), &t) != 0) return errno;
   t.c_cc[VMIN] = VminFor(count);
   t.c_cc[VTIME] = 0;
-  if (::tcsetattr(fd_, TCSANOW, &t) != 0) return errno;
+  if (::tcsetattr(FdOf(handle_), TCSANOW, &t) != 0) return errno;
   inputThreshold_ = count;
   return 0;
 }
 
 int SerialDevice::SetTimeouts(const CommTimeouts& timeouts) {
-  if (fd_ < 0) return EBADF;
+  if (!handle_.IsValid()) return EBADF;
   timeouts_ = timeouts;
   return 0;
 }
 
 int SerialDevice::SetupBuffers(int, int) {
   // The driver's buffers have a fixed size here; the sizes only set the XON/XOFF limits.
-  return fd_ < 0 ? EBADF : 0;
+  return handle_.IsValid() ? 0 : EBADF;
 }
 
 int SerialDevice::Write(const char* bytes, int count, int& written) {
@@ -133,7 +136,7 @@ int SerialDevice::Write(const char* bytes, int count, int& written) {
   const bool limited = total != 0;
   const SteadyClock::time_point deadline = limited ? After(total) : SteadyClock::time_point::max();
   while (written < count) {
-    const ssize_t n = ::write(fd_, bytes + written, static_cast<std::size_t>(count - written));
+    const ssize_t n = ::write(FdOf(handle_), bytes + written, static_cast<std::size_t>(count - written));
     if (n > 0) {
       written += static_cast<int>(n);
       continue;
@@ -143,7 +146,7 @@ int SerialDevice::Write(const char* bytes, int count, int& written) {
     // The output buffer is full: wait for room until the write time is up.
     const int wait = limited ? MillisecondsLeft(deadline) : -1;
     if (wait == 0) break;
-    pollfd p{fd_, POLLOUT, 0};
+    pollfd p{FdOf(handle_), POLLOUT, 0};
     const int ready = ::poll(&p, 1, wait);
     if (ready < 0 && errno != EINTR) return errno;
     if (ready == 0) break;
@@ -164,7 +167,7 @@ int SerialDevice::Read(char* buffer, int count, int& read) {
   const SteadyClock::time_point totalDeadline = totalLimited ? After(total) : SteadyClock::time_point::max();
   SteadyClock::time_point lastByte{};
   while (read < count) {
-    const ssize_t n = ::read(fd_, buffer + read, static_cast<std::size_t>(count - read));
+    const ssize_t n = ::read(FdOf(handle_), buffer + read, static_cast<std::size_t>(count - read));
     if (n > 0) {
       read += static_cast<int>(n);
       lastByte = SteadyClock::now();
@@ -181,7 +184,7 @@ int SerialDevice::Read(char* buffer, int count, int& read) {
       wait = wait < 0 ? interval : std::min(wait, interval);
     }
     if (wait == 0) return 0;
-    pollfd p{fd_, POLLIN, 0};
+    pollfd p{FdOf(handle_), POLLIN, 0};
     const int ready = ::poll(&p, 1, wait);
     if (ready < 0 && errno != EINTR) return errno;
     if (ready == 0) return 0;
@@ -191,15 +194,15 @@ int SerialDevice::Read(char* buffer, int count, int& read) {
 
 int SerialDevice::InputCount(int& count) const {
   count = 0;
-  return ::ioctl(fd_, FIONREAD, &count) == 0 ? 0 : errno;
+  return ::ioctl(FdOf(handle_), FIONREAD, &count) == 0 ? 0 : errno;
 }
 
 int SerialDevice::ModemStatus(TComSignals& signals) const {
   signals = {};
   int lines = 0;
-  if (::ioctl(fd_, TIOCMGET, &lines) != 0) {
+  if (::ioctl(FdOf(handle_), TIOCMGET, &lines) != 0) {
     const int error = errno;
-    return fd_ >= 0 && error == ENOTTY ? 0 : error;  // no modem lines: all off
+    return handle_.IsValid() && error == ENOTTY ? 0 : error;  // no modem lines: all off
   }
   if ((lines & TIOCM_CTS) != 0) signals.Include(TComSignal::csCTS);
   if ((lines & TIOCM_DSR) != 0) signals.Include(TComSignal::csDSR);
@@ -210,9 +213,9 @@ int SerialDevice::ModemStatus(TComSignals& signals) const {
 
 int SerialDevice::ClearErrors(bool reportParity, TComErrors& errors) {
   errors = {};
-  if (fd_ < 0) return EBADF;
+  if (!handle_.IsValid()) return EBADF;
   serial_icounter_struct counters{};
-  if (::ioctl(fd_, TIOCGICOUNT, &counters) != 0) {
+  if (::ioctl(FdOf(handle_), TIOCGICOUNT, &counters) != 0) {
     const int error = errno;
     return NotSupported(error) ? 0 : error;
   }
@@ -229,8 +232,8 @@ int SerialDevice::ClearErrors(bool reportParity, TComErrors& errors) {
   return 0;
 }
 
-int SerialDevice::AbortPending() const { return fd_ < 0 ? EBADF : 0; }
+int SerialDevice::AbortPending() const { return handle_.IsValid() ? 0 : EBADF; }
 
-int SerialDevice::Purge() const { return ::tcflush(fd_, TCIOFLUSH) == 0 ? 0 : errno; }
+int SerialDevice::Purge() const { return ::tcflush(FdOf(handle_), TCIOFLUSH) == 0 ? 0 : errno; }
 
 }  // namespace helvanta

@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "serial/termios_from_dcb.hpp"
+#include "serial/termios_from_dcb_posix.hpp"
 
 namespace helvanta {
 namespace {

@@ -12,6 +12,7 @@
 #include "config/settings.hpp"
 #include "config/web_settings.hpp"
 #include "runtime/main_loop.hpp"
+#include "runtime/native_handle_posix.hpp"
 #include "runtime/program_folder.hpp"
 #include "service/guarded_handler.hpp"
 #include "service/helvanta_service.hpp"
@@ -108,7 +109,7 @@ int RunService() {
   // service runs on instead of failing into restarts, each with its own error event.
   sd_notify(0, "READY=1");
 
-  loop.WatchFd(stopSignals.Fd(), [&] {
+  loop.WatchHandle(HandleOfFd(stopSignals.Fd()), [&] {
     if (!stopSignals.Take()) return;
     sd_notify(0, "STOPPING=1");
     try {

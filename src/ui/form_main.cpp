@@ -103,7 +103,7 @@ TFormMain::TFormMain(QWidget* parent)
   ComDataPacket1.OnPacket = [this](TComDataPacket*, const std::string& packet) { ComDataPacket1Packet(packet); };
 
   // The serial event thread hands its events over through the main thread's queue.
-  syncNotifier_ = new QSocketNotifier(MainSyncQueue().WakeFd(), QSocketNotifier::Read, this);
+  syncNotifier_ = new QSocketNotifier(MainSyncQueue().WakeHandle().Value(), QSocketNotifier::Read, this);
   connect(syncNotifier_, &QSocketNotifier::activated, this, [] { MainSyncQueue().RunPending(); });
 
   ConnectHandlers();

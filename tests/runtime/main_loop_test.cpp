@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "runtime/main_loop.hpp"
+#include "runtime/native_handle_posix.hpp"
 
 namespace helvanta {
 namespace {
@@ -23,7 +24,7 @@ TEST(MainLoop, DeliversHandOversAndWatchedDescriptors) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   int readable = 0;
-  loop.WatchFd(fds[0], [&] {
+  loop.WatchHandle(HandleOfFd(fds[0]), [&] {
     char c;
     if (read(fds[0], &c, 1) == 1) ++readable;
     loop.Quit();

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "serial/termios_from_dcb.hpp"
+#include "serial/termios_from_dcb_posix.hpp"
 
 namespace helvanta {
 namespace {

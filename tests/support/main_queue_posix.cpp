@@ -2,6 +2,7 @@
 
 #include <poll.h>
 
+#include "runtime/native_handle_posix.hpp"
 #include "runtime/sync_queue.hpp"
 
 namespace helvanta::testing {
@@ -15,7 +16,7 @@ bool ServeMainQueue(const std::function<bool()>& done, std::chrono::milliseconds
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
     if (left <= 0) return false;
-    pollfd p{queue.WakeFd(), POLLIN, 0};
+    pollfd p{FdOf(queue.WakeHandle()), POLLIN, 0};
     ::poll(&p, 1, static_cast<int>(left < 20 ? left : 20));
   }
 }
@@ -25,7 +26,7 @@ void ServeMainQueueFor(std::chrono::milliseconds period) {
 }
 
 bool DeliveryQueued(std::chrono::milliseconds limit) {
-  pollfd p{MainSyncQueue().WakeFd(), POLLIN, 0};
+  pollfd p{FdOf(MainSyncQueue().WakeHandle()), POLLIN, 0};
   return ::poll(&p, 1, static_cast<int>(limit.count())) == 1;
 }
 
