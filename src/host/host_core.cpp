@@ -6,10 +6,24 @@
 #include "config/language.hpp"
 #include "link/measurands.hpp"
 #include "link/polling_cycle.hpp"
+#include "mqtt/mqtt_feed.hpp"
 #include "runtime/clock.hpp"
 #include "serial/comport.hpp"
+#include "web/web_feed.hpp"
 
 namespace helvanta {
+
+namespace {
+
+// Every output beside the history, in the order they start. A new output is one more line here.
+std::vector<std::unique_ptr<THostOutput>> OtherOutputs() {
+  std::vector<std::unique_ptr<THostOutput>> outputs;
+  outputs.push_back(std::make_unique<TWebFeed>());
+  outputs.push_back(std::make_unique<TMqttFeed>());
+  return outputs;
+}
+
+}  // namespace
 
 THostCore::THostCore(TLanguageList& language, std::int32_t& measurandIndex, std::string_view lineBreak,
                      Report report)
@@ -17,7 +31,10 @@ THostCore::THostCore(TLanguageList& language, std::int32_t& measurandIndex, std:
       measurandIndex_(measurandIndex),
       lineBreak_(lineBreak),
       report_(std::move(report)),
-      outputs_{&history_, &web_, &mqtt_} {}
+      others_(OtherOutputs()),
+      outputs_{&history_} {
+  for (const std::unique_ptr<THostOutput>& output : others_) outputs_.push_back(output.get());
+}
 
 THostStartReport THostCore::Start() {
   THostStartReport start;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,10 +12,8 @@
 #include "link/answer_router.hpp"
 #include "logging/log_marks.hpp"
 #include "logging/record_gaps.hpp"
-#include "mqtt/mqtt_feed.hpp"
 #include "runtime/clock_watch.hpp"
 #include "runtime/host_output.hpp"
-#include "web/web_feed.hpp"
 
 namespace helvanta {
 
@@ -78,9 +77,9 @@ class THostCore {
   TLogMarks marks_;
   TClockWatch clockWatch_;
   THistoryRecorder history_;
-  TWebFeed web_;
-  TMqttFeed mqtt_;
-  // Started, ticked and told of the logger in this order; stopped in the reverse one.
+  std::vector<std::unique_ptr<THostOutput>> others_;
+  // The history first, then the others: started, ticked and told of the logger in this
+  // order, stopped in the reverse one.
   std::vector<THostOutput*> outputs_;
 };
 
