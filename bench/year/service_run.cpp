@@ -19,11 +19,11 @@
 #include "serial/port_device.hpp"
 #include "service/helvanta_service.hpp"
 #include "support/clock_readings.hpp"
+#include "support/temp_folder.hpp"
 #include "year/berlin_zone.hpp"
 #include "year/day_files.hpp"
 #include "year/line_end.hpp"
 #include "year/outage_plan.hpp"
-#include "year/run_folder.hpp"
 #include "year/sent_values.hpp"
 
 namespace helvanta::year {
@@ -38,9 +38,9 @@ constexpr auto kHangUpNoticeLimit = std::chrono::seconds(2);
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? a / b : (a - b + 1) / b; }
 
-std::string SettingsText(const TRunFolder& folder) {
-  return "[Data Logging]\r\nComPort=COM1\r\nTemplateFile=" + folder.Path("Template.csv") + "\r\nOutputFolder=" +
-         folder.Path("Data") +
+std::string SettingsText(const testing::TempFolder& folder) {
+  return "[Data Logging]\r\nComPort=COM1\r\nTemplateFile=" + folder.File("Template.csv") + "\r\nOutputFolder=" +
+         folder.File("Data") +
          "\r\nFrom=00:00:00\r\nTill=23:59:59\r\nRequestInterval=1\r\nReceivePseudoData=0\r\n";
 }
 
@@ -51,13 +51,13 @@ void WriteText(const std::string& path, const std::string& text) {
 // The process-wide settings of the program, set for the run and put back after it.
 class TProgramSetup {
  public:
-  TProgramSetup(const TRunFolder& folder, Clock& clock, const TLineEnd& line) : programFolder_(ProgramFolder()) {
+  TProgramSetup(const testing::TempFolder& folder, Clock& clock, const TLineEnd& line) : programFolder_(ProgramFolder()) {
     AppSettings = TAppSettings{};
-    SetProgramFolder(folder.Folder());
+    SetProgramFolder(folder.Path());
     SetProgramClock(&clock);
     // The records read back do not depend on the machine's locale.
     SetDateTimeSeparators(DateTimeSeparators{'.', ':'});
-    const std::string down = folder.Path("line-down");
+    const std::string down = folder.File("line-down");
     SetPortDeviceResolver([&line, down](const std::string&) { return line.Connected() ? line.DevicePath() : down; });
   }
   ~TProgramSetup() {
@@ -83,9 +83,9 @@ class TRun {
         model_(plan.faults, plan.seed),
         ledger_(zone_),
         random_(sim::Random::Mix(plan.seed + 4)) {
-    std::filesystem::create_directory(folder_.Path("Data"));
-    WriteText(folder_.Path("Template.csv"), RecordTemplate());
-    WriteText(folder_.Path("Helvanta.ini"), SettingsText(folder_));
+    std::filesystem::create_directory(folder_.File("Data"));
+    WriteText(folder_.File("Template.csv"), RecordTemplate());
+    WriteText(folder_.File("Helvanta.ini"), SettingsText(folder_));
     const std::int64_t lengthMs = clock_.UtcOfLocal(plan.end) - clock_.Read().utcMs;
     outages_ = PlanOutages(plan.outages, sim::Random::Mix(plan.seed + 3), clock_.ElapsedMs(), lengthMs);
   }
@@ -103,7 +103,7 @@ class TRun {
 
   const TRunPlan& plan_;
   TBerlinZone zone_;
-  TRunFolder folder_;
+  testing::TempFolder folder_;
   TLineEnd line_;
   ManualClock clock_;
   TProgramSetup setup_;
@@ -173,7 +173,7 @@ TRunFigures TRun::Run() {
   figures_.line = model_.Counts();
   figures_.marks = ledger_.Figures();
   figures_.lost = ledger_.Lost();
-  figures_.recordLines = TDayFiles::CountRecords(folder_.Path("Data"));
+  figures_.recordLines = TDayFiles::CountRecords(folder_.File("Data"));
   for (std::size_t k = 0; k < kEventKinds; ++k) figures_.events[k] = events_.Count(static_cast<TEventKind>(k));
   figures_.eventsTotal = events_.Total();
   figures_.eventsMostInADay = events_.MostInADay();
