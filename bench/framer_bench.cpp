@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
   }
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - begin;
 
-  std::printf("%lld packets in %.3f s: %.2f million packets per second (checksum %zu)\n", packets,
-              elapsed.count(), static_cast<double>(packets) / elapsed.count() / 1e6, checksum);
+  std::printf("%lld packets in %.3f s: %.2f million packets per second (checksum %zu)\n", packets, elapsed.count(),
+              static_cast<double>(packets) / elapsed.count() / 1e6, checksum);
   return 0;
 }

@@ -27,8 +27,8 @@ double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 
 void PrintTimes(const char* what, std::vector<double> ms) {
   std::sort(ms.begin(), ms.end());
-  std::printf("%-28s median %8.3f ms   p99 %8.3f ms   (%zu runs)\n", what, ms[ms.size() / 2],
-              ms[ms.size() * 99 / 100], ms.size());
+  std::printf("%-28s median %8.3f ms   p99 %8.3f ms   (%zu runs)\n", what, ms[ms.size() / 2], ms[ms.size() * 99 / 100],
+              ms.size());
 }
 
 // UTC+1, and UTC+2 from the last Sunday of March 01:00 UTC to the last Sunday of October.

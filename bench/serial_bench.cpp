@@ -49,7 +49,10 @@ bool Serve(Done done, SteadyClock::time_point deadline) {
 
 std::string Answer(unsigned value) {
   char text[16];
-  std::snprintf(text, sizeof text, "\x02" "0053008E%04X", value & 0xFFFFu);
+  std::snprintf(text, sizeof text,
+                "\x02"
+                "0053008E%04X",
+                value & 0xFFFFu);
   return std::string(text, 13);
 }
 

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
                          f.history.recordedWithoutRow == 0 && f.history.rowsWithoutMark == 0;
   const bool eventsBounded = f.eventsMostInADay <= kMostEventsInADay;
   std::printf("targets: values never sent 0: %s; marks lost without a warning 0: %s; at most %ju events a day: %s\n",
-              valuesSent ? "met" : "MISSED", marksKept ? "met" : "MISSED", static_cast<std::uintmax_t>(kMostEventsInADay),
-              eventsBounded ? "met" : "MISSED");
+              valuesSent ? "met" : "MISSED", marksKept ? "met" : "MISSED",
+              static_cast<std::uintmax_t>(kMostEventsInADay), eventsBounded ? "met" : "MISSED");
   return valuesSent && marksKept && eventsBounded ? 0 : 1;
 }

@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t amp = q.find('&');
     const std::string_view pair = q.substr(0, amp);
     const std::size_t eq = pair.find('=');
-    arguments.emplace(std::string(pair.substr(0, eq)), eq == std::string_view::npos ? "" : std::string(pair.substr(eq + 1)));
+    arguments.emplace(std::string(pair.substr(0, eq)),
+                      eq == std::string_view::npos ? "" : std::string(pair.substr(eq + 1)));
     q = amp == std::string_view::npos ? std::string_view() : q.substr(amp + 1);
   }
 

@@ -41,7 +41,8 @@ std::uint64_t TDayFiles::CountRecords(const std::string& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     if (entry.path().extension() != ".csv") continue;
     TRecord record;
-    for (const std::string& line : CompleteLines(ReadFrom(entry.path().string(), 0))) count += ParseRecord(line, record);
+    for (const std::string& line : CompleteLines(ReadFrom(entry.path().string(), 0)))
+      count += ParseRecord(line, record);
   }
   return count;
 }

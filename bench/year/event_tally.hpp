@@ -11,14 +11,14 @@
 namespace helvanta::year {
 
 enum class TEventKind {
-  kStarted,         // 0004
-  kStopped,         // 0005
-  kLineLost,        // 4001
-  kLineStillLost,   // 4002
-  kLineBack,        // 4003
-  kRecordSkipped,   // 4005
-  kRecordsAgain,    // 4006
-  kClockSet,        // 4080
+  kStarted,        // 0004
+  kStopped,        // 0005
+  kLineLost,       // 4001
+  kLineStillLost,  // 4002
+  kLineBack,       // 4003
+  kRecordSkipped,  // 4005
+  kRecordsAgain,   // 4006
+  kClockSet,       // 4080
   kOther,
 };
 inline constexpr std::size_t kEventKinds = static_cast<std::size_t>(TEventKind::kOther) + 1;

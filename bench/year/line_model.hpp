@@ -27,9 +27,9 @@ struct TLineFaults {
 
 // An answer as it left the inverter.
 struct TAnswerSent {
-  int index = 0;                      // of the measurand table
-  std::string word;                   // the data word as put on the line
-  bool intact = true;                 // false when garbled
+  int index = 0;                       // of the measurand table
+  std::string word;                    // the data word as put on the line
+  bool intact = true;                  // false when garbled
   std::optional<std::uint32_t> total;  // for a half of a 32-bit count: the count
 };
 

@@ -13,10 +13,10 @@ namespace helvanta::year {
 
 // What one tick of the service did, as the run saw it from outside.
 struct TTickFacts {
-  ClockReading before;     // the reading of the tick before
-  ClockReading now;        // the reading of this tick
-  bool clockSet = false;   // the wall clock was set in between
-  bool portOpen = false;   // after the tick
+  ClockReading before;      // the reading of the tick before
+  ClockReading now;         // the reading of this tick
+  bool clockSet = false;    // the wall clock was set in between
+  bool portOpen = false;    // after the tick
   bool portOpened = false;  // closed before the tick, open after it
   std::vector<TTalliedEvent> events;
   std::vector<DateTime> records;  // the times of the records the tick wrote
@@ -25,10 +25,10 @@ struct TTickFacts {
 struct TMarkFigures {
   std::uint64_t marks = 0;  // local minute marks the wall clock passed or jumped over
   std::uint64_t recorded = 0;
-  std::uint64_t skippedWarned = 0;    // in a run of skipped marks that began with 4005
-  std::uint64_t inOutage = 0;         // port closed after a reported loss of the line
-  std::uint64_t inStartUp = 0;        // in the start-up after a start or a reported reconnect
-  std::uint64_t jumpedByStep = 0;     // jumped over by a clock step reported with 4080
+  std::uint64_t skippedWarned = 0;  // in a run of skipped marks that began with 4005
+  std::uint64_t inOutage = 0;       // port closed after a reported loss of the line
+  std::uint64_t inStartUp = 0;      // in the start-up after a start or a reported reconnect
+  std::uint64_t jumpedByStep = 0;   // jumped over by a clock step reported with 4080
   std::uint64_t lostWithoutWarning = 0;
   std::uint64_t unexpectedRecords = 0;  // records of no mark of their tick
   std::uint64_t resumesCounted = 0;     // 4006 events

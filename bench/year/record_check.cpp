@@ -24,7 +24,8 @@ bool ParseTime(std::string_view date, std::string_view time, DateTime& t) {
     return false;
   }
   return Number(date.substr(0, 2), t.month) && Number(date.substr(3, 2), t.day) && Number(date.substr(6, 4), t.year) &&
-         Number(time.substr(0, 2), t.hour) && Number(time.substr(3, 2), t.minute) && Number(time.substr(6, 2), t.second);
+         Number(time.substr(0, 2), t.hour) && Number(time.substr(3, 2), t.minute) &&
+         Number(time.substr(6, 2), t.second);
 }
 
 }  // namespace

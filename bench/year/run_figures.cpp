@@ -12,8 +12,8 @@ std::string FiguresText(const TRunFigures& f) {
   out << "run: " << f.ticks << " ticks (" << f.missedTicks << " seconds without one) in " << f.seconds << " s, "
       << f.cpuSeconds << " s CPU: " << static_cast<std::uint64_t>(static_cast<double>(f.ticks) / f.seconds)
       << " ticks/s\n";
-  out << "line: " << l.requests << " requests (" << l.malformedRequests << " malformed), " << l.answers
-      << " answers, " << l.dropped << " dropped, " << l.garbled << " garbled, " << l.late << " late (" << l.lateChains
+  out << "line: " << l.requests << " requests (" << l.malformedRequests << " malformed), " << l.answers << " answers, "
+      << l.dropped << " dropped, " << l.garbled << " garbled, " << l.late << " late (" << l.lateChains
       << " after a late one), " << l.noisy << " behind junk (" << l.noisyWithStx << " with an STX in it), " << l.split
       << " split, " << l.silenced << " unanswered in silences, " << l.lostInHangUps << " lost in hang-ups\n";
   out << "outages: " << f.hangUps << " hang-ups, " << f.silences << " silences; clock steps: " << f.steps << "\n";
@@ -23,15 +23,15 @@ std::string FiguresText(const TRunFigures& f) {
       << m.unexpectedRecords << "\n";
   out << "records: " << f.recordLines << " in the day files, " << f.recordValues << " values, "
       << f.recordValuesNeverSent << " never sent\n";
-  out << "history: " << h.rows << " rows, " << h.valuesChecked << " values, " << h.valuesNeverSent
-      << " never sent, " << h.valuesMissing << " missing, " << h.rowsWithoutMark << " rows of no mark, "
-      << h.recordedWithoutRow << " records without a row, " << h.repeatedKeptOnce
-      << " minutes the clock showed twice kept once\n";
+  out << "history: " << h.rows << " rows, " << h.valuesChecked << " values, " << h.valuesNeverSent << " never sent, "
+      << h.valuesMissing << " missing, " << h.rowsWithoutMark << " rows of no mark, " << h.recordedWithoutRow
+      << " records without a row, " << h.repeatedKeptOnce << " minutes the clock showed twice kept once\n";
   out << "events: " << f.eventsTotal << " (at most " << f.eventsMostInADay << " in a day):";
   for (std::size_t k = 0; k < kEventKinds; ++k) {
     if (f.events[k] > 0) out << " " << EventKindName(static_cast<TEventKind>(k)) << " " << f.events[k] << ";";
   }
-  out << " resumes " << m.resumesCounted << " (" << m.resumesMiscounted << " not naming the marks skipped since the warning)"
+  out << " resumes " << m.resumesCounted << " (" << m.resumesMiscounted
+      << " not naming the marks skipped since the warning)"
       << "; steps reported " << m.stepsReported << ", unreported " << m.stepsUnreported << "\n";
   for (const std::string& s : f.neverSent) out << "  never sent: " << s << "\n";
   for (const std::string& s : f.lost) out << "  lost: " << s << "\n";

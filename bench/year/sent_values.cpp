@@ -42,14 +42,14 @@ void TSentValues::Note(const TAnswerSent& answer, std::int64_t atMs) {
   if (!answer.intact) return;
   const int index = answer.index;
   if (answer.total && CombinesWithPrevious(index)) {
-    Add(index, HostValueText(index, sim::WordText(static_cast<std::uint16_t>(*answer.total >> 16)),
-                             sim::WordText(static_cast<std::uint16_t>(*answer.total & 0xFFFF))),
+    Add(index,
+        HostValueText(index, sim::WordText(static_cast<std::uint16_t>(*answer.total >> 16)),
+                      sim::WordText(static_cast<std::uint16_t>(*answer.total & 0xFFFF))),
         atMs);
   } else if (answer.total && index + 1 < kMeasurandCount && CombinesWithPrevious(index + 1)) {
     // The low half (a measurand of no row of its own): the count it belongs to is sent with it.
-    Add(index + 1, HostValueText(index + 1, sim::WordText(static_cast<std::uint16_t>(*answer.total >> 16)),
-                                 answer.word),
-        atMs);
+    Add(index + 1,
+        HostValueText(index + 1, sim::WordText(static_cast<std::uint16_t>(*answer.total >> 16)), answer.word), atMs);
   } else {
     Add(index, HostValueText(index, answer.word, {}), atMs);
   }

@@ -39,19 +39,18 @@ constexpr auto kHangUpNoticeLimit = std::chrono::seconds(2);
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a >= 0 ? a / b : (a - b + 1) / b; }
 
 std::string SettingsText(const testing::TempFolder& folder) {
-  return "[Data Logging]\r\nComPort=COM1\r\nTemplateFile=" + folder.File("Template.csv") + "\r\nOutputFolder=" +
-         folder.File("Data") +
+  return "[Data Logging]\r\nComPort=COM1\r\nTemplateFile=" + folder.File("Template.csv") +
+         "\r\nOutputFolder=" + folder.File("Data") +
          "\r\nFrom=00:00:00\r\nTill=23:59:59\r\nRequestInterval=1\r\nReceivePseudoData=0\r\n";
 }
 
-void WriteText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+void WriteText(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 // The process-wide settings of the program, set for the run and put back after it.
 class TProgramSetup {
  public:
-  TProgramSetup(const testing::TempFolder& folder, Clock& clock, const TLineEnd& line) : programFolder_(ProgramFolder()) {
+  TProgramSetup(const testing::TempFolder& folder, Clock& clock, const TLineEnd& line)
+      : programFolder_(ProgramFolder()) {
     AppSettings = TAppSettings{};
     SetProgramFolder(folder.Path());
     SetProgramClock(&clock);

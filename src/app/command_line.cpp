@@ -29,7 +29,9 @@ bool IsWindowOption(std::string_view parameter) {
 constexpr std::string_view kSwitchWords[] = {"service", "install", "uninstall", "silent", "mqtt-forget"};
 constexpr std::string_view kImportWord = "import";
 
-bool IsImportSwitch(std::string_view parameter) { return IsSwitch(parameter) && SameWord(parameter.substr(1), kImportWord); }
+bool IsImportSwitch(std::string_view parameter) {
+  return IsSwitch(parameter) && SameWord(parameter.substr(1), kImportWord);
+}
 
 bool IsKnownSwitch(std::string_view parameter) {
   for (const std::string_view word : kSwitchWords) {

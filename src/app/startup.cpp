@@ -11,8 +11,8 @@
 #include "app/command_line.hpp"
 #include "app/usage.hpp"
 #include "config/settings.hpp"
-#include "mqtt/mqtt_forget.hpp"
 #include "history/history_import.hpp"
+#include "mqtt/mqtt_forget.hpp"
 #include "runtime/program_folder.hpp"
 #include "serial/port_device.hpp"
 
@@ -22,8 +22,8 @@ namespace {
 
 std::string ClassName(const std::type_info& type) {
   int status = 0;
-  const std::unique_ptr<char, decltype(&std::free)> demangled(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
-                                                              &std::free);
+  const std::unique_ptr<char, decltype(&std::free)> demangled(
+      abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), &std::free);
   return status == 0 && demangled ? demangled.get() : type.name();
 }
 
@@ -55,12 +55,9 @@ std::string ApplicationErrorText(const std::exception& error, const std::string&
 
 int RunProgram(const std::vector<std::string>& parameters, const TProgramHosts& hosts) {
   switch (InfoRequested(parameters)) {
-    case TInfoRequest::help:
-      return PrintToStdout(UsageText(ProgramFolder()));
-    case TInfoRequest::version:
-      return PrintToStdout(VersionText());
-    case TInfoRequest::none:
-      break;
+    case TInfoRequest::help: return PrintToStdout(UsageText(ProgramFolder()));
+    case TInfoRequest::version: return PrintToStdout(VersionText());
+    case TInfoRequest::none: break;
   }
   for (const std::string& unknown : UnknownSwitches(parameters)) {
     std::fprintf(stderr, "helvanta: unknown switch \"%s\" ignored (see helvanta --help)\n", unknown.c_str());

@@ -31,7 +31,9 @@ std::string UsageText(const std::string& programFolder) {
       "case; without -service the other three do nothing. Unknown switches are ignored\n"
       "after a warning.\n"
       "\n"
-      "Files beside the executable, in " + programFolder + ":\n"
+      "Files beside the executable, in " +
+      programFolder +
+      ":\n"
       "  Helvanta.ini     settings: port, connection window, template, output folder,\n"
       "                   interval; [Ports] COM1=/dev/ttyUSB0 names a port's device;\n"
       "                   [MQTT] Host=... publishes the values to an MQTT broker;\n"

@@ -19,14 +19,12 @@ bool IniFile::HasKey(std::string_view section, std::string_view key) const {
 
 bool IniFile::HasSection(std::string_view section) const { return HasIniSection(text_, section); }
 
-std::string IniFile::ReadString(std::string_view section, std::string_view key,
-                                std::string_view defaultValue) const {
+std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const {
   std::optional<std::string> value = FindIniValue(text_, section, key);
   return value ? std::move(*value) : std::string(defaultValue);
 }
 
-std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key,
-                                  std::int32_t defaultValue) const {
+std::int32_t IniFile::ReadInteger(std::string_view section, std::string_view key, std::int32_t defaultValue) const {
   const std::optional<std::string> value = FindIniValue(text_, section, key);
   if (!value) return defaultValue;
   return ParseIniInteger(*value).value_or(defaultValue);

@@ -114,8 +114,7 @@ bool IsWritableIniEntry(std::string_view section, std::string_view key, std::str
   return key.front() != '[' && key.front() != ';';
 }
 
-std::string SetIniValue(std::string_view text, std::string_view section, std::string_view key,
-                        std::string_view value) {
+std::string SetIniValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value) {
   const std::vector<Line> lines = SplitLines(text);
   const std::string_view eol = LineEndOf(text, lines);
   std::string entry;
@@ -125,7 +124,8 @@ std::string SetIniValue(std::string_view text, std::string_view section, std::st
   if (header == lines.size()) {
     std::string result(text);
     if (!result.empty() && result.back() != '\n' && result.back() != '\r') result.append(eol);
-    if (!lines.empty() && !Trim(text.substr(lines.back().begin, lines.back().contentEnd - lines.back().begin)).empty()) {
+    if (!lines.empty() &&
+        !Trim(text.substr(lines.back().begin, lines.back().contentEnd - lines.back().begin)).empty()) {
       result.append(eol);  // a blank line between the sections
     }
     result.append("[").append(section).append("]").append(eol).append(entry).append(eol);

@@ -37,7 +37,6 @@ bool IsWritableIniEntry(std::string_view section, std::string_view key, std::str
 // non-blank line of its section; a missing section is added at the end of the text. Every
 // other byte stays. New lines end like the text's first line (LF in a text without any).
 // The entry must satisfy IsWritableIniEntry.
-std::string SetIniValue(std::string_view text, std::string_view section, std::string_view key,
-                        std::string_view value);
+std::string SetIniValue(std::string_view text, std::string_view section, std::string_view key, std::string_view value);
 
 }  // namespace helvanta

@@ -13,7 +13,7 @@ namespace helvanta {
 namespace {
 
 struct Field {
-  const char* key;       // the settings key, also the edit's object name
+  const char* key;            // the settings key, also the edit's object name
   std::string_view labelKey;  // its label's text key
   std::string TMqttSettings::*value;
 };

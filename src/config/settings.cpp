@@ -51,12 +51,9 @@ TSettingsFileState LoadSettings() {
   AppSettings.ReceivePseudoData = ini.ReadBool(kDataLogging, "ReceivePseudoData", false);
   switch (ini.ReadStatus()) {
     case FileReadStatus::kOk:
-    case FileReadStatus::kMissing:
-      break;
-    case FileReadStatus::kTooLarge:
-      return TSettingsFileState::kTooLarge;
-    case FileReadStatus::kFailed:
-      return TSettingsFileState::kUnreadable;
+    case FileReadStatus::kMissing: break;
+    case FileReadStatus::kTooLarge: return TSettingsFileState::kTooLarge;
+    case FileReadStatus::kFailed: return TSettingsFileState::kUnreadable;
   }
   for (const std::string_view key : kDataLoggingKeys) {
     if (ini.HasKey(kDataLogging, key)) return TSettingsFileState::kRead;
@@ -94,8 +91,7 @@ std::vector<TReplacedSetting> ValidateSettings() {
   if (s.TemplateFile.empty()) s.TemplateFile = DefaultTemplateFile();
   if (s.OutputFolder.empty()) s.OutputFolder = DefaultOutputFolder();
   if (std::find(kRequestIntervals.begin(), kRequestIntervals.end(), s.RequestInterval) == kRequestIntervals.end()) {
-    replaced.push_back(
-        {"RequestInterval", std::to_string(s.RequestInterval), std::to_string(kDefaultRequestInterval)});
+    replaced.push_back({"RequestInterval", std::to_string(s.RequestInterval), std::to_string(kDefaultRequestInterval)});
     s.RequestInterval = kDefaultRequestInterval;
   }
   return replaced;
@@ -105,8 +101,7 @@ std::vector<std::string> SettingsReportMessages(const TLanguageList& list, const
                                                 std::string_view lineBreak) {
   std::vector<std::string> messages;
   switch (report.file) {
-    case TSettingsFileState::kRead:
-      break;
+    case TSettingsFileState::kRead: break;
     case TSettingsFileState::kUnreadable:
     case TSettingsFileState::kTooLarge:
       messages.push_back(ComposeKeyMessage(list, text_key::kSettingsFileUnreadable, SettingsFilePath(), lineBreak));
@@ -116,8 +111,8 @@ std::vector<std::string> SettingsReportMessages(const TLanguageList& list, const
       break;
   }
   for (const TReplacedSetting& r : report.replaced) {
-    messages.push_back(
-        ComposeKeyMessage(list, text_key::kSettingReplaced, r.key + "=" + r.rejected + " (now " + r.replacement + ")", lineBreak));
+    messages.push_back(ComposeKeyMessage(list, text_key::kSettingReplaced,
+                                         r.key + "=" + r.rejected + " (now " + r.replacement + ")", lineBreak));
   }
   if (!report.outputFolderWritable) {
     messages.push_back(ComposeKeyMessage(list, text_key::kOutputFolderUnwritable, AppSettings.OutputFolder, lineBreak));

@@ -331,15 +331,18 @@ std::vector<TPortDevice> TFormSettings::ChangedDevices() const {
 
 void TFormSettings::accept() {
   if (const std::string problem = MqttPage->Problem(); !problem.empty()) {
-    ShowErrorBox(this, ComposeKeyMessage(languageList_, text_key::kMqttSettingInvalid, problem, "\r\n"), std::string(kApplicationTitle));
+    ShowErrorBox(this, ComposeKeyMessage(languageList_, text_key::kMqttSettingInvalid, problem, "\r\n"),
+                 std::string(kApplicationTitle));
     return;
   }
   for (const TPortDevice& choice : ChangedDevices()) {
     const SerialDeviceCheck check = CheckSerialDevice(choice.device);
     if (check != SerialDeviceCheck::kCharacterDevice) {
       ShowErrorBox(this,
-                   ComposeKeyMessage(languageList_, check == SerialDeviceCheck::kMissing ? text_key::kDeviceNotFound : text_key::kNotASerialDevice,
-                                     choice.portName + "=" + choice.device, "\r\n"),
+                   ComposeKeyMessage(
+                       languageList_,
+                       check == SerialDeviceCheck::kMissing ? text_key::kDeviceNotFound : text_key::kNotASerialDevice,
+                       choice.portName + "=" + choice.device, "\r\n"),
                    std::string(kApplicationTitle));
       return;
     }
@@ -379,8 +382,8 @@ void TFormSettings::SpeedButton2Click() {
   if (title.empty()) {
     title = "Please choose output folder:";
   }
-  const QString folder = QFileDialog::getExistingDirectory(this, ToDisplay(title), QString(),
-                                                           QFileDialog::ShowDirsOnly);
+  const QString folder =
+      QFileDialog::getExistingDirectory(this, ToDisplay(title), QString(), QFileDialog::ShowDirsOnly);
   if (!folder.isEmpty()) {
     Edit2->setText(folder);
   }

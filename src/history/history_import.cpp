@@ -96,7 +96,8 @@ int RunHistoryImport(const std::vector<std::string>& files, const std::function<
       status = 1;
       continue;
     }
-    if (!counts.write.movedAside.empty()) err(ComposeKeyMessage(list, text_key::kHistoryMovedAside, counts.write.movedAside, "\n"));
+    if (!counts.write.movedAside.empty())
+      err(ComposeKeyMessage(list, text_key::kHistoryMovedAside, counts.write.movedAside, "\n"));
     if (counts.write.fault != THistoryFault::kNone) {
       err(ComposeKeyMessage(list, text_key::kImportStopped,
                             HistoryFaultText(counts.write.fault, databasePath, counts.write.detail, list), "\n"));
@@ -104,7 +105,8 @@ int RunHistoryImport(const std::vector<std::string>& files, const std::function<
     }
     out(ComposeKeyMessage(list, text_key::kImportFile, file, "\n"));
     out(ComposeKeyMessage(list, text_key::kImportRowsStored, std::to_string(counts.stored), "\n"));
-    if (counts.present > 0) out(ComposeKeyMessage(list, text_key::kImportRowsPresent, std::to_string(counts.present), "\n"));
+    if (counts.present > 0)
+      out(ComposeKeyMessage(list, text_key::kImportRowsPresent, std::to_string(counts.present), "\n"));
     if (counts.mismatched > 0) {
       out(ComposeKeyMessage(list, text_key::kImportLinesUnmatched, std::to_string(counts.mismatched), "\n"));
       out(ComposeKeyMessage(list, text_key::kImportFirstUnmatched, std::to_string(counts.firstMismatch), "\n"));

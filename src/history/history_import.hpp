@@ -15,11 +15,11 @@ class TLanguageList;
 // What the import of one CSV file found.
 struct TImportCounts {
   bool readable = true;
-  std::size_t stored = 0;        // rows added to the history
-  std::size_t present = 0;       // rows the history held already (kept as they were)
-  std::size_t mismatched = 0;    // lines that do not match the record pattern (not imported)
+  std::size_t stored = 0;         // rows added to the history
+  std::size_t present = 0;        // rows the history held already (kept as they were)
+  std::size_t mismatched = 0;     // lines that do not match the record pattern (not imported)
   std::size_t firstMismatch = 0;  // line number (from 1) of the first of them
-  THistoryWriteResult write;     // how the database took the rows
+  THistoryWriteResult write;      // how the database took the rows
 };
 
 // Imports the record lines of one daily CSV file through the record pattern; the file's

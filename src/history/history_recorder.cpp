@@ -11,21 +11,14 @@ namespace {
 
 std::string_view FaultKey(THistoryFault fault) {
   switch (fault) {
-    case THistoryFault::kReadOnly:
-      return text_key::kHistoryWriteProtected;
-    case THistoryFault::kLocked:
-      return text_key::kHistoryLocked;
-    case THistoryFault::kFull:
-      return text_key::kHistoryDiskFull;
-    case THistoryFault::kDamaged:
-      return text_key::kHistoryNotMovedAside;
-    case THistoryFault::kCannotOpen:
-      return text_key::kHistoryNotOpened;
-    case THistoryFault::kNewerSchema:
-      return text_key::kHistoryNewerVersion;
+    case THistoryFault::kReadOnly: return text_key::kHistoryWriteProtected;
+    case THistoryFault::kLocked: return text_key::kHistoryLocked;
+    case THistoryFault::kFull: return text_key::kHistoryDiskFull;
+    case THistoryFault::kDamaged: return text_key::kHistoryNotMovedAside;
+    case THistoryFault::kCannotOpen: return text_key::kHistoryNotOpened;
+    case THistoryFault::kNewerSchema: return text_key::kHistoryNewerVersion;
     case THistoryFault::kNone:
-    case THistoryFault::kOther:
-      break;
+    case THistoryFault::kOther: break;
   }
   return text_key::kHistoryDatabaseError;
 }
@@ -45,20 +38,24 @@ THostMessage HistoryEventMessage(const THistoryEvent& event, const TLanguageList
   switch (event.kind) {
     case Kind::kFailed:
       return {Severity::kError,
-              ComposeKeyMessage(list, text_key::kHistoryNotWritten, HistoryFaultText(event.fault, event.path, event.detail, list), lineBreak)};
+              ComposeKeyMessage(list, text_key::kHistoryNotWritten,
+                                HistoryFaultText(event.fault, event.path, event.detail, list), lineBreak)};
     case Kind::kStillFailing:
       return {Severity::kError,
-              ComposeKeyMessage(list, text_key::kHistoryStillNotWritten, HistoryFaultText(event.fault, event.path, event.detail, list), lineBreak)};
+              ComposeKeyMessage(list, text_key::kHistoryStillNotWritten,
+                                HistoryFaultText(event.fault, event.path, event.detail, list), lineBreak)};
     case Kind::kRecovered:
-      return {Severity::kInformation, ComposeKeyMessage(list, text_key::kHistoryWrittenAgain, std::to_string(event.minutes), lineBreak)};
+      return {Severity::kInformation,
+              ComposeKeyMessage(list, text_key::kHistoryWrittenAgain, std::to_string(event.minutes), lineBreak)};
     case Kind::kMovedAside:
       return {Severity::kWarning, ComposeKeyMessage(list, text_key::kHistoryMovedAside, event.movedTo, lineBreak)};
     case Kind::kFilled:
-      return {Severity::kInformation, ComposeKeyMessage(list, text_key::kHistoryFilledFromCsv, std::to_string(event.minutes), lineBreak)};
-    case Kind::kDropped:
-      break;
+      return {Severity::kInformation,
+              ComposeKeyMessage(list, text_key::kHistoryFilledFromCsv, std::to_string(event.minutes), lineBreak)};
+    case Kind::kDropped: break;
   }
-  return {Severity::kWarning, ComposeKeyMessage(list, text_key::kHistoryRowsDropped, std::to_string(event.minutes), lineBreak)};
+  return {Severity::kWarning,
+          ComposeKeyMessage(list, text_key::kHistoryRowsDropped, std::to_string(event.minutes), lineBreak)};
 }
 
 THistoryRecorder::THistoryRecorder() = default;

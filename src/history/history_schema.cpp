@@ -14,15 +14,38 @@ namespace helvanta {
 
 namespace {
 
-constexpr std::array<std::string_view, kDisplayRowCount> kColumns{
-    "ac_voltage",           "ac_current",       "ac_power",          "dc_voltage",
-    "dc_current",           "dc_power",         "cooler_temperature", "working_hours",
-    "working_min_sec",      "work_total",       "work_day",          "work_last_day",
-    "work_day_start",       "work_month",       "work_last_month",   "work_month_start",
-    "work_year",            "work_last_year",   "work_year_start",   "efficiency",
-    "ac_voltage_limit_min", "ac_voltage_limit_max", "current_limit", "frequency",
-    "impedance",            "impedance_max",    "impedance_errors",  "frequency_errors",
-    "error_specification",  "error_state",      "bus_address",       "version"};
+constexpr std::array<std::string_view, kDisplayRowCount> kColumns{"ac_voltage",
+                                                                  "ac_current",
+                                                                  "ac_power",
+                                                                  "dc_voltage",
+                                                                  "dc_current",
+                                                                  "dc_power",
+                                                                  "cooler_temperature",
+                                                                  "working_hours",
+                                                                  "working_min_sec",
+                                                                  "work_total",
+                                                                  "work_day",
+                                                                  "work_last_day",
+                                                                  "work_day_start",
+                                                                  "work_month",
+                                                                  "work_last_month",
+                                                                  "work_month_start",
+                                                                  "work_year",
+                                                                  "work_last_year",
+                                                                  "work_year_start",
+                                                                  "efficiency",
+                                                                  "ac_voltage_limit_min",
+                                                                  "ac_voltage_limit_max",
+                                                                  "current_limit",
+                                                                  "frequency",
+                                                                  "impedance",
+                                                                  "impedance_max",
+                                                                  "impedance_errors",
+                                                                  "frequency_errors",
+                                                                  "error_specification",
+                                                                  "error_state",
+                                                                  "bus_address",
+                                                                  "version"};
 
 std::string ValueColumns(bool withTypes) {
   std::string sql;
@@ -57,20 +80,21 @@ void LocalOffset(sqlite3_context* context, int, sqlite3_value** values) {
 // and a day's energy comes from its latest minute in UTC. Version 1's local minutes are
 // converted with the offset their local time had.
 void VersionTwo(SqliteConnection& db) {
-  CheckSqlite(db.Handle(), sqlite3_create_function_v2(db.Handle(), "local_offset", 1,
-                                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, LocalOffset,
-                                                      nullptr, nullptr, nullptr));
+  CheckSqlite(db.Handle(),
+              sqlite3_create_function_v2(db.Handle(), "local_offset", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                         LocalOffset, nullptr, nullptr, nullptr));
   const std::string values = ValueColumns(false);
   // A local time the change to summer time skips can only have come from a clock set by
   // hand; where it meets a real minute, that one is kept.
-  db.Exec("CREATE TABLE minute_utc(t INTEGER PRIMARY KEY, utc_offset INTEGER NOT NULL" + ValueColumns(true) +
-          ");"
-          "INSERT OR IGNORE INTO minute_utc(t, utc_offset" + values + ") SELECT t - local_offset(t), local_offset(t)" +
-          values +
-          " FROM minute ORDER BY t;"
-          "DROP TABLE minute;"
-          "ALTER TABLE minute_utc RENAME TO minute;"
-          "UPDATE day SET energy_minute = energy_minute - local_offset(energy_minute) WHERE energy_minute IS NOT NULL;");
+  db.Exec(
+      "CREATE TABLE minute_utc(t INTEGER PRIMARY KEY, utc_offset INTEGER NOT NULL" + ValueColumns(true) +
+      ");"
+      "INSERT OR IGNORE INTO minute_utc(t, utc_offset" +
+      values + ") SELECT t - local_offset(t), local_offset(t)" + values +
+      " FROM minute ORDER BY t;"
+      "DROP TABLE minute;"
+      "ALTER TABLE minute_utc RENAME TO minute;"
+      "UPDATE day SET energy_minute = energy_minute - local_offset(energy_minute) WHERE energy_minute IS NOT NULL;");
 }
 
 constexpr std::array<void (*)(SqliteConnection&), 2> kSteps{VersionOne, VersionTwo};

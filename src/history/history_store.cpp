@@ -28,26 +28,18 @@ class EDamaged : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-bool IsDamage(const ESqlite& error) {
-  return error.Primary() == SQLITE_CORRUPT || error.Primary() == SQLITE_NOTADB;
-}
+bool IsDamage(const ESqlite& error) { return error.Primary() == SQLITE_CORRUPT || error.Primary() == SQLITE_NOTADB; }
 
 THistoryFault FaultOf(const ESqlite& error) {
   switch (error.Primary()) {
-    case SQLITE_READONLY:
-      return THistoryFault::kReadOnly;
+    case SQLITE_READONLY: return THistoryFault::kReadOnly;
     case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-      return THistoryFault::kLocked;
-    case SQLITE_FULL:
-      return THistoryFault::kFull;
-    case SQLITE_CANTOPEN:
-      return THistoryFault::kCannotOpen;
+    case SQLITE_LOCKED: return THistoryFault::kLocked;
+    case SQLITE_FULL: return THistoryFault::kFull;
+    case SQLITE_CANTOPEN: return THistoryFault::kCannotOpen;
     case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-      return THistoryFault::kDamaged;
-    default:
-      return THistoryFault::kOther;
+    case SQLITE_NOTADB: return THistoryFault::kDamaged;
+    default: return THistoryFault::kOther;
   }
 }
 

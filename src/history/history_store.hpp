@@ -16,20 +16,20 @@ class SqliteStatement;
 // Why the database could not be written.
 enum class THistoryFault {
   kNone,
-  kCannotOpen,    // missing folder, no permission to create the file
-  kReadOnly,      // the file or its folder is write-protected
-  kLocked,        // another program holds the database's write lock
-  kFull,          // the file system (or the database's size limit) is full
-  kDamaged,       // damaged and could not be moved aside
-  kNewerSchema,   // written by a newer program; left untouched
-  kOther,         // any other failure of the file or of SQLite
+  kCannotOpen,   // missing folder, no permission to create the file
+  kReadOnly,     // the file or its folder is write-protected
+  kLocked,       // another program holds the database's write lock
+  kFull,         // the file system (or the database's size limit) is full
+  kDamaged,      // damaged and could not be moved aside
+  kNewerSchema,  // written by a newer program; left untouched
+  kOther,        // any other failure of the file or of SQLite
 };
 
 struct THistoryWriteResult {
   THistoryFault fault = THistoryFault::kNone;
-  std::string detail;      // SQLite's text for the failure
-  std::string movedAside;  // where a damaged file was moved before a new one was started
-  std::size_t added = 0;   // minute rows stored
+  std::string detail;       // SQLite's text for the failure
+  std::string movedAside;   // where a damaged file was moved before a new one was started
+  std::size_t added = 0;    // minute rows stored
   std::size_t present = 0;  // minute rows that were stored already and were kept
 };
 

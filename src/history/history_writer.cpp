@@ -95,8 +95,7 @@ void THistoryWriter::Handle(const Item& item) {
       case FailureReport::kReminder:
         Post({THistoryEvent::Kind::kStillFailing, result.fault, item.path, result.detail, {}, 0});
         break;
-      case FailureReport::kNone:
-        break;
+      case FailureReport::kNone: break;
     }
     return;
   }
@@ -110,8 +109,9 @@ void THistoryWriter::Handle(const Item& item) {
   if (retry_.Succeeded()) {
     Post({THistoryEvent::Kind::kRecovered, THistoryFault::kNone, item.path, {}, {}, lost_ + droppedUnreported_});
     droppedUnreported_ = 0;
-  } else if (droppedUnreported_ > 0 && (lastDropReportMs_ == 0 || nowMs - lastDropReportMs_ >= RetrySchedule::kReminderMs ||
-                                        nowMs < lastDropReportMs_)) {
+  } else if (droppedUnreported_ > 0 &&
+             (lastDropReportMs_ == 0 || nowMs - lastDropReportMs_ >= RetrySchedule::kReminderMs ||
+              nowMs < lastDropReportMs_)) {
     // A writer that keeps falling behind is told about once an hour, not at every row.
     Post({THistoryEvent::Kind::kDropped, THistoryFault::kNone, item.path, {}, {}, droppedUnreported_});
     droppedUnreported_ = 0;

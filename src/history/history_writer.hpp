@@ -19,12 +19,12 @@ namespace helvanta {
 // What the writer thread has to tell the host.
 struct THistoryEvent {
   enum class Kind {
-    kFailed,      // the first failure of a run
+    kFailed,        // the first failure of a run
     kStillFailing,  // the hourly reminder while it goes on
-    kRecovered,   // written again; minutes were not stored meanwhile
-    kMovedAside,  // a damaged file was renamed to movedTo and a new one started
-    kDropped,     // minutes were not stored because the writer fell behind
-    kFilled,      // minutes were added from the CSV files
+    kRecovered,     // written again; minutes were not stored meanwhile
+    kMovedAside,    // a damaged file was renamed to movedTo and a new one started
+    kDropped,       // minutes were not stored because the writer fell behind
+    kFilled,        // minutes were added from the CSV files
   };
   Kind kind = Kind::kFailed;
   THistoryFault fault = THistoryFault::kNone;
@@ -71,7 +71,7 @@ class THistoryWriter {
 
   THistoryStore store_;
   RetrySchedule retry_;
-  std::size_t lost_ = 0;  // rows not stored in the current run of failures (writer thread)
+  std::size_t lost_ = 0;               // rows not stored in the current run of failures (writer thread)
   std::size_t droppedUnreported_ = 0;  // dropped rows not reported yet (writer thread)
   std::int64_t lastDropReportMs_ = 0;
 

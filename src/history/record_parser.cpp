@@ -23,7 +23,8 @@ bool Triple(std::string_view text, const int (&widths)[3], int (&values)[3]) {
   const std::size_t size = static_cast<std::size_t>(widths[0] + widths[1] + widths[2] + 2);
   if (text.size() != size) return false;
   const char separator = text[static_cast<std::size_t>(widths[0])];
-  if ((separator >= '0' && separator <= '9') || text[static_cast<std::size_t>(widths[0] + 1 + widths[1])] != separator) {
+  if ((separator >= '0' && separator <= '9') ||
+      text[static_cast<std::size_t>(widths[0] + 1 + widths[1])] != separator) {
     return false;
   }
   std::size_t pos = 0;

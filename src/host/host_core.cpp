@@ -25,8 +25,7 @@ std::vector<std::unique_ptr<THostOutput>> OtherOutputs() {
 
 }  // namespace
 
-THostCore::THostCore(TLanguageList& language, std::int32_t& measurandIndex, std::string_view lineBreak,
-                     Report report)
+THostCore::THostCore(TLanguageList& language, std::int32_t& measurandIndex, std::string_view lineBreak, Report report)
     : language_(language),
       measurandIndex_(measurandIndex),
       lineBreak_(lineBreak),
@@ -64,7 +63,7 @@ void THostCore::NoteClock() {
 }
 
 void THostCore::TickOutputs(const TComPort& port) {
-  const THostTick tick{ProgramClock().Read(), port.Connected(), port.Port(),       port.DevicePath(),
+  const THostTick tick{ProgramClock().Read(), port.Connected(), port.Port(), port.DevicePath(),
                        HistoryPath(),         language_,        lineBreak_};
   for (THostOutput* output : outputs_) ReportAll(output->Tick(tick));
 }
@@ -88,7 +87,8 @@ void THostCore::ReportAll(const std::vector<THostMessage>& messages) const {
 
 void THostCore::ReportLoggerOutcome(const LogOutcome& outcome) {
   if (outcome.result != kLogNothingToReport) {
-    report_({THostMessage::Severity::kError, LoggerMessage(language_, outcome.result, lineBreak_, ProgramClock().Now())});
+    report_(
+        {THostMessage::Severity::kError, LoggerMessage(language_, outcome.result, lineBreak_, ProgramClock().Now())});
   }
   const TRecordGaps::Report gap = recordGaps_.Note(outcome, ProgramClock().ElapsedMs(), language_, lineBreak_);
   if (gap.kind == TRecordGaps::Kind::kSkipped) report_({THostMessage::Severity::kWarning, gap.message});

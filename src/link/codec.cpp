@@ -64,8 +64,8 @@ bool Combines(const TMeasurand& m) { return m.Descriptor.size() > 5 && m.Descrip
 std::string Fixed(float v, int decimals) {
   // Enough for any float in fixed notation with two decimals.
   char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(v),
-                                    std::chars_format::fixed, decimals);
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(v), std::chars_format::fixed, decimals);
   return std::string(buffer, result.ptr);
 }
 
@@ -88,14 +88,9 @@ float DecodeWord(std::string_view word, std::int32_t index) {
     v = static_cast<float>(period);
   }
   switch (ScaleFlag(entry)) {
-    case '1':
-      v = static_cast<float>(static_cast<long double>(v) * 0.1L);
-      break;
-    case '2':
-      v = static_cast<float>(static_cast<long double>(v) * 0.01L);
-      break;
-    default:
-      break;
+    case '1': v = static_cast<float>(static_cast<long double>(v) * 0.1L); break;
+    case '2': v = static_cast<float>(static_cast<long double>(v) * 0.01L); break;
+    default: break;
   }
   return v;
 }
@@ -149,12 +144,8 @@ bool DecodeAnswer(std::string_view packet, std::int32_t index) {
     case 0:
     case 17:
     case 41:
-    case 42:
-      entry.Value = Fixed(v, 0);
-      break;
-    default:
-      entry.Value = Fixed(v, 2);
-      break;
+    case 42: entry.Value = Fixed(v, 0); break;
+    default: entry.Value = Fixed(v, 2); break;
   }
   if (index == kMinutesSecondsIndex) {
     // The word holds minutes * 100 + seconds.

@@ -29,7 +29,9 @@ constexpr std::array<MeasurandDefinition, kMeasurandCount> kDefinitions{{
     {"03F02004", "Current (DC)", "A"},
     {"03F200-1", "", ""},
     {"03F42105", "Power (DC)", "W"},
-    {"03F61006", "Cooler temperature", "\xB0" "C"},
+    {"03F61006", "Cooler temperature",
+     "\xB0"
+     "C"},
     {"03F800-1", "", ""},
     {"03FA1109", "Work - Total", "kWh"},
     {"03DC00-1", "", ""},

@@ -76,10 +76,8 @@ std::string LoggerMessage(const TLanguageList& list, int result, std::string_vie
   switch (result) {
     case kLogTemplateUnreadable:
       return ComposeKeyMessage(list, text_key::kTemplateUnreadable, AppSettings.TemplateFile, lineBreak);
-    case kLogFileNotWritable:
-      return ComposeKeyMessage(list, text_key::kLogNotSaved, DailyLogFilePath(now), lineBreak);
-    default:
-      return {};
+    case kLogFileNotWritable: return ComposeKeyMessage(list, text_key::kLogNotSaved, DailyLogFilePath(now), lineBreak);
+    default: return {};
   }
 }
 
@@ -114,7 +112,8 @@ std::string HangUpMessage(const TLanguageList& list, const TComPort& port, std::
 namespace helvanta {
 
 std::string ClockStepMessage(const TLanguageList& list, const ClockStep& step, std::string_view lineBreak) {
-  return ComposeKeyMessage(list, text_key::kClockStepped, DateTimeText(step.from) + " to " + DateTimeText(step.to), lineBreak);
+  return ComposeKeyMessage(list, text_key::kClockStepped, DateTimeText(step.from) + " to " + DateTimeText(step.to),
+                           lineBreak);
 }
 
 }  // namespace helvanta

@@ -17,7 +17,10 @@ std::string DeviceClassOfUnit(std::string_view unit) {
   if (unit == "kWh") return "energy";
   if (unit == "Hz") return "frequency";
   if (unit == "h") return "duration";
-  if (unit == "\xB0" "C") return "temperature";
+  if (unit ==
+      "\xB0"
+      "C")
+    return "temperature";
   return {};
 }
 

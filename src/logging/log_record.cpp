@@ -68,9 +68,8 @@ LogOutcome WriteMarkRecord(const DateTime& now) {
     header += lines[i];
     header += kLineEnd;
   }
-  std::string record =
-      FillRecordPattern(lines.empty() ? std::string_view{} : std::string_view(lines.back()), now,
-                        CurrentDateTimeSeparators());
+  std::string record = FillRecordPattern(lines.empty() ? std::string_view{} : std::string_view(lines.back()), now,
+                                         CurrentDateTimeSeparators());
   record += kLineEnd;
 
   if (!AppendToDailyFile(path, header, record)) outcome.result = 2;

@@ -30,7 +30,8 @@ MosquittoLibrary Load() {
   api.socket = library.Find<decltype(::mosquitto_socket)>("mosquitto_socket");
   api.want_write = library.Find<decltype(::mosquitto_want_write)>("mosquitto_want_write");
   api.connect_callback_set = library.Find<decltype(::mosquitto_connect_callback_set)>("mosquitto_connect_callback_set");
-  api.disconnect_callback_set = library.Find<decltype(::mosquitto_disconnect_callback_set)>("mosquitto_disconnect_callback_set");
+  api.disconnect_callback_set =
+      library.Find<decltype(::mosquitto_disconnect_callback_set)>("mosquitto_disconnect_callback_set");
   api.publish_callback_set = library.Find<decltype(::mosquitto_publish_callback_set)>("mosquitto_publish_callback_set");
   api.log_callback_set = library.Find<decltype(::mosquitto_log_callback_set)>("mosquitto_log_callback_set");
   return api;

@@ -73,9 +73,8 @@ struct TMqttClient::Worker {
       return;
     }
     Mosquitto().will_set(client.get(), settings.StatusTopic().c_str(), 7, "offline", 1, true);
-    Mosquitto().connect_callback_set(client.get(), [](mosquitto*, void* self, int rc) {
-      static_cast<Worker*>(self)->OnConnect(rc);
-    });
+    Mosquitto().connect_callback_set(client.get(),
+                                     [](mosquitto*, void* self, int rc) { static_cast<Worker*>(self)->OnConnect(rc); });
     Mosquitto().disconnect_callback_set(client.get(), [](mosquitto*, void* self, int rc) {
       const int savedErrno = errno;
       static_cast<Worker*>(self)->OnDisconnect(rc, savedErrno);
@@ -105,14 +104,16 @@ struct TMqttClient::Worker {
   void Serve(std::int64_t timeoutMs) {
     pollfd fds[2] = {{wakeFd, POLLIN, 0}, {-1, 0, 0}};
     const int sock = Mosquitto().socket(client.get());
-    if (sock >= 0) fds[1] = {sock, static_cast<short>(POLLIN | (Mosquitto().want_write(client.get()) ? POLLOUT : 0)), 0};
+    if (sock >= 0)
+      fds[1] = {sock, static_cast<short>(POLLIN | (Mosquitto().want_write(client.get()) ? POLLOUT : 0)), 0};
     if (poll(fds, sock >= 0 ? 2 : 1, static_cast<int>(timeoutMs)) < 0 && errno != EINTR) return;
     if ((fds[0].revents & POLLIN) != 0) {
       std::uint64_t count = 0;
       [[maybe_unused]] const ssize_t n = read(wakeFd, &count, sizeof count);
     }
     if (sock >= 0 && (fds[1].revents & (POLLIN | POLLERR | POLLHUP)) != 0) Mosquitto().loop_read(client.get(), 1);
-    if (Mosquitto().socket(client.get()) >= 0 && (fds[1].revents & POLLOUT) != 0) Mosquitto().loop_write(client.get(), 1);
+    if (Mosquitto().socket(client.get()) >= 0 && (fds[1].revents & POLLOUT) != 0)
+      Mosquitto().loop_write(client.get(), 1);
     if (Mosquitto().socket(client.get()) >= 0) Mosquitto().loop_misc(client.get());
     // The library closed the socket without a word (a failed TLS handshake says why in its log).
     if (phase != Phase::kIdle && Mosquitto().socket(client.get()) < 0) Fail(Reason(MOSQ_ERR_TLS, 0));
@@ -155,20 +156,15 @@ struct TMqttClient::Worker {
     const FailureReport report = schedule.Failed(now);
     failedAttempts.store(schedule.Failures());
     switch (report) {
-      case FailureReport::kFirst:
-        Report(MqttReportKind::kFailed, detail);
-        break;
-      case FailureReport::kReminder:
-        Report(MqttReportKind::kStillFailing, detail);
-        break;
-      case FailureReport::kNone:
-        break;
+      case FailureReport::kFirst: Report(MqttReportKind::kFailed, detail); break;
+      case FailureReport::kReminder: Report(MqttReportKind::kStillFailing, detail); break;
+      case FailureReport::kNone: break;
     }
   }
 
   void Publish(const std::string& topic, const std::string& payload, int qos, bool retain) {
     Mosquitto().publish(client.get(), nullptr, topic.c_str(), static_cast<int>(payload.size()), payload.data(), qos,
-                      retain);
+                        retain);
   }
 
   // Publishes the state the host handed over last, if it is new; true when it did.

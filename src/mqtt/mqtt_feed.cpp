@@ -12,7 +12,7 @@ namespace helvanta {
 namespace {
 
 THostMessage Compose(const TLanguageList& list, THostMessage::Severity severity, std::string_view key,
-                    std::string_view argument, std::string_view lineBreak) {
+                     std::string_view argument, std::string_view lineBreak) {
   return {severity, ComposeKeyMessage(list, key, argument, lineBreak)};
 }
 
@@ -29,7 +29,8 @@ std::optional<MqttFileProblem> ConnectionSettingsFor(const TMqttSettings& settin
   out.baseTopic = settings.Topic;
   if (!settings.PasswordFile.empty()) {
     const FileBytes file = ReadFileBytes(settings.PasswordFile);
-    if (file.status != FileReadStatus::kOk) return MqttFileProblem{text_key::kMqttPasswordFileUnreadable, settings.PasswordFile};
+    if (file.status != FileReadStatus::kOk)
+      return MqttFileProblem{text_key::kMqttPasswordFileUnreadable, settings.PasswordFile};
     out.password = file.bytes.substr(0, file.bytes.find_first_of("\r\n"));
   }
   // Checked here, so the user learns of it at start, before TLS would fail on it.
@@ -53,11 +54,12 @@ std::vector<THostMessage> TMqttFeed::Start(const THostStart& start) {
   std::vector<THostMessage> messages;
   TMqttSettings settings = LoadMqttSettings();
   for (const TReplacedSetting& r : ValidateMqttSettings(settings)) {
-    messages.push_back(
-        Compose(list, Severity::kWarning, text_key::kSettingReplaced, r.key + "=" + r.rejected + " (now " + r.replacement + ")", lineBreak));
+    messages.push_back(Compose(list, Severity::kWarning, text_key::kSettingReplaced,
+                               r.key + "=" + r.rejected + " (now " + r.replacement + ")", lineBreak));
   }
   if (!settings.Password.empty() && OthersCanRead(SettingsFilePath())) {
-    messages.push_back(Compose(list, Severity::kWarning, text_key::kMqttPasswordReadable, SettingsFilePath(), lineBreak));
+    messages.push_back(
+        Compose(list, Severity::kWarning, text_key::kMqttPasswordReadable, SettingsFilePath(), lineBreak));
   }
   if (!settings.Enabled()) return messages;
   MqttConnectionSettings connection;
@@ -95,7 +97,8 @@ std::vector<THostMessage> TMqttFeed::Tick(const THostTick& tick) {
         messages.push_back(Compose(list, Severity::kError, text_key::kMqttStillNotConnected, report.detail, lineBreak));
         break;
       case MqttReportKind::kRecovered:
-        messages.push_back(Compose(list, Severity::kInformation, text_key::kMqttConnectedAgain, report.detail, lineBreak));
+        messages.push_back(
+            Compose(list, Severity::kInformation, text_key::kMqttConnectedAgain, report.detail, lineBreak));
         break;
       case MqttReportKind::kSetupFailed:
         messages.push_back(Compose(list, Severity::kError, text_key::kMqttOff, report.detail, lineBreak));

@@ -39,12 +39,10 @@ TMqttForgetResult ForgetMqttSensors() {
   } catch (const EMqttSetup& error) {
     return {false, error.what()};
   }
-  Mosquitto().connect_callback_set(client.get(), [](mosquitto*, void* p, int rc) {
-    static_cast<ForgetProgress*>(p)->connack = rc;
-  });
-  Mosquitto().publish_callback_set(client.get(), [](mosquitto*, void* p, int) {
-    ++static_cast<ForgetProgress*>(p)->acknowledged;
-  });
+  Mosquitto().connect_callback_set(client.get(),
+                                   [](mosquitto*, void* p, int rc) { static_cast<ForgetProgress*>(p)->connack = rc; });
+  Mosquitto().publish_callback_set(client.get(),
+                                   [](mosquitto*, void* p, int) { ++static_cast<ForgetProgress*>(p)->acknowledged; });
   const std::string where = connection.Where();
   errno = 0;
   int rc = Mosquitto().connect(client.get(), connection.host.c_str(), connection.port, kKeepAliveSeconds);

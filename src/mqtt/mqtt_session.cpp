@@ -18,7 +18,7 @@ MosquittoHandle NewMosquittoClient(const MqttConnectionSettings& settings, const
   if (!handle) throw EMqttSetup("cannot create an MQTT client: " + MosquittoReason(MOSQ_ERR_ERRNO, errno));
   if (!settings.user.empty()) {
     const int rc = Mosquitto().username_pw_set(handle.get(), settings.user.c_str(),
-                                             settings.password.empty() ? nullptr : settings.password.c_str());
+                                               settings.password.empty() ? nullptr : settings.password.c_str());
     if (rc != MOSQ_ERR_SUCCESS) throw EMqttSetup("user name refused: " + MosquittoReason(rc, errno));
   }
   if (!settings.caFile.empty()) {
@@ -31,14 +31,10 @@ MosquittoHandle NewMosquittoClient(const MqttConnectionSettings& settings, const
 
 std::string MosquittoReason(int result, int errnoValue) {
   switch (result) {
-    case MOSQ_ERR_ERRNO:
-      return MosquittoErrnoText(errnoValue);
-    case MOSQ_ERR_EAI:
-      return "the host name does not resolve";
-    case MOSQ_ERR_KEEPALIVE:
-      return "the broker stopped answering";
-    default:
-      return Mosquitto().strerror(result);
+    case MOSQ_ERR_ERRNO: return MosquittoErrnoText(errnoValue);
+    case MOSQ_ERR_EAI: return "the host name does not resolve";
+    case MOSQ_ERR_KEEPALIVE: return "the broker stopped answering";
+    default: return Mosquitto().strerror(result);
   }
 }
 

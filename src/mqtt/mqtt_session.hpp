@@ -40,8 +40,7 @@ using MosquittoHandle = std::unique_ptr<mosquitto, MosquittoDeleter>;
 
 // A clean-session client with the settings' credentials and, with a CA file, TLS that
 // verifies the broker's certificate and host name. Throws EMqttSetup.
-MosquittoHandle NewMosquittoClient(const MqttConnectionSettings& settings, const std::string& clientId,
-                                   void* userdata);
+MosquittoHandle NewMosquittoClient(const MqttConnectionSettings& settings, const std::string& clientId, void* userdata);
 
 // The text of a libmosquitto result; errnoValue is errno as it was right after the call.
 std::string MosquittoReason(int result, int errnoValue);

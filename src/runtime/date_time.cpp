@@ -1,6 +1,5 @@
 #include "runtime/date_time.hpp"
 
-
 namespace helvanta {
 
 namespace {

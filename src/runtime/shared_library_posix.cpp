@@ -13,7 +13,8 @@ std::string Reason() {
 
 }  // namespace
 
-SharedLibrary::SharedLibrary(const std::string& name) : name_(name), handle_(dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+SharedLibrary::SharedLibrary(const std::string& name)
+    : name_(name), handle_(dlopen(name.c_str(), RTLD_NOW | RTLD_LOCAL)) {
   if (handle_ == nullptr) throw ESharedLibrary("cannot load " + name + ": " + Reason());
 }
 

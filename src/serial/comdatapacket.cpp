@@ -8,9 +8,7 @@
 namespace helvanta {
 
 TComDataPacket::TComDataPacket() {
-  link_.OnRxBuf = [this](TCustomComPort* sender, const char* bytes, int count) {
-    RxBuf(sender, bytes, count);
-  };
+  link_.OnRxBuf = [this](TCustomComPort* sender, const char* bytes, int count) { RxBuf(sender, bytes, count); };
   link_.BytesWanted = [this] { return BytesWanted(); };
 }
 
@@ -206,9 +204,7 @@ void TComDataPacket::CheckIncludeStrings(std::string& str) const {
   if (stop != std::string::npos && stop + stopString_.size() == str.size()) str.erase(stop);
 }
 
-bool TComDataPacket::ValidStop() const {
-  return size_ > 0 || !stopString_.empty() || static_cast<bool>(OnCustomStop);
-}
+bool TComDataPacket::ValidStop() const { return size_ > 0 || !stopString_.empty() || static_cast<bool>(OnCustomStop); }
 
 std::string TComDataPacket::Upper(std::string_view str) const {
   std::string result(str);

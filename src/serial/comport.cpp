@@ -216,9 +216,7 @@ void TCustomComPort::SetTriggersOnRxChar(bool value) {
 
 int TCustomComPort::WriteStr(const std::string& str) { return WriteBytes(str.data(), static_cast<int>(str.size())); }
 
-int TCustomComPort::Write(const void* buffer, int count) {
-  return WriteBytes(static_cast<const char*>(buffer), count);
-}
+int TCustomComPort::Write(const void* buffer, int count) { return WriteBytes(static_cast<const char*>(buffer), count); }
 
 int TCustomComPort::WriteBytes(const char* bytes, int count) {
   if (count <= 0) return 0;

@@ -98,8 +98,8 @@ int TComThread::WaitingBytes() const {
 
 void TComThread::Loop() {
   const bool wantInput = mask_.Contains(TComEvent::evRxChar);
-  bool hungUp = false;        // the device reported a hang-up: only the stop signal counts now
-  bool untaken = false;       // bytes wait that the last delivery did not take
+  bool hungUp = false;   // the device reported a hang-up: only the stop signal counts now
+  bool untaken = false;  // bytes wait that the last delivery did not take
   int untakenCount = 0;
   for (;;) {
     std::array<pollfd, 2> fds{{{FdOf(stopHandle_), POLLIN, 0},

@@ -7,8 +7,8 @@
 namespace helvanta {
 namespace {
 
-constexpr std::array<std::uint32_t, 16> kBaudRates = {
-    0, 110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
+constexpr std::array<std::uint32_t, 16> kBaudRates = {0,     110,   300,   600,   1200,  2400,   4800,   9600,
+                                                      14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
 
 std::uint8_t Flag(bool value) { return value ? 1 : 0; }
 

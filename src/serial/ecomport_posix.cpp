@@ -13,9 +13,7 @@ std::string ComErrorDetail(const std::string& device, int code) {
       // TIOCEXCL answers EBUSY, the lock EWOULDBLOCK: another program holds the port.
       detail += "in use by another program";
       break;
-    default:
-      detail += std::strerror(code);
-      break;
+    default: detail += std::strerror(code); break;
   }
   detail += ", error " + std::to_string(code);
   if (code == EACCES || code == EPERM) detail += "; the user needs to be in the dialout group";

@@ -6,8 +6,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -36,10 +36,9 @@ int MillisecondsLeft(SteadyClock::time_point deadline) {
 // although all else was applied.
 bool AppliedButParity(const termios& applied, const termios& wanted) {
   const tcflag_t parityBits = CSIZE | PARENB | PARODD | CMSPAR;
-  return applied.c_iflag == wanted.c_iflag && applied.c_oflag == wanted.c_oflag &&
-         applied.c_lflag == wanted.c_lflag && (applied.c_cflag & ~parityBits) == (wanted.c_cflag & ~parityBits) &&
-         applied.c_cc[VMIN] == wanted.c_cc[VMIN] && applied.c_cc[VTIME] == wanted.c_cc[VTIME] &&
-         cfgetospeed(&applied) == cfgetospeed(&wanted);
+  return applied.c_iflag == wanted.c_iflag && applied.c_oflag == wanted.c_oflag && applied.c_lflag == wanted.c_lflag &&
+         (applied.c_cflag & ~parityBits) == (wanted.c_cflag & ~parityBits) && applied.c_cc[VMIN] == wanted.c_cc[VMIN] &&
+         applied.c_cc[VTIME] == wanted.c_cc[VTIME] && cfgetospeed(&applied) == cfgetospeed(&wanted);
 }
 
 // VMIN with VTIME 0: the terminal reports input readable once that many bytes wait.
@@ -159,8 +158,8 @@ int SerialDevice::Read(char* buffer, int count, int& read) {
   read = 0;
   const CommTimeouts& t = timeouts_;
   // Interval "infinite" with no total time: hand over what is waiting, even nothing.
-  const bool immediate = t.ReadIntervalTimeout == kMaxDword && t.ReadTotalTimeoutMultiplier == 0 &&
-                         t.ReadTotalTimeoutConstant == 0;
+  const bool immediate =
+      t.ReadIntervalTimeout == kMaxDword && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
   const std::uint64_t total =
       std::uint64_t{t.ReadTotalTimeoutMultiplier} * static_cast<std::uint64_t>(count) + t.ReadTotalTimeoutConstant;
   const bool totalLimited = total != 0;

@@ -7,8 +7,8 @@
 #include "link/measurands.hpp"
 #include "link/polling_cycle.hpp"
 #include "runtime/clock.hpp"
-#include "service/guarded_handler.hpp"
 #include "serial/ecomport.hpp"
+#include "service/guarded_handler.hpp"
 #include "service/service_messages.hpp"
 
 namespace helvanta {
@@ -53,8 +53,8 @@ void THelvantaService::Timer1Timer() {
       reopen_.Due(ProgramClock().ElapsedMs())) {
     const bool recovering = reopen_.Failing();
     if (TryOpenPort() && recovering) {
-      eventLog_.Write(TEventType::etInformation,
-                      ComposeKeyMessage(LanguageList, text_key::kPortOpenedAgain, ComPort1.DevicePath(), kEventLineBreak));
+      eventLog_.Write(TEventType::etInformation, ComposeKeyMessage(LanguageList, text_key::kPortOpenedAgain,
+                                                                   ComPort1.DevicePath(), kEventLineBreak));
     }
   }
   if (AutoDisconnectDue(ComPort1.Connected(), ProgramClock().Now(), window)) ComPort1.Close();
@@ -92,19 +92,21 @@ void THelvantaService::LoseLine(const std::string& reason) {
 void THelvantaService::ReportOpenFailure(const std::string& reason) {
   switch (reopen_.Failed(ProgramClock().ElapsedMs())) {
     case FailureReport::kFirst:
-      eventLog_.Write(TEventType::etError, ComposeKeyMessage(LanguageList, text_key::kPortNotOpened, reason, kEventLineBreak));
+      eventLog_.Write(TEventType::etError,
+                      ComposeKeyMessage(LanguageList, text_key::kPortNotOpened, reason, kEventLineBreak));
       break;
     case FailureReport::kReminder:
-      eventLog_.Write(TEventType::etError, ComposeKeyMessage(LanguageList, text_key::kPortStillNotOpened, reason, kEventLineBreak));
+      eventLog_.Write(TEventType::etError,
+                      ComposeKeyMessage(LanguageList, text_key::kPortStillNotOpened, reason, kEventLineBreak));
       break;
-    case FailureReport::kNone:
-      break;
+    case FailureReport::kNone: break;
   }
 }
 
 void THelvantaService::ReportStart(const THostStartReport& start) {
   if (start.languageTooLarge) {
-    eventLog_.Write(TEventType::etWarning, ComposeKeyMessage(LanguageList, text_key::kLanguageFileUnreadable, LanguageFilePath(), kEventLineBreak));
+    eventLog_.Write(TEventType::etWarning, ComposeKeyMessage(LanguageList, text_key::kLanguageFileUnreadable,
+                                                             LanguageFilePath(), kEventLineBreak));
   }
   if (!start.settingsFileFound) eventLog_.Write(TEventType::etWarning, SettingsMissingMessage(LanguageList));
   for (const std::string& message : SettingsReportMessages(LanguageList, start.settings, kEventLineBreak)) {
@@ -115,15 +117,9 @@ void THelvantaService::ReportStart(const THostStartReport& start) {
 
 void THelvantaService::Report(const THostMessage& message) {
   switch (message.severity) {
-    case THostMessage::Severity::kError:
-      eventLog_.Write(TEventType::etError, message.text);
-      break;
-    case THostMessage::Severity::kWarning:
-      eventLog_.Write(TEventType::etWarning, message.text);
-      break;
-    case THostMessage::Severity::kInformation:
-      eventLog_.Write(TEventType::etInformation, message.text);
-      break;
+    case THostMessage::Severity::kError: eventLog_.Write(TEventType::etError, message.text); break;
+    case THostMessage::Severity::kWarning: eventLog_.Write(TEventType::etWarning, message.text); break;
+    case THostMessage::Severity::kInformation: eventLog_.Write(TEventType::etInformation, message.text); break;
   }
 }
 

@@ -20,7 +20,7 @@ TServiceInstallPlace DefaultInstallPlace();
 
 // What the unit needs to know of this program.
 struct TServiceUnitSettings {
-  std::string executable;    // full path
+  std::string executable;  // full path
   std::string programFolder;
   std::string outputFolder;
   // The service talks over IP (to an MQTT broker or as the web page); without it the

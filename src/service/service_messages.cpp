@@ -25,9 +25,13 @@ std::string SettingsMissingMessage(const TLanguageList& list) {
   return ComposeKeyMessage(list, text_key::kSettingsFileMissing, SettingsFilePath(), kEventLineBreak);
 }
 
-std::string StartMessage(const TLanguageList& list) { return PairMessage(list, text_key::kServiceStarted, text_key::kConnected); }
+std::string StartMessage(const TLanguageList& list) {
+  return PairMessage(list, text_key::kServiceStarted, text_key::kConnected);
+}
 
-std::string StopMessage(const TLanguageList& list) { return PairMessage(list, text_key::kServiceStopped, text_key::kConnectionClosed); }
+std::string StopMessage(const TLanguageList& list) {
+  return PairMessage(list, text_key::kServiceStopped, text_key::kConnectionClosed);
+}
 
 std::string ServiceFailedMessage(std::string_view action, std::string_view message) {
   return "Service failed on " + std::string(action) + ": " + std::string(message);

@@ -10,12 +10,9 @@ namespace {
 
 const char* TypeName(TEventType type) {
   switch (type) {
-    case TEventType::etError:
-      return "Error";
-    case TEventType::etWarning:
-      return "Warning";
-    case TEventType::etInformation:
-      break;
+    case TEventType::etError: return "Error";
+    case TEventType::etWarning: return "Warning";
+    case TEventType::etInformation: break;
   }
   return "Information";
 }
@@ -24,12 +21,9 @@ const char* TypeName(TEventType type) {
 
 int SyslogPriority(TEventType type) {
   switch (type) {
-    case TEventType::etError:
-      return LOG_ERR;
-    case TEventType::etWarning:
-      return LOG_WARNING;
-    case TEventType::etInformation:
-      break;
+    case TEventType::etError: return LOG_ERR;
+    case TEventType::etWarning: return LOG_WARNING;
+    case TEventType::etInformation: break;
   }
   return LOG_INFO;
 }

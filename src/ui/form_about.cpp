@@ -68,9 +68,7 @@ void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
   }
 }
 
-void SetUrlOpener(UrlOpener opener) {
-  CurrentOpener() = opener ? std::move(opener) : UrlOpener(OpenWithDesktop);
-}
+void SetUrlOpener(UrlOpener opener) { CurrentOpener() = opener ? std::move(opener) : UrlOpener(OpenWithDesktop); }
 
 TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormAbout"));
@@ -130,9 +128,7 @@ void TFormAbout::Label7Click() {
   CurrentOpener()(QUrl(QStringLiteral("mailto:") + QString::fromUtf8(kMail) + QStringLiteral("?subject=Helvanta")));
 }
 
-void TFormAbout::Label9Click() {
-  CurrentOpener()(QUrl(QString::fromUtf8(kWeb) + QStringLiteral("/Helvanta")));
-}
+void TFormAbout::Label9Click() { CurrentOpener()(QUrl(QString::fromUtf8(kWeb) + QStringLiteral("/Helvanta"))); }
 
 void TFormAbout::showEvent(QShowEvent* event) {
   // Centred on the screen each time it is shown.

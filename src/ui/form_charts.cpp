@@ -11,8 +11,8 @@
 #include <QLineSeries>
 #include <QPushButton>
 #include <QStringList>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -202,8 +202,8 @@ void TFormCharts::Load() {
   }
   reloadWanted_ = false;
   // The read runs on a worker, so a slow disk never holds up the window's tick.
-  watcher_.setFuture(QtConcurrent::run(
-      [reader = reader_, day = day_, month = month_] { return LoadChartData(*reader, day, month); }));
+  watcher_.setFuture(
+      QtConcurrent::run([reader = reader_, day = day_, month = month_] { return LoadChartData(*reader, day, month); }));
 }
 
 void TFormCharts::Apply(const TChartData& data) {

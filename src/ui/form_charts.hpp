@@ -32,13 +32,13 @@ struct TTimeLabel {
 // What the chart window shows: a day's power curves and the daily energies of a month.
 struct TChartData {
   QDate day;
-  QDate month;                   // its first day
+  QDate month;  // its first day
   // The day runs from its local midnight to the next, 23 or 25 hours on the days summer
   // time begins or ends; x is the time since its start, so the repeated hour of an autumn
   // night follows the first one, and the labels give the local time.
   double dayHours = 24;
   std::vector<TTimeLabel> timeLabels;
-  std::vector<QPointF> ac;       // x: hours since the day's start, y: W
+  std::vector<QPointF> ac;  // x: hours since the day's start, y: W
   std::vector<QPointF> dc;
   std::vector<double> dailyKWh;  // one per day of the month; 0 where none is stored
   QString error;                 // why the history could not be read, or empty

@@ -79,7 +79,8 @@ QToolButton* ToolButton(QToolBar* bar, const char* name, int image, const char* 
 TFormMain::TFormMain(QWidget* parent)
     : QMainWindow(parent),
       trayAvailable_(&QSystemTrayIcon::isSystemTrayAvailable),
-      core_(LanguageList, MeasurandIndex, " ", [this](const THostMessage& message) { SetStatusPanel(1, message.text); }) {
+      core_(LanguageList, MeasurandIndex, " ",
+            [this](const THostMessage& message) { SetStatusPanel(1, message.text); }) {
   setObjectName(QStringLiteral("FormMain"));
   setWindowTitle(ToDisplay(kApplicationTitle));
   setWindowIcon(TrayIconImage());

@@ -15,9 +15,9 @@
 #include "link/codec.hpp"
 #include "link/measurands.hpp"
 #include "link/polling_cycle.hpp"
+#include "runtime/clock.hpp"
 #include "ui/display_text.hpp"
 #include "ui/error_box.hpp"
-#include "runtime/clock.hpp"
 #include "ui/form_about.hpp"
 #include "ui/form_charts.hpp"
 #include "ui/form_main.hpp"
@@ -44,7 +44,8 @@ void TFormMain::FormCreate() {
   const auto warningsWith = [&](std::string_view lineBreak) {
     std::vector<std::string> warnings = SettingsReportMessages(LanguageList, start.settings, lineBreak);
     if (start.languageTooLarge) {
-      warnings.push_back(ComposeKeyMessage(LanguageList, text_key::kLanguageFileUnreadable, LanguageFilePath(), lineBreak));
+      warnings.push_back(
+          ComposeKeyMessage(LanguageList, text_key::kLanguageFileUnreadable, LanguageFilePath(), lineBreak));
     }
     for (const THostMessage& message : start.outputs) warnings.push_back(message.text);
     return warnings;
@@ -138,8 +139,7 @@ void TFormMain::changeEvent(QEvent* event) {
   QMainWindow::changeEvent(event);
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
     RunGuarded(this, [this] { FormActivate(); });
-  } else if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayIcon1->isVisible() &&
-             !hiddenInTray_) {
+  } else if (event->type() == QEvent::WindowStateChange && isMinimized() && TrayIcon1->isVisible() && !hiddenInTray_) {
     // While the tray icon is shown a minimise hides the window as Hide does.
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);
     maximisedWhenHidden_ = (change->oldState() & Qt::WindowMaximized) != 0;

@@ -3,8 +3,8 @@
 #include <QToolButton>
 #include <stdexcept>
 
-#include "link/codec.hpp"
 #include "config/text_keys.hpp"
+#include "link/codec.hpp"
 #include "link/measurands.hpp"
 #include "link/polling_cycle.hpp"
 #include "runtime/clock.hpp"

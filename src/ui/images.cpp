@@ -248,9 +248,7 @@ QPixmap DrawContact(ContactSymbol symbol) {
       p.fillRect(QRectF(7, 10.5, 2.5, 4.5), QColor(110, 70, 30));
       break;
     }
-    case ContactSymbol::Phone:
-      Handset(p);
-      break;
+    case ContactSymbol::Phone: Handset(p); break;
     case ContactSymbol::Fax:
       p.setPen(QPen(QColor(60, 60, 60), 1));
       p.setBrush(Qt::white);
@@ -259,12 +257,8 @@ QPixmap DrawContact(ContactSymbol symbol) {
       p.drawRoundedRect(QRectF(1.5, 7.5, 13, 7), 1.5, 1.5);
       p.fillRect(QRectF(4, 10, 8, 1.5), QColor(40, 40, 40));
       break;
-    case ContactSymbol::Mail:
-      Envelope(p);
-      break;
-    case ContactSymbol::Web:
-      Globe(p);
-      break;
+    case ContactSymbol::Mail: Envelope(p); break;
+    case ContactSymbol::Web: Globe(p); break;
   }
   return pixmap;
 }

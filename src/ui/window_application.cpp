@@ -24,8 +24,8 @@ bool IsSet(const char* value) { return value != nullptr && *value != '\0'; }
 
 void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
   if (type == QtFatalMsg) {
-    const std::string line = NoDisplayText(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"),
-                                           std::getenv("WAYLAND_DISPLAY"));
+    const std::string line =
+        NoDisplayText(std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
     std::fprintf(stderr, "%s\n", line.c_str());
     // Qt would abort once this returns; nothing of the window exists yet to clean up.
     std::_Exit(1);

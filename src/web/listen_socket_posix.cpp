@@ -50,7 +50,7 @@ TListenSocket OpenListenSocket(const TListenAddress& address) {
   socklen_t boundLength = sizeof bound;
   if (getsockname(fd, reinterpret_cast<sockaddr*>(&bound), &boundLength) != 0) return Failed(fd, errno);
   const std::uint16_t port = bound.ss_family == AF_INET6 ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port
-                                                          : reinterpret_cast<sockaddr_in*>(&bound)->sin_port;
+                                                         : reinterpret_cast<sockaddr_in*>(&bound)->sin_port;
   return {fd, ntohs(port), {}};
 }
 

@@ -10,7 +10,8 @@ MicrohttpdLibrary Load() {
   static const SharedLibrary library("libmicrohttpd.so.12");
   MicrohttpdLibrary api{};
   api.lookup_connection_value = library.Find<decltype(::MHD_lookup_connection_value)>("MHD_lookup_connection_value");
-  api.create_response_from_buffer = library.Find<decltype(::MHD_create_response_from_buffer)>("MHD_create_response_from_buffer");
+  api.create_response_from_buffer =
+      library.Find<decltype(::MHD_create_response_from_buffer)>("MHD_create_response_from_buffer");
   api.add_response_header = library.Find<decltype(::MHD_add_response_header)>("MHD_add_response_header");
   api.queue_response = library.Find<decltype(::MHD_queue_response)>("MHD_queue_response");
   api.destroy_response = library.Find<decltype(::MHD_destroy_response)>("MHD_destroy_response");

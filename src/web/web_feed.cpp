@@ -54,7 +54,8 @@ std::vector<THostMessage> TWebFeed::Tick(const THostTick& tick) {
     // A password would cross the network in the clear, and without one anybody could read.
     if (!IsLoopbackHost(listen.host) && !settings_.HasCredentials()) {
       refused_ = true;
-      messages.push_back({THostMessage::Severity::kError, ComposeKeyMessage(list, text_key::kWebNeedsLogin, listen.Text(), lineBreak)});
+      messages.push_back({THostMessage::Severity::kError,
+                          ComposeKeyMessage(list, text_key::kWebNeedsLogin, listen.Text(), lineBreak)});
       return messages;
     }
     routes_ = std::make_unique<TWebRoutes>(slot_, settings_.User, settings_.Password);
@@ -65,28 +66,29 @@ std::vector<THostMessage> TWebFeed::Tick(const THostTick& tick) {
   // The values' JSON is most of what the page costs while nobody looks at it: unread, a
   // snapshot every few seconds does (each value is asked for only every 45 s anyway).
   if (slot_.TakeRead() || nowMs - publishedAtMs_ >= kUnreadRefreshMs) {
-    slot_.Publish({LiveJson({now, tick.portOpen, tick.port, tick.device, lastRecord_, DailyLogFilePath(now)}),
-                   tick.historyPath});
+    slot_.Publish(
+        {LiveJson({now, tick.portOpen, tick.port, tick.device, lastRecord_, DailyLogFilePath(now)}), tick.historyPath});
     publishedAtMs_ = nowMs;
   }
   if (server_->Running() || !retry_.Due(nowMs)) return messages;
   const std::string error = server_->Start(listen);
   if (error.empty()) {
     const std::string_view key = retry_.Succeeded() ? text_key::kWebListeningAgain : text_key::kWebListening;
-    messages.push_back(
-        {THostMessage::Severity::kInformation, ComposeKeyMessage(list, key, PageAddress(listen, server_->Port()), lineBreak)});
+    messages.push_back({THostMessage::Severity::kInformation,
+                        ComposeKeyMessage(list, key, PageAddress(listen, server_->Port()), lineBreak)});
     return messages;
   }
   const std::string reason = listen.Text() + " (" + error + ")";
   switch (retry_.Failed(nowMs)) {
     case FailureReport::kFirst:
-      messages.push_back({THostMessage::Severity::kError, ComposeKeyMessage(list, text_key::kWebNotListening, reason, lineBreak)});
+      messages.push_back(
+          {THostMessage::Severity::kError, ComposeKeyMessage(list, text_key::kWebNotListening, reason, lineBreak)});
       break;
     case FailureReport::kReminder:
-      messages.push_back({THostMessage::Severity::kError, ComposeKeyMessage(list, text_key::kWebStillNotListening, reason, lineBreak)});
+      messages.push_back({THostMessage::Severity::kError,
+                          ComposeKeyMessage(list, text_key::kWebStillNotListening, reason, lineBreak)});
       break;
-    case FailureReport::kNone:
-      break;
+    case FailureReport::kNone: break;
   }
   return messages;
 }

@@ -18,7 +18,7 @@ class THistoryReader;
 // One request as the server's library parsed it.
 struct THttpRequest {
   std::string_view method;
-  std::string_view path;      // without the query, percent-decoded
+  std::string_view path;         // without the query, percent-decoded
   std::size_t targetLength = 0;  // of the request target as sent, query included
   std::optional<std::string_view> authorization;
   // A query argument by name, percent-decoded; nothing when the query lacks it.

@@ -44,15 +44,17 @@ MHD_Result Queue(MHD_Connection* connection, const THttpResponse& answer) {
   MHD_Response* response = Microhttpd().create_response_from_buffer(
       answer.body.size(), const_cast<char*>(answer.body.data()), MHD_RESPMEM_MUST_COPY);
   if (response == nullptr) return MHD_NO;
-  if (!answer.contentType.empty()) Microhttpd().add_response_header(response, "Content-Type", answer.contentType.c_str());
-  for (const auto& [name, value] : answer.headers) Microhttpd().add_response_header(response, name.c_str(), value.c_str());
+  if (!answer.contentType.empty())
+    Microhttpd().add_response_header(response, "Content-Type", answer.contentType.c_str());
+  for (const auto& [name, value] : answer.headers)
+    Microhttpd().add_response_header(response, name.c_str(), value.c_str());
   const MHD_Result result = Microhttpd().queue_response(connection, static_cast<unsigned>(answer.status), response);
   Microhttpd().destroy_response(response);
   return result;
 }
 
-MHD_Result Access(void* cls, MHD_Connection* connection, const char* url, const char* method, const char*,
-                  const char*, std::size_t* uploadSize, void** context) {
+MHD_Result Access(void* cls, MHD_Connection* connection, const char* url, const char* method, const char*, const char*,
+                  std::size_t* uploadSize, void** context) {
   auto* request = static_cast<TRequestContext*>(*context);
   if (request == nullptr) return MHD_NO;
   const std::string_view verb = method;
@@ -93,15 +95,12 @@ std::string TWebServer::Start(const TListenAddress& address) {
   }
   const TListenSocket listener = OpenListenSocket(address);
   if (listener.handle < 0) return listener.error;
-  daemon_ = library->start_daemon(
-      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO, 0, nullptr, nullptr, &Access, &routes_,
-      MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(listener.handle),
-      MHD_OPTION_CONNECTION_LIMIT, limits_.connections,
-      MHD_OPTION_CONNECTION_TIMEOUT, limits_.idleSeconds,
-      MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits_.connectionMemory,
-      MHD_OPTION_URI_LOG_CALLBACK, &NoteTarget, nullptr,
-      MHD_OPTION_NOTIFY_COMPLETED, &Completed, nullptr,
-      MHD_OPTION_END);
+  daemon_ = library->start_daemon(MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO, 0, nullptr, nullptr, &Access,
+                                  &routes_, MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(listener.handle),
+                                  MHD_OPTION_CONNECTION_LIMIT, limits_.connections, MHD_OPTION_CONNECTION_TIMEOUT,
+                                  limits_.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits_.connectionMemory,
+                                  MHD_OPTION_URI_LOG_CALLBACK, &NoteTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED,
+                                  &Completed, nullptr, MHD_OPTION_END);
   if (daemon_ == nullptr) {
     CloseListenSocket(listener.handle);
     return "the HTTP server could not start";

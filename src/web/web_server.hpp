@@ -18,7 +18,7 @@ class TWebServer {
  public:
   struct TLimits {
     unsigned connections = 64;
-    unsigned idleSeconds = 10;          // a connection silent this long is closed
+    unsigned idleSeconds = 10;                 // a connection silent this long is closed
     std::size_t connectionMemory = 16 * 1024;  // request line and headers must fit
   };
 

@@ -46,8 +46,8 @@ TEST(CommandLine, HelpAndVersionMatchExactlyAndUnknownSwitchesAreNamed) {
     EXPECT_EQ(InfoRequested(args), TInfoRequest::none) << (args.empty() ? "(none)" : args.front());
   }
 
-  EXPECT_EQ(UnknownSwitches({"-service", "/INSTALL", "-Uninstall", "/silent", "--help", "-h", "--version",
-                             "--connect", "--screenshots=docs", "service", "plain", ""}),
+  EXPECT_EQ(UnknownSwitches({"-service", "/INSTALL", "-Uninstall", "/silent", "--help", "-h", "--version", "--connect",
+                             "--screenshots=docs", "service", "plain", ""}),
             Args{});
   const Args unknown{"--service", "-", "/tmp/x", "--connect=1", "--screenshots", "-H", "-services", "--Version"};
   EXPECT_EQ(UnknownSwitches(unknown), unknown);

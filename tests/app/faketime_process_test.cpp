@@ -75,10 +75,8 @@ TEST_F(FaketimeProcessTest, ClockStepsKeepOneRequestASecondAndTheRecordsGoingOn)
     DateTime mark;
     std::int64_t stepSeconds;
   } cases[] = {
-      {"back an hour", {2026, 12, 9, 12, 0, 0}, -3'600},
-      {"forward an hour", {2026, 12, 9, 12, 0, 0}, 3'600},
-      {"back a day", {2026, 12, 9, 12, 0, 0}, -86'400},
-      {"forward a day", {2026, 12, 9, 12, 0, 0}, 86'400},
+      {"back an hour", {2026, 12, 9, 12, 0, 0}, -3'600},       {"forward an hour", {2026, 12, 9, 12, 0, 0}, 3'600},
+      {"back a day", {2026, 12, 9, 12, 0, 0}, -86'400},        {"forward a day", {2026, 12, 9, 12, 0, 0}, 86'400},
       {"forward over midnight", {2026, 12, 9, 23, 59, 0}, 60},
   };
   Runs runs;
@@ -92,7 +90,8 @@ TEST_F(FaketimeProcessTest, ClockStepsKeepOneRequestASecondAndTheRecordsGoingOn)
     runs[i]->WaitUntil(AddMilliseconds(cases[i].mark, 54'500));
     runs[i]->StepClock(cases[i].stepSeconds);
   }
-  for (std::size_t i = 0; i < runs.size(); ++i) runs[i]->WaitUntil(AddSeconds(cases[i].mark, 63 + cases[i].stepSeconds));
+  for (std::size_t i = 0; i < runs.size(); ++i)
+    runs[i]->WaitUntil(AddSeconds(cases[i].mark, 63 + cases[i].stepSeconds));
   for (auto& run : runs) EXPECT_EQ(run->StopService(), 0);
   const std::int64_t runMs = MillisecondsSince(started);
 
@@ -105,7 +104,7 @@ TEST_F(FaketimeProcessTest, ClockStepsKeepOneRequestASecondAndTheRecordsGoingOn)
     for (const DateTime& day : {c.mark, after}) {
       const std::vector<std::string> times = run.RecordTimes(day);
       EXPECT_EQ(std::set<std::string>(times.begin(), times.end()).size(), times.size()) << c.name << "\n"
-                                                                                       << run.DayFile(day);
+                                                                                        << run.DayFile(day);
       EXPECT_EQ(run.DayFile(day).find("Date;Time;"), 0u) << c.name;
     }
 
@@ -119,7 +118,8 @@ TEST_F(FaketimeProcessTest, ClockStepsKeepOneRequestASecondAndTheRecordsGoingOn)
                           &from.year, &from.month, &from.day, &from.hour, &from.minute, &from.second, &to.year,
                           &to.month, &to.day, &to.hour, &to.minute, &to.second),
               12)
-        << c.name << "\n" << events;
+        << c.name << "\n"
+        << events;
     // Told by the tick after the step, which comes half a second later.
     EXPECT_NEAR(static_cast<double>(ToEpochMilliseconds(from) - ToEpochMilliseconds(c.mark)), 55'000, 1'000)
         << c.name << ": " << DateTimeText(from);

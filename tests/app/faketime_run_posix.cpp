@@ -64,9 +64,11 @@ FaketimeRun::FaketimeRun(int seed) {
       std::vector<std::string>{"--seed", std::to_string(seed), "--start", "00:00:00", "--log", File("sim.log")},
       File("sim.err"));
   if (simulator_->DevicePath().empty()) throw std::runtime_error("helvanta-sim named no device");
-  folder_.WriteFile("Helvanta.ini", "[Data Logging]\nComPort=COM1\nRequestInterval=1\nFrom=00:00:00\nTill=23:59:59\n"
-                                    "TemplateFile=" + File("Template.csv") + "\nOutputFolder=" + File("Data") +
-                                    "\n[Ports]\nCOM1=" + simulator_->DevicePath() + "\n");
+  folder_.WriteFile("Helvanta.ini",
+                    "[Data Logging]\nComPort=COM1\nRequestInterval=1\nFrom=00:00:00\nTill=23:59:59\n"
+                    "TemplateFile=" +
+                        File("Template.csv") + "\nOutputFolder=" + File("Data") +
+                        "\n[Ports]\nCOM1=" + simulator_->DevicePath() + "\n");
 }
 
 FaketimeRun::~FaketimeRun() { KillService(); }
@@ -100,15 +102,11 @@ void FaketimeRun::WaitUntil(const DateTime& local, bool later) const {
 }
 
 void FaketimeRun::StartService() {
-  const std::vector<std::string> environment{"PATH=/usr/bin:/bin",
-                                             "TZ=Europe/Berlin",
-                                             "LC_ALL=C",
-                                             "LD_PRELOAD=" HELVANTA_FAKETIME_LIBRARY,
-                                             "FAKETIME_DONT_FAKE_MONOTONIC=1",
-                                             "FAKETIME_NO_CACHE=1",
-                                             "FAKETIME_TIMESTAMP_FILE=" + File("faketime"),
-                                             // AddressSanitizer wants its runtime first in the list of libraries; here libfaketime is.
-                                             "ASAN_OPTIONS=verify_asan_link_order=0"};
+  const std::vector<std::string> environment{
+      "PATH=/usr/bin:/bin", "TZ=Europe/Berlin", "LC_ALL=C", "LD_PRELOAD=" HELVANTA_FAKETIME_LIBRARY,
+      "FAKETIME_DONT_FAKE_MONOTONIC=1", "FAKETIME_NO_CACHE=1", "FAKETIME_TIMESTAMP_FILE=" + File("faketime"),
+      // AddressSanitizer wants its runtime first in the list of libraries; here libfaketime is.
+      "ASAN_OPTIONS=verify_asan_link_order=0"};
   service_ = SpawnWithOutput({File("helvanta"), "-service"}, File("events.txt"), true, environment);
   if (service_ < 0) throw std::runtime_error("cannot start helvanta");
 }
@@ -165,8 +163,8 @@ std::vector<std::string> FaketimeRun::RecordTimes(const DateTime& day) const {
     const std::size_t end = file.find("\r\n", start);
     const std::string line = file.substr(start, end == std::string::npos ? std::string::npos : end - start);
     const std::size_t first = line.find(';');
-    times.push_back(first == std::string::npos ? line
-                                               : Trimmed(line.substr(first + 1, line.find(';', first + 1) - first - 1)));
+    times.push_back(
+        first == std::string::npos ? line : Trimmed(line.substr(first + 1, line.find(';', first + 1) - first - 1)));
     start = end;
   }
   return times;
@@ -177,8 +175,8 @@ std::vector<std::int64_t> FaketimeRun::RequestTimesMs() const {
   for (const sim::test::LogLine& line : sim::test::ReadLog(File("sim.log"))) {
     if (line.direction != "rx" || line.outcome != "ok") continue;
     DateTime t;
-    std::sscanf(line.simTime.c_str(), "%d-%d-%dT%d:%d:%d.%d", &t.year, &t.month, &t.day, &t.hour, &t.minute,
-                &t.second, &t.millisecond);
+    std::sscanf(line.simTime.c_str(), "%d-%d-%dT%d:%d:%d.%d", &t.year, &t.month, &t.day, &t.hour, &t.minute, &t.second,
+                &t.millisecond);
     times.push_back(ToEpochMilliseconds(t));
   }
   return times;

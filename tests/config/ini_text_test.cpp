@@ -73,8 +73,7 @@ TEST(SetIniValue, ChangesOnlyTheValueOfAnExistingKey) {
 }
 
 TEST(SetIniValue, AddsAMissingKeyAtTheEndOfItsSection) {
-  EXPECT_EQ(SetIniValue("[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "a", "z", "3"),
-            "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n");
+  EXPECT_EQ(SetIniValue("[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "a", "z", "3"), "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n");
   EXPECT_EQ(SetIniValue("[A]\nx=1\n[B]\ny=2", "B", "z", "3"), "[A]\nx=1\n[B]\ny=2\nz=3\n");
   EXPECT_EQ(SetIniValue("[A]", "A", "z", "3"), "[A]\nz=3\n");
   EXPECT_EQ(SetIniValue("[A]\rx=1\r", "A", "z", ""), "[A]\rx=1\rz=\r");

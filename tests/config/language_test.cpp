@@ -31,8 +31,16 @@ TEST(BuiltinTexts, HoldEveryKeyOnce) {
   }
   std::set<std::string_view> expected;
   std::vector<std::string> names;
-  for (const auto& [first, last] : {std::pair{1, 9}, {1001, 1013}, {2001, 2030}, {3001, 3012}, {4001, 4014}, {4015, 4034},
-                                     {4040, 4060}, {4070, 4074}, {4080, 4082}, {4100, 4104}}) {
+  for (const auto& [first, last] : {std::pair{1, 9},
+                                    {1001, 1013},
+                                    {2001, 2030},
+                                    {3001, 3012},
+                                    {4001, 4014},
+                                    {4015, 4034},
+                                    {4040, 4060},
+                                    {4070, 4074},
+                                    {4080, 4082},
+                                    {4100, 4104}}) {
     for (int key = first; key <= last; ++key) {
       char buf[8];
       std::snprintf(buf, sizeof buf, "%04d", key);
@@ -93,7 +101,9 @@ TEST(LanguageList, ReadsLinesAsTheyStand) {
   EXPECT_EQ(list.LookupText("1008"), "last line without end");
   EXPECT_EQ(list.LookupText("[Deutsch]"), "");
 
-  list.LoadFromText("1001=A\r\r1002=B\n\n1003=C\0" "1004=D\n"s);
+  list.LoadFromText(
+      "1001=A\r\r1002=B\n\n1003=C\0"
+      "1004=D\n"s);
   EXPECT_EQ(list.LookupText("1001"), "A");
   EXPECT_EQ(list.LookupText("1002"), "B");
   EXPECT_EQ(list.LookupText("1003"), "C");
@@ -163,9 +173,9 @@ TEST(ComposeMessage, FillsTheArgumentAndBreaksLines) {
 TEST(ComposeMessage, KeepsBackslashNInsideTheArgument) {
   EXPECT_EQ(ComposeMessage("Could not open template file: %s!", "C:\\new\\Template.csv", " "),
             "Could not open template file: C:\\new\\Template.csv!");
-  EXPECT_EQ(ComposeMessage("Could not save data to: %s!\\nDisk full or write protected!", "/data\\new/260101.csv",
-                           "\r\n"),
-            "Could not save data to: /data\\new/260101.csv!\r\nDisk full or write protected!");
+  EXPECT_EQ(
+      ComposeMessage("Could not save data to: %s!\\nDisk full or write protected!", "/data\\new/260101.csv", "\r\n"),
+      "Could not save data to: /data\\new/260101.csv!\r\nDisk full or write protected!");
   EXPECT_EQ(ComposeMessage("\\%s", "n", " "), "\\n") << "a marker made up with the argument is no marker";
 }
 
@@ -177,7 +187,8 @@ TEST(ComposeKeyMessage, TakesANonEmptyTranslation) {
   list.LoadFromText("0006=Keine Einstellungen.\\nStandard.\n0007=%s fehlt, %s!\n0008=\n0002=Verbunden.");
   EXPECT_EQ(ComposeKeyMessage(list, "0006", "/h/Helvanta.ini", " "), "Keine Einstellungen. Standard.");
   EXPECT_EQ(ComposeKeyMessage(list, "0007", "/t.csv", " "), "/t.csv fehlt, /t.csv!");
-  EXPECT_EQ(ComposeKeyMessage(list, "0008", "/d.csv", "\r\n"), "Could not save data to: /d.csv!\r\nDisk full or write protected!");
+  EXPECT_EQ(ComposeKeyMessage(list, "0008", "/d.csv", "\r\n"),
+            "Could not save data to: /d.csv!\r\nDisk full or write protected!");
   EXPECT_EQ(ComposeKeyMessage(list, "0002", "", "\r\n"), "Verbunden.");
   EXPECT_EQ(ComposeKeyMessage(list, "0003", "", "\r\n"), "Connection closed.");
 }

@@ -16,8 +16,8 @@ namespace fs = std::filesystem;
 
 TEST(SerialDevices, ListStableNamesFirstThenUsbAcmAndBuiltInPortsInNumberOrder) {
   TempFolder dev;
-  for (const char* name : {"ttyS10", "ttyUSB10", "ttyS1", "ttyACM0", "ttyUSB2", "ttyUSB0", "ttyS0", "ttyUSB1",
-                           "ttyS", "ttyUSBx", "tty0", "console", "ttyAMA0"}) {
+  for (const char* name : {"ttyS10", "ttyUSB10", "ttyS1", "ttyACM0", "ttyUSB2", "ttyUSB0", "ttyS0", "ttyUSB1", "ttyS",
+                           "ttyUSBx", "tty0", "console", "ttyAMA0"}) {
     WriteBytes(dev.File(name), "");
   }
   fs::create_directories(dev.File("serial/by-id"));

@@ -101,9 +101,10 @@ TEST_F(SettingsTest, EmptyKeysReadEmptyAndValidationFillsThem) {
 
 TEST_F(SettingsTest, ValidatesThePort) {
   const std::pair<const char*, const char*> cases[] = {
-      {"COM7", "COM7"}, {"COM3", "COM3"}, {"COM8", "COM1"},  {"COM0", "COM1"}, {"COM10", "COM1"},
-      {"COM12", "COM1"}, {"COM", "COM1"}, {"COMX", "COM1"},  {"", "COM1"},     {"XYZ5", "COM5"},
-      {"com2", "COM2"}, {"COM6x", "COM6"}, {"COM9", "COM1"}, {"/dev/ttyUSB0", "COM1"},
+      {"COM7", "COM7"},  {"COM3", "COM3"},         {"COM8", "COM1"}, {"COM0", "COM1"},
+      {"COM10", "COM1"}, {"COM12", "COM1"},        {"COM", "COM1"},  {"COMX", "COM1"},
+      {"", "COM1"},      {"XYZ5", "COM5"},         {"com2", "COM2"}, {"COM6x", "COM6"},
+      {"COM9", "COM1"},  {"/dev/ttyUSB0", "COM1"},
   };
   for (const auto& [input, expected] : cases) {
     AppSettings.ComPort = input;

@@ -29,7 +29,7 @@ TEST(HistoryImport, StoresMatchingRecordsAndCountsTheOthers) {
   const testing::ScopedClock utc;
   TempFolder folder;
   const std::string csv = folder.File("260302.csv");
-  WriteBytes(csv, "Date,Time,U,P,Err\r\n" +                                      // 1: header, skipped
+  WriteBytes(csv, "Date,Time,U,P,Err\r\n" +                                            // 1: header, skipped
                       Record("03/02/2026", "10:04:00", "230.15", "1234.00", "00A1") +  // 2
                       Record("03.02.2026", "10:08:00", "-1.5", "0.00", "FFFF") +       // 3: another locale
                       Record("02/30/2026", "10:12:00", "230.00", "1.00", "0000") +     // 4: no such date
@@ -39,8 +39,8 @@ TEST(HistoryImport, StoresMatchingRecordsAndCountsTheOthers) {
                       Record("03/02/2026", "10:28:00", "230.00", "1.00", "00G0") +     // 8: no register
                       Record("03/02/2026", "25:00:00", "230.00", "1.00", "0000") +     // 9: no time
                       Record("03/02/2026", "10:30:00", "12345678901234567890", "1.00", "0000") +  // 10: too long
-                      Field("03/02/2026") + ";" + Field("10:32:00") + "\r\n" +         // 11: other separator
-                      "\r\n");                                                           // 12: empty
+                      Field("03/02/2026") + ";" + Field("10:32:00") + "\r\n" +                    // 11: other separator
+                      "\r\n");                                                                    // 12: empty
   const std::string database = folder.File("h.sqlite");
   THistoryStore store;
   TImportCounts counts = ImportCsvFile(store, database, csv, kTemplate);
@@ -72,20 +72,24 @@ TEST(HistoryImport, CommandReadsTheSettingsAndReportsEachFile) {
   std::filesystem::create_directory(folder.File("Data"));
   WriteBytes(folder.File("Template.csv"), kTemplate[0] + "\r\n" + kTemplate[1] + "\r\n");
   WriteBytes(folder.File("Helvanta.ini"), "[Data Logging]\r\nTemplateFile=" + folder.File("Template.csv") +
-                                              "\r\nOutputFolder=" + folder.File("Data") + "\r\n[History]\r\nKeepDays=x\r\n");
+                                              "\r\nOutputFolder=" + folder.File("Data") +
+                                              "\r\n[History]\r\nKeepDays=x\r\n");
   const std::string csv = folder.File("Data/260302.csv");
   WriteBytes(csv, Record("03/02/2026", "10:04:00", "230.15", "1234.00", "00A1") + "junk\r\n");
   std::vector<std::string> out;
   std::vector<std::string> err;
   const int status = RunHistoryImport(
-      {csv}, [&](const std::string& line) { out.push_back(line); }, [&](const std::string& line) { err.push_back(line); });
+      {csv}, [&](const std::string& line) { out.push_back(line); },
+      [&](const std::string& line) { err.push_back(line); });
   EXPECT_EQ(status, 1) << "a line that does not match fails the command";
   EXPECT_EQ(out, (std::vector<std::string>{csv + ":", "  rows stored: 1",
                                            "  lines that do not match the template's record line (not imported): 1",
                                            "  first of them: line 2"}));
   EXPECT_EQ(err, (std::vector<std::string>{"Invalid setting replaced by its default: KeepDays=x (now 0)"}));
   EXPECT_EQ(THistoryReader(folder.File("Data/helvanta.sqlite")).DaySeries(2026, 3, 2).size(), 1u);
-  EXPECT_EQ(RunHistoryImport({}, [](const std::string&) {}, [](const std::string&) {}), 1);
+  EXPECT_EQ(RunHistoryImport(
+                {}, [](const std::string&) {}, [](const std::string&) {}),
+            1);
   AppSettings = TAppSettings{};
 }
 

@@ -106,16 +106,16 @@ TEST_F(HistoryRecorderTest, StoresTheMinuteMarksAtWhichEveryMeasurandIsPresent) 
   struct Step {
     DateTime now;
     bool portOpen;
-    int late;            // the measurand whose last good answer is older
+    int late;             // the measurand whose last good answer is older
     std::int64_t lateBy;  // seconds before now
   };
   const std::vector<Step> steps{
-      {At(10, 0, 0), true, -1, 0},            // stored
-      {At(10, 0, 0), true, -1, 0},            // the same mark again: not twice
-      {At(10, 1, 30), true, -1, 0},           // no minute mark
-      {At(10, 2, 0), false, -1, 0},           // port closed
-      {At(10, 3, 0), true, 7, window + 1},    // one answer too old
-      {At(10, 4, 0), true, 7, window},        // just within the window: stored
+      {At(10, 0, 0), true, -1, 0},          // stored
+      {At(10, 0, 0), true, -1, 0},          // the same mark again: not twice
+      {At(10, 1, 30), true, -1, 0},         // no minute mark
+      {At(10, 2, 0), false, -1, 0},         // port closed
+      {At(10, 3, 0), true, 7, window + 1},  // one answer too old
+      {At(10, 4, 0), true, 7, window},      // just within the window: stored
   };
   for (const Step& step : steps) {
     clock.Set(step.now);
@@ -147,8 +147,8 @@ TEST_F(HistoryRecorderTest, KeepsTheRepeatedHourAndGoesOnAfterTheClockIsSetBack)
     std::int64_t setMs;  // the wall clock set by this much, no time passing
     std::string value;
   };
-  const std::vector<Step> steps{{0, "1.00"},          {0, "1.00"}, {0, "1.00"}, {0, "1.00"},
-                                {-2 * kMinuteMs, "2.00"}, {0, "2.00"}, {0, "2.00"}};
+  const std::vector<Step> steps{{0, "1.00"}, {0, "1.00"}, {0, "1.00"}, {0, "1.00"}, {-2 * kMinuteMs, "2.00"},
+                                {0, "2.00"}, {0, "2.00"}};
   AnsweredTick();
   for (const Step& step : steps) {
     clock.Step(step.setMs);

@@ -144,7 +144,8 @@ TEST(HistoryStore, UpgradesLocalMinutesToUtcWithTheirOffsets) {
     EXPECT_EQ(row->utcMinute, MinuteOf(c.utc));
     EXPECT_EQ(row->hundredths[2], 7);
   }
-  EXPECT_EQ(QueryInt(path, "SELECT energy_minute FROM day WHERE d = " + std::to_string(autumnDay)), MinuteOf(cases[3].utc))
+  EXPECT_EQ(QueryInt(path, "SELECT energy_minute FROM day WHERE d = " + std::to_string(autumnDay)),
+            MinuteOf(cases[3].utc))
       << "a day's latest energy is found by UTC";
 }
 
@@ -160,16 +161,12 @@ TEST(HistoryStore, FaultsGiveAClearAnswerAndDamageIsMovedAside) {
   };
   const std::vector<Case> cases{
       {"truncated to half",
-       [](const std::string& path) {
-         std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
-       },
+       [](const std::string& path) { std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2); },
        THistoryFault::kNone, true},
       {"replaced by garbage", [](const std::string& path) { testing::WriteBytes(path, testing::BinaryGarbage()); },
        THistoryFault::kNone, true},
       {"read-only",
-       [](const std::string& path) {
-         std::filesystem::permissions(path, std::filesystem::perms::owner_read);
-       },
+       [](const std::string& path) { std::filesystem::permissions(path, std::filesystem::perms::owner_read); },
        THistoryFault::kReadOnly, false},
       {"disk full", [](const std::string&) { testing::PageLimit() = 1; }, THistoryFault::kFull, false},
   };
@@ -202,8 +199,7 @@ TEST(HistoryStore, FaultsGiveAClearAnswerAndDamageIsMovedAside) {
     } else {
       EXPECT_FALSE(result.detail.empty());
       std::filesystem::permissions(path, std::filesystem::perms::owner_all);
-      EXPECT_EQ(store.Write(path, rows).fault, THistoryFault::kNone)
-          << "the next attempt opens the file afresh";
+      EXPECT_EQ(store.Write(path, rows).fault, THistoryFault::kNone) << "the next attempt opens the file afresh";
     }
   }
   SetProgramClock(nullptr);

@@ -53,7 +53,9 @@ TEST_F(CodecTest, IndexWrapsAfterAFullCycleAndEveryTelegramIsWellFormed) {
     const std::string t = BuildRequest(index);
     ASSERT_EQ(index, n % kMeasurandCount);
     ASSERT_EQ(t.size(), 13u);
-    EXPECT_EQ(t.substr(0, 7), "\x02" "0053??");
+    EXPECT_EQ(t.substr(0, 7),
+              "\x02"
+              "0053??");
     EXPECT_EQ(t.substr(7, 4), Measurands[index].Descriptor.substr(0, 4));
     EXPECT_EQ(t[11], '\x03');
     char check = 0;
@@ -87,8 +89,8 @@ TEST_F(CodecTest, PseudoAnswerValues) {
   ASSERT_EQ(PseudoAnswer, "X0053008E4XX");
   DecodeAnswer(PseudoAnswer, 14);
   const std::vector<std::pair<int, std::string>> expected = {
-      {0, "228"},   {2, "2.28"},  {4, "439.37"},      {5, "227.60"}, {6, "22.76"},
-      {7, "2276.00"}, {15, "14916221.00"}, {18, "22:76"}, {37, "08E4"}, {41, "2276"},
+      {0, "228"},     {2, "2.28"},         {4, "439.37"}, {5, "227.60"}, {6, "22.76"},
+      {7, "2276.00"}, {15, "14916221.00"}, {18, "22:76"}, {37, "08E4"},  {41, "2276"},
   };
   for (const auto& [index, text] : expected) {
     DecodeAnswer(PseudoAnswer, index);
@@ -158,7 +160,16 @@ TEST_F(CodecTest, AHighWordCountsOnlyWithTheLowWordAnsweredJustBefore) {
 
 TEST_F(CodecTest, DamagedWordsAreNoValues) {
   // Each entry had a good answer; a new request is waiting when the damaged one comes.
-  const std::vector<std::string> damaged = {"08G4", "08 4", "-8E4", "08\0" "4"s, "\0" "8E4"s, "3;41", "\r\n41", "+123"};
+  const std::vector<std::string> damaged = {"08G4",
+                                            "08 4",
+                                            "-8E4",
+                                            "08\0"
+                                            "4"s,
+                                            "\0"
+                                            "8E4"s,
+                                            "3;41",
+                                            "\r\n41",
+                                            "+123"};
   for (const int index : {0, 5, 15, 18, 37, 38}) {
     for (const std::string& word : damaged) {
       SCOPED_TRACE("index " + std::to_string(index) + " word " + word);
@@ -200,7 +211,10 @@ TEST_F(CodecTest, OnlyCharactersSevenToTenCount) {
   // The frame's check byte and the other characters are not examined.
   DecodeAnswer("X0053008E4XXYYYYYY", 6);
   EXPECT_EQ(Measurands[6].Value, "22.76");
-  DecodeAnswer("\x01\x02\x03\x04\x05\x06" "4E20", 4);
+  DecodeAnswer(
+      "\x01\x02\x03\x04\x05\x06"
+      "4E20",
+      4);
   EXPECT_EQ(Measurands[4].Value, "50.00");
 }
 

@@ -73,9 +73,8 @@ TEST(MeasurandsTest, RequestMarksOnlyItsOwnEntry) {
 
 TEST(MeasurandsTest, DisplayRowsCoverEachRowOnceAndThirteenEntriesAreHidden) {
   // Row <- index, as the window and the log read them.
-  const int expectedIndexOfRow[kDisplayRowCount] = {5,  6,  8,  9,  10, 12, 13, 17, 18, 15, 20,
-                                                    22, 24, 26, 28, 30, 32, 34, 36, 43, 3,  2,
-                                                    1,  4,  39, 40, 41, 42, 37, 38, 0,  44};
+  const int expectedIndexOfRow[kDisplayRowCount] = {5,  6,  8,  9,  10, 12, 13, 17, 18, 15, 20, 22, 24, 26, 28, 30,
+                                                    32, 34, 36, 43, 3,  2,  1,  4,  39, 40, 41, 42, 37, 38, 0,  44};
   const std::set<int> hidden = {7, 11, 14, 16, 19, 21, 23, 25, 27, 29, 31, 33, 35};
   const auto& defs = MeasurandDefinitions();
   std::set<int> rowsSeen;
@@ -127,7 +126,9 @@ TEST(MeasurandsTest, RowCaptionsAndUnits) {
   EXPECT_EQ(RowCaption(0), "Voltage (AC)");
   EXPECT_EQ(RowUnit(0), "V");
   EXPECT_EQ(RowCaption(6), "Cooler temperature");
-  EXPECT_EQ(RowUnit(6), "\xB0" "C");
+  EXPECT_EQ(RowUnit(6),
+            "\xB0"
+            "C");
   EXPECT_EQ(RowCaption(7), "Workingtime");
   EXPECT_EQ(RowUnit(7), "h");
   EXPECT_EQ(RowCaption(8), "Workingtime");

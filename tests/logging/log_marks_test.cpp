@@ -45,8 +45,8 @@ TEST(LogMarks, DueInItsSecondCaughtUpOnceAndNeverTwice) {
     TLogMarks marks;
     for (std::size_t i = 0; i < c.ticks.size(); ++i) {
       const Tick& t = c.ticks[i];
-      const std::int64_t local = ToEpochMilliseconds(DateTime{2026, 10, 25, 10, 0, 0, 0}) +
-                                 (t.minute * 60 + t.second) * 1000 + t.millisecond;
+      const std::int64_t local =
+          ToEpochMilliseconds(DateTime{2026, 10, 25, 10, 0, 0, 0}) + (t.minute * 60 + t.second) * 1000 + t.millisecond;
       // Two hours ahead of UTC, as in summer; the mark keeps the offset.
       const std::optional<ClockReading> mark = marks.Due({local - 7'200'000, 120, 50'000 + t.elapsedMs}, c.interval);
       EXPECT_EQ(mark ? TimeText(mark->Local()) : "", c.marks[i]) << "tick " << i;

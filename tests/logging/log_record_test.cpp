@@ -353,7 +353,9 @@ TEST_F(LogRecordTest, PackagedTemplateMakesOneFieldPerColumn) {
   EXPECT_EQ(CountOf(header, ";"), 33u);
   EXPECT_EQ(CountOf(record, ";"), 33u);
   EXPECT_EQ(header.substr(0, 28), "Date;Time;Voltage (AC) [V];C");
-  EXPECT_NE(header.find("Cooler temperature [\xB0" "C]"), std::string::npos);
+  EXPECT_NE(header.find("Cooler temperature [\xB0"
+                        "C]"),
+            std::string::npos);
   EXPECT_EQ(record.find('%'), std::string::npos);
   // 34 fields of 12 characters: no value of the pseudo answer is longer.
   EXPECT_EQ(record.size(), 34u * 12u + 33u + 2u);

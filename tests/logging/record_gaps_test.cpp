@@ -30,7 +30,8 @@ TEST(RecordGapsTest, SkippedMarksAreReportedOnceThenHourlyAndTheirEndCounted) {
   for (std::int64_t minute = 2; minute <= 180; ++minute) {
     const LogOutcome& outcome = minute < 60 || minute >= 130 ? written : skipped;
     EXPECT_EQ(gaps.Note(notDue, minute * kMinute + 1000, english, "\n").kind, TRecordGaps::Kind::kNone);
-    if (TRecordGaps::Report r = gaps.Note(outcome, minute * kMinute, english, "\n"); r.kind != TRecordGaps::Kind::kNone) {
+    if (TRecordGaps::Report r = gaps.Note(outcome, minute * kMinute, english, "\n");
+        r.kind != TRecordGaps::Kind::kNone) {
       reports.emplace_back(minute, r);
     }
   }

@@ -26,7 +26,10 @@ TEST(TemplateLinesTest, NulEndsTheText) {
 }
 
 TEST(TemplateLinesTest, OtherBytesAreKept) {
-  EXPECT_EQ(SplitTemplateLines("T [\xB0" "C];\t\"x\"\r\n"), (Lines{"T [\xB0" "C];\t\"x\""}));
+  EXPECT_EQ(SplitTemplateLines("T [\xB0"
+                               "C];\t\"x\"\r\n"),
+            (Lines{"T [\xB0"
+                   "C];\t\"x\""}));
 }
 
 }  // namespace

@@ -19,25 +19,27 @@ TEST(MqttPayloads, KeysAreStableSnakeCaseAndUnique) {
   EXPECT_EQ(SensorRows()[7].key, "workingtime");
   EXPECT_EQ(SensorRows()[8].key, "workingtime_min_sec");
   EXPECT_EQ(SensorRows()[9].key, "work_total");
-  EXPECT_EQ(SensorRows()[6].unit, "\xC2\xB0" "C");
+  EXPECT_EQ(SensorRows()[6].unit,
+            "\xC2\xB0"
+            "C");
   EXPECT_EQ(SnakeCase("  Voltagelimit (AC) max "), "voltagelimit_ac_max");
 }
 
 TEST(MqttPayloads, JsonNumbersAreRecognisedExactly) {
   const std::vector<std::pair<std::string, bool>> cases{
-      {"0", true},   {"227.60", true}, {"-0.50", true}, {"12", true},   {"", false},    {"-", false},
-      {"01", false}, {"1.", false},    {".5", false},   {"+1", false},  {"12:34", false}, {"08E4", false},
-      {"1e5", false}, {"N/A", false}};
+      {"0", true},      {"227.60", true}, {"-0.50", true}, {"12", true},  {"", false},
+      {"-", false},     {"01", false},    {"1.", false},   {".5", false}, {"+1", false},
+      {"12:34", false}, {"08E4", false},  {"1e5", false},  {"N/A", false}};
   for (const auto& [text, number] : cases) EXPECT_EQ(IsJsonNumber(text), number) << text;
 }
 
 TEST(MqttPayloads, StateHoldsNumbersTextsNullAndTheLocalTime) {
   InitMeasurands();
   for (const SensorRow& row : SensorRows()) Measurands[static_cast<std::size_t>(IndexOfRow(row.row))].Value = "1.00";
-  Measurands[5].Value = "227.60";   // voltage_ac
-  Measurands[38].Value = "08E4";    // error_state
-  Measurands[18].Value = "22:76";   // workingtime_min_sec
-  Measurands[13].Value = "N/A";     // cooler_temperature
+  Measurands[5].Value = "227.60";     // voltage_ac
+  Measurands[38].Value = "08E4";      // error_state
+  Measurands[18].Value = "22:76";     // workingtime_min_sec
+  Measurands[13].Value = "N/A";       // cooler_temperature
   Measurands[44].Value = "a\"b\x01";  // nothing the inverter sends, still valid JSON
   const std::string json = StateJson(DateTime{2026, 3, 29, 2, 30, 5}, -90);
   EXPECT_TRUE(json.starts_with("{\"voltage_ac\":227.60,\"current_ac\":1.00,")) << json;
@@ -70,7 +72,9 @@ TEST(MqttPayloads, DiscoveryConfigsDescribeEachSensorForHomeAssistant) {
   EXPECT_NE(config("work_total").find("\"device_class\":\"energy\",\"state_class\":\"total_increasing\""),
             std::string::npos);
   EXPECT_NE(config("work_last_day").find("\"state_class\":\"total\""), std::string::npos);
-  EXPECT_NE(config("cooler_temperature").find("\"unit_of_measurement\":\"\xC2\xB0" "C\",\"device_class\":\"temperature\""),
+  EXPECT_NE(config("cooler_temperature")
+                .find("\"unit_of_measurement\":\"\xC2\xB0"
+                      "C\",\"device_class\":\"temperature\""),
             std::string::npos);
   // A text value must not carry a unit, or Home Assistant expects a number.
   EXPECT_EQ(config("error_state").find("unit_of_measurement"), std::string::npos);

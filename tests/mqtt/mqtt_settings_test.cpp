@@ -20,7 +20,7 @@ class MqttSettingsTest : public ::testing::Test {
 TEST_F(MqttSettingsTest, BadValuesAreReplacedByTheirDefaultsAndReported) {
   struct Case {
     std::string lines;
-    std::string key;       // "" when nothing is replaced
+    std::string key;  // "" when nothing is replaced
     std::string rejected;
     std::string replacement;
   };

@@ -76,13 +76,14 @@ TestBroker::TestBroker() {
   folder_.WriteFile("san.ext", "subjectAltName=IP:127.0.0.1,DNS:localhost\n");
   Run("openssl req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout " + dir + "server.key -out " + dir +
       "server.csr -subj /CN=localhost");
-  Run("openssl x509 -req -in " + dir + "server.csr -CA " + caFile + " -CAkey " + dir + "ca.key -CAcreateserial -days 2 " +
-      "-extfile " + dir + "san.ext -out " + dir + "server.crt");
+  Run("openssl x509 -req -in " + dir + "server.csr -CA " + caFile + " -CAkey " + dir +
+      "ca.key -CAcreateserial -days 2 " + "-extfile " + dir + "san.ext -out " + dir + "server.crt");
   SetPassword(kPassword);
   port = FreePort();
   tlsPort = FreePort();
-  folder_.WriteFile("mosquitto.conf", "persistence false\nuser " + CurrentUser() + "\nallow_anonymous false\npassword_file " + dir + "passwd\n" +
-                                          "listener " + std::to_string(port) + " 127.0.0.1\n" + "listener " +
+  folder_.WriteFile("mosquitto.conf", "persistence false\nuser " + CurrentUser() +
+                                          "\nallow_anonymous false\npassword_file " + dir + "passwd\n" + "listener " +
+                                          std::to_string(port) + " 127.0.0.1\n" + "listener " +
                                           std::to_string(tlsPort) + " 127.0.0.1\ncafile " + caFile + "\ncertfile " +
                                           dir + "server.crt\nkeyfile " + dir + "server.key\n");
   Start();

@@ -42,7 +42,8 @@ TEST(ClockWatch, TellsStepsEitherWayButNotSummerTimeOrSmallCorrections) {
   const auto tick = [&](std::int64_t stepMs) {
     clock.Step(stepMs);
     clock.Advance(1000);
-    if (const auto step = watch.Note(clock.Read())) steps.push_back(DateTimeText(step->from) + " > " + DateTimeText(step->to));
+    if (const auto step = watch.Note(clock.Read()))
+      steps.push_back(DateTimeText(step->from) + " > " + DateTimeText(step->to));
   };
   for (int i = 0; i < 120; ++i) tick(0);  // through 03:00 CEST = 02:00 CET
   tick(2'000);

@@ -60,8 +60,8 @@ TEST(RetryScheduleTest, ASuccessStartsTheGapsAfreshOnlyOnceItHeld) {
   schedule.Succeeded(now);
   now += 60'000;
   failAndMeasure();
-  EXPECT_EQ(gaps, (std::vector<std::int64_t>{1'000, 2'000, 4'000, 8'000, 16'000, 32'000, 60'000, 60'000, 60'000,
-                                             1'000}));
+  EXPECT_EQ(gaps,
+            (std::vector<std::int64_t>{1'000, 2'000, 4'000, 8'000, 16'000, 32'000, 60'000, 60'000, 60'000, 1'000}));
 }
 
 }  // namespace

@@ -35,7 +35,9 @@ TEST(FramerAcrossReopen, APartialAnswerIsCompletedAfterCloseAndOpen) {
   port.RegisterLink(&counter);
 
   port.Open();
-  pty.Send("\x02" "0053");
+  pty.Send(
+      "\x02"
+      "0053");
   ASSERT_TRUE(ServeMainQueue([&] { return received >= 5; }));
   port.Close();
   port.Open();

@@ -335,8 +335,7 @@ TEST(TComDataPacket, CustomStartAndStopHandlers) {
   startAnswer = -1;
   framer.AddData("g#");
   framer.AddData("x" + kStx + "yz#");
-  EXPECT_EQ(rec.events,
-            (std::vector<std::string>{"D:a", "P:b" + kStx + "cd#", "D:e", "P:fg#", "D:x", "P:yz#"}));
+  EXPECT_EQ(rec.events, (std::vector<std::string>{"D:a", "P:b" + kStx + "cd#", "D:e", "P:fg#", "D:x", "P:yz#"}));
 }
 
 TEST(TComDataPacket, CustomPositionsBeyondTheBufferAreClamped) {

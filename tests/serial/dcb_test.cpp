@@ -79,7 +79,7 @@ TEST(BuildDcb, FieldsFollowTheSettings) {
 }
 
 TEST(BuildDcb, EveryNamedRateIsTheNumberInItsName) {
-  const std::uint32_t rates[] = {110,   300,   600,   1200,   2400,  4800,   9600,  14400,
+  const std::uint32_t rates[] = {110,   300,   600,   1200,  2400,   4800,   9600,  14400,
                                  19200, 38400, 56000, 57600, 115200, 128000, 256000};
   for (int i = 1; i <= 15; ++i) EXPECT_EQ(BaudRateValue(i, 1), rates[i - 1]) << i;
   EXPECT_EQ(BaudRateValue(0, 777), 777u);

@@ -117,8 +117,8 @@ TEST_F(PortOnPty, SecondOpenOfTheSameDeviceFailsWithError1EvenForRoot) {
     EXPECT_EQ(e.Number(), 1);
     // Refused by TIOCEXCL (EBUSY), or by the lock when running as root.
     EXPECT_TRUE(e.WinCode() == EBUSY || e.WinCode() == EWOULDBLOCK) << e.WinCode();
-    EXPECT_EQ(std::string(e.what()), "Unable to open com port (" + pty_.SlavePath() + ": in use by another program, error " +
-                                         std::to_string(e.WinCode()) + ")");
+    EXPECT_EQ(std::string(e.what()), "Unable to open com port (" + pty_.SlavePath() +
+                                         ": in use by another program, error " + std::to_string(e.WinCode()) + ")");
   }
   EXPECT_FALSE(second.Connected());
   EXPECT_TRUE(port_.Connected());
@@ -159,7 +159,8 @@ TEST_F(PortOnPty, OpenOnAMissingNameFailsAndStaysClosed) {
   } catch (const EComPort& e) {
     EXPECT_EQ(e.Number(), 1);
     EXPECT_EQ(e.WinCode(), ENOENT);
-    EXPECT_EQ(std::string(e.what()), "Unable to open com port (/dev/helvanta-no-such-port: No such file or directory, error 2)");
+    EXPECT_EQ(std::string(e.what()),
+              "Unable to open com port (/dev/helvanta-no-such-port: No such file or directory, error 2)");
   }
   EXPECT_FALSE(port_.Connected());
   EXPECT_TRUE(beforeOpen);
@@ -170,7 +171,9 @@ TEST_F(PortOnPty, WritesReachTheOtherEnd) {
   std::string sent;
   bool txOn = false;
   TComLink link;
-  link.OnTxBuf = [&](TCustomComPort*, const char* bytes, int count) { sent.append(bytes, static_cast<std::size_t>(count)); };
+  link.OnTxBuf = [&](TCustomComPort*, const char* bytes, int count) {
+    sent.append(bytes, static_cast<std::size_t>(count));
+  };
   link.OnTx = [&](TCustomComPort*, bool on) { txOn = on; };
   port_.RegisterLink(&link);
 
@@ -183,7 +186,12 @@ TEST_F(PortOnPty, WritesReachTheOtherEnd) {
   }
 
   port_.Open();
-  const std::string request("\x02" "0053??" "0A1B\x03" "\x7f\x00", 13);
+  const std::string request(
+      "\x02"
+      "0053??"
+      "0A1B\x03"
+      "\x7f\x00",
+      13);
   EXPECT_EQ(port_.WriteStr(request), 13);
   EXPECT_EQ(pty_.Receive(13), request);
   EXPECT_EQ(sent, request);

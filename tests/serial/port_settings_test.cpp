@@ -25,8 +25,10 @@ TEST(EComPort, TextNumberAndCodeSuffix) {
   EXPECT_STREQ(EComPort(1, 13, "/dev/ttyS0").what(),
                "Unable to open com port (/dev/ttyS0: Permission denied, error 13; the user needs to be in the "
                "dialout group)");
-  EXPECT_STREQ(EComPort(1, 16, "/dev/ttyS0").what(), "Unable to open com port (/dev/ttyS0: in use by another program, error 16)");
-  EXPECT_STREQ(EComPort(1, 11, "/dev/ttyS0").what(), "Unable to open com port (/dev/ttyS0: in use by another program, error 11)");
+  EXPECT_STREQ(EComPort(1, 16, "/dev/ttyS0").what(),
+               "Unable to open com port (/dev/ttyS0: in use by another program, error 16)");
+  EXPECT_STREQ(EComPort(1, 11, "/dev/ttyS0").what(),
+               "Unable to open com port (/dev/ttyS0: in use by another program, error 11)");
   EXPECT_STREQ(ComErrorText(23), "Registry error");
   EXPECT_STREQ(ComErrorText(24), "");
 }

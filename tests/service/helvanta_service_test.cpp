@@ -40,7 +40,6 @@ TEST_F(ServiceTest, AWholeDayFollowsTheConnectionWindow) {
   std::size_t requestBytes = 0;
   // Whole seconds, so that 22:30:00 itself equals the window end.
   for (DateTime t = At(2026, 12, 7, 3, 0, 1); t <= At(2026, 12, 8, 5, 0, 0); t = AddSeconds(t, 1)) {
-
     clock.Set(t);
     service->Timer1Timer();
     const std::size_t sent = pty.Drain().size();
@@ -124,7 +123,8 @@ TEST_F(ServiceTest, EventsOfStartAndStopInEnglish) {
   EXPECT_FALSE(service->ComPort1.Connected());
   EXPECT_FALSE(service->Timer1.Enabled());
   const std::vector<RecordedEvent> expected{
-      {TEventType::etWarning, "Could not open configurationfile: " + folder.File("Helvanta.ini") + "!\nUsing defaults."},
+      {TEventType::etWarning,
+       "Could not open configurationfile: " + folder.File("Helvanta.ini") + "!\nUsing defaults."},
       {TEventType::etInformation, "Service started.\nConnected to Siemens SPN1000."},
       {TEventType::etInformation, "Service stopped.\nConnection closed."},
   };
@@ -139,9 +139,10 @@ TEST_F(ServiceTest, UnusableSettingsAndLanguageFilesAreWarnedAboutAtStart) {
   folder.WriteFile("Helvanta.lng", "0004=Dienst gestartet.\r\n" + std::string(2 << 20, 'y'));
   service->ServiceStart();
   const std::vector<RecordedEvent> expected{
-      {TEventType::etWarning, "Could not read language file: " + folder.File("Helvanta.lng") + "!\nUsing English texts."},
-      {TEventType::etWarning, "The configurationfile holds no [Data Logging] settings: " + folder.File("Helvanta.ini") +
-                                  "!\nUsing defaults."},
+      {TEventType::etWarning,
+       "Could not read language file: " + folder.File("Helvanta.lng") + "!\nUsing English texts."},
+      {TEventType::etWarning,
+       "The configurationfile holds no [Data Logging] settings: " + folder.File("Helvanta.ini") + "!\nUsing defaults."},
       {TEventType::etInformation, "Service started.\nConnected to Siemens SPN1000."},
   };
   EXPECT_EQ(eventLog.events, expected);
@@ -159,8 +160,8 @@ TEST_F(ServiceTest, StartAndStopTextsAreTranslatedOnlyInPairs) {
        "Service stopped.\nConnection closed."},
       {"0004=Dienst gestartet.\r\n0002=\r\n0005=Dienst beendet.\r\n0003=Verbindung beendet.\r\n",
        "Service started.\nConnected to Siemens SPN1000.", "Dienst beendet.\nVerbindung beendet."},
-      {"0004=Dienst gestartet.\r\n0002=Verbunden mit %s.\r\n0003=Getrennt.\r\n",
-       "Dienst gestartet.\nVerbunden mit %s.", "Service stopped.\nConnection closed."},
+      {"0004=Dienst gestartet.\r\n0002=Verbunden mit %s.\r\n0003=Getrennt.\r\n", "Dienst gestartet.\nVerbunden mit %s.",
+       "Service stopped.\nConnection closed."},
       {"0006=unused %s\r\n0004=Start\\nzweite Zeile\r\n0002=Verbunden\r\n", "Start\nzweite Zeile\nVerbunden",
        "Service stopped.\nConnection closed."},
   };
@@ -227,8 +228,9 @@ TEST_F(ServiceTest, ExceptionsInTickAndPacketBecomeErrorEventsAndTheServiceGoesO
 TEST_F(ServiceTest, APortThatCannotOpenIsReportedOnceThenHourlyAndTriedWithGrowingGaps) {
   const std::string missing = folder.File("no-such-tty");
   const auto settings = [this](const std::string& device) {
-    folder.WriteFile("Helvanta.ini", "[Data Logging]\r\nComPort=COM3\r\nFrom=00:00:00\r\nTill=23:59:59\r\n[Ports]\r\nCOM3=" +
-                                         device + "\r\n");
+    folder.WriteFile(
+        "Helvanta.ini",
+        "[Data Logging]\r\nComPort=COM3\r\nFrom=00:00:00\r\nTill=23:59:59\r\n[Ports]\r\nCOM3=" + device + "\r\n");
   };
   settings(missing);
   clock.Set(At(2026, 12, 7, 12, 0, 0, 5));
@@ -281,8 +283,8 @@ TEST_F(ServiceTest, ALostLineIsClosedReportedOnceAndReopenedOnTheDeviceNowNamed)
 
   // The adapter comes back under another name; the Ports entry now names it.
   PtyPair back;
-  folder.WriteFile("Helvanta.ini", "[Data Logging]\r\nFrom=00:00:00\r\nTill=23:59:59\r\n[Ports]\r\nCOM1=" +
-                                       back.SlavePath() + "\r\n");
+  folder.WriteFile("Helvanta.ini",
+                   "[Data Logging]\r\nFrom=00:00:00\r\nTill=23:59:59\r\n[Ports]\r\nCOM1=" + back.SlavePath() + "\r\n");
   for (int second = 0; second < 10 && !service->ComPort1.Connected(); ++second) TickAt(t = AddSeconds(t, 1));
   ASSERT_TRUE(service->ComPort1.Connected());
   EXPECT_EQ(service->ComPort1.DevicePath(), back.SlavePath());

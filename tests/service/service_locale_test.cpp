@@ -28,8 +28,7 @@ TEST_F(ServiceTest, UnderAGermanLocaleTheDateTakesFullStopsAndTheValuesKeepTheir
   for (DateTime t = At(2026, 12, 7, 12, 0, 1, 5); t <= At(2026, 12, 7, 12, 1, 0, 5); t = AddSeconds(t, 1)) TickAt(t);
   service->ServiceStop();
 
-  EXPECT_EQ(ReadBytes(folder.File("Data/261207.csv")),
-            "  12.07.2026;    12:01:00;      227.60;       22.76\r\n");
+  EXPECT_EQ(ReadBytes(folder.File("Data/261207.csv")), "  12.07.2026;    12:01:00;      227.60;       22.76\r\n");
 }
 
 }  // namespace

@@ -27,7 +27,10 @@ TEST_F(ServiceTest, WithEveryRequestAnsweredOnTheLineTheMinuteIsLogged) {
     service->Timer1Timer();
     ASSERT_EQ(pty.Receive(kTelegramSize).size(), std::size_t{kTelegramSize}) << second;
     const auto entry = static_cast<std::size_t>(service->MeasurandIndex);
-    pty.Send(std::string(1, STX) + "X00530" "0100" "XX");
+    pty.Send(std::string(1, STX) +
+             "X00530"
+             "0100"
+             "XX");
     ASSERT_TRUE(ServeMainQueue([&] { return Measurands[entry].Value != kNotAvailable; })) << entry;
   }
   ASSERT_EQ(service->MeasurandIndex, kMeasurandCount - 1);

@@ -58,8 +58,8 @@ void WalkAndCheck(const DateTime& from, int hours) {
   for (int step = 0; step < hours * 12; ++step) {
     const DateTime next = AddSeconds(t, 300);
     const InverterState s = model.At(next);
-    SCOPED_TRACE(::testing::Message() << next.year << "-" << next.month << "-" << next.day << " "
-                                      << next.hour << ":" << next.minute);
+    SCOPED_TRACE(::testing::Message() << next.year << "-" << next.month << "-" << next.day << " " << next.hour << ":"
+                                      << next.minute);
     EXPECT_GE(s.workTotal, previous.workTotal);
     EXPECT_GE(s.workingSeconds, previous.workingSeconds);
     EXPECT_EQ(s.workTotal, s.workStartOfDay + s.workCurrentDay);
@@ -88,10 +88,10 @@ void WalkAndCheck(const DateTime& from, int hours) {
 }
 
 TEST(SimDayModel, CountersOnlyGrowAndAddUpAcrossDayMonthAndYear) {
-  WalkAndCheck(At(2024, 2, 28, 0), 72);   // leap day and the start of March
-  WalkAndCheck(At(2023, 12, 30, 12), 60); // the turn of the year
+  WalkAndCheck(At(2024, 2, 28, 0), 72);    // leap day and the start of March
+  WalkAndCheck(At(2023, 12, 30, 12), 60);  // the turn of the year
   const InverterState s = DayModel(1).At(At(2024, 6, 1, 12));
-  EXPECT_GT(s.workTotal, 0xFFFFu);        // the high word of the total is in use
+  EXPECT_GT(s.workTotal, 0xFFFFu);  // the high word of the total is in use
   EXPECT_GT(s.workingSeconds / 3600, 0xFFFFu);
   EXPECT_EQ(s.workLastMonth, 31u * DayModel::kDailyYield);  // May
 }
@@ -101,7 +101,8 @@ TEST(SimDayModel, NothingBeforeInstallation) {
   EXPECT_EQ(s.workTotal, 0u);
   EXPECT_EQ(s.workCurrentDay, 0u);
   EXPECT_EQ(s.workingSeconds, 0u);
-  const InverterState first = DayModel(1).At(At(DayModel::kInstallYear, DayModel::kInstallMonth, DayModel::kInstallDay, 21));
+  const InverterState first =
+      DayModel(1).At(At(DayModel::kInstallYear, DayModel::kInstallMonth, DayModel::kInstallDay, 21));
   EXPECT_EQ(first.workTotal, DayModel::kDailyYield);
   EXPECT_EQ(first.workLastDay, 0u);
   EXPECT_EQ(first.workingSeconds, 14u * 3600u);

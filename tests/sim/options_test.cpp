@@ -8,10 +8,11 @@ namespace helvanta::sim {
 namespace {
 
 TEST(SimOptions, ReadsEveryOptionInBothForms) {
-  const SimOptions o = ParseOptions({"--device", "/dev/ttyS1", "--link=/tmp/inv", "--log", "a.log",
-                                     "--start", "06:30:05", "--seed=12", "--speed", "60", "--fast",
-                                     "--split", "--drop", "0.25", "--garble=0.5", "--noise", "1",
-                                     "--late", "0", "--hangup-after", "3"});
+  const SimOptions o = ParseOptions({"--device", "/dev/ttyS1", "--link=/tmp/inv", "--log",   "a.log",
+                                     "--start",  "06:30:05",   "--seed=12",       "--speed", "60",
+                                     "--fast",   "--split",    "--drop",          "0.25",    "--garble=0.5",
+                                     "--noise",  "1",          "--late",          "0",       "--hangup-after",
+                                     "3"});
   EXPECT_EQ(o.device, "/dev/ttyS1");
   EXPECT_EQ(o.link, "/tmp/inv");
   EXPECT_EQ(o.log, "a.log");
@@ -36,19 +37,30 @@ TEST(SimOptions, ReadsEveryOptionInBothForms) {
 }
 
 TEST(SimOptions, RefusesWhatItCannotRunWith) {
-  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-           {"--bogus"}, {"--drop"}, {"--drop", "1.5"}, {"--drop", "-0.1"}, {"--drop", "0,5"},
-           {"--noise", "x"}, {"--start", "24:00:00"}, {"--start", "7:00:00"}, {"--start", "07:60:00"},
-           {"--seed", "-1"}, {"--seed", ""}, {"--hangup-after", "0"}, {"--speed", "0"},
-           {"--fast=yes"}, {"--link", ""}, {"pty"}}) {
+  for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"--bogus"},
+                                                                                   {"--drop"},
+                                                                                   {"--drop", "1.5"},
+                                                                                   {"--drop", "-0.1"},
+                                                                                   {"--drop", "0,5"},
+                                                                                   {"--noise", "x"},
+                                                                                   {"--start", "24:00:00"},
+                                                                                   {"--start", "7:00:00"},
+                                                                                   {"--start", "07:60:00"},
+                                                                                   {"--seed", "-1"},
+                                                                                   {"--seed", ""},
+                                                                                   {"--hangup-after", "0"},
+                                                                                   {"--speed", "0"},
+                                                                                   {"--fast=yes"},
+                                                                                   {"--link", ""},
+                                                                                   {"pty"}}) {
     EXPECT_THROW(ParseOptions(bad), UsageError) << bad[0];
   }
 }
 
 TEST(SimOptions, HelpNamesEveryOption) {
   const std::string_view help = HelpText();
-  for (const char* option : {"--device", "--link", "--fast", "--start", "--speed", "--seed", "--drop",
-                             "--garble", "--noise", "--late", "--split", "--hangup-after", "--log", "--help"}) {
+  for (const char* option : {"--device", "--link", "--fast", "--start", "--speed", "--seed", "--drop", "--garble",
+                             "--noise", "--late", "--split", "--hangup-after", "--log", "--help"}) {
     EXPECT_NE(help.find(option), std::string_view::npos) << option;
   }
 }

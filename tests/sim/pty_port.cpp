@@ -31,9 +31,7 @@ PtyPort::PtyPort(const std::string& path) {
   }
 }
 
-PtyPort::PtyPort(int fd) : fd_(fd) {
-  fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK);
-}
+PtyPort::PtyPort(int fd) : fd_(fd) { fcntl(fd_, F_SETFL, fcntl(fd_, F_GETFL) | O_NONBLOCK); }
 
 PtyPort::~PtyPort() {
   if (fd_ >= 0) close(fd_);

@@ -73,8 +73,8 @@ FaultPattern Observe(const std::vector<Answer>& answers, int requests) {
 
 TEST(SimFaults, DropGarbleAndNoiseComeAtTheRatesAskedAndRepeatWithTheSeed) {
   testing::TempFolder dir;
-  const std::vector<std::string> args{"--fast", "--seed", "11", "--drop", "0.25", "--garble", "0.25",
-                                      "--noise", "0.25", "--log", dir.File("sim.log")};
+  const std::vector<std::string> args{"--fast",  "--seed", "11",    "--drop",           "0.25", "--garble", "0.25",
+                                      "--noise", "0.25",   "--log", dir.File("sim.log")};
   SimProcess sim(args);
   ASSERT_FALSE(sim.DevicePath().empty());
   PtyPort port(sim.DevicePath());

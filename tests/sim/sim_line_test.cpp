@@ -58,15 +58,15 @@ TEST(SimLine, EveryCodeGetsAWellFormedAnswerWithPlausibleNoonValues) {
   auto pair = [&](const char* low, const char* high) {
     return static_cast<std::uint32_t>(words[high]) << 16 | words[low];
   };
-  EXPECT_NEAR(Scaled("03E6", words["03E6"]), 231.0, 5.0);         // AC voltage
-  EXPECT_NEAR(words["03E4"], 20000, 10);                          // grid period in us
-  EXPECT_NEAR(Scaled("03EC", pair("03EA", "03EC")), 950.0, 50.0); // AC power
+  EXPECT_NEAR(Scaled("03E6", words["03E6"]), 231.0, 5.0);          // AC voltage
+  EXPECT_NEAR(words["03E4"], 20000, 10);                           // grid period in us
+  EXPECT_NEAR(Scaled("03EC", pair("03EA", "03EC")), 950.0, 50.0);  // AC power
   EXPECT_GT(Scaled("03F4", pair("03F2", "03F4")), Scaled("03EC", pair("03EA", "03EC")));
-  EXPECT_NEAR(Scaled("03FE", words["03FE"]), 95.0, 1.5);          // efficiency
-  EXPECT_EQ(words["0200"] & 0xFF, 1);                             // bus address
+  EXPECT_NEAR(Scaled("03FE", words["03FE"]), 95.0, 1.5);  // efficiency
+  EXPECT_EQ(words["0200"] & 0xFF, 1);                     // bus address
   EXPECT_EQ(words["0210"], 0);
   EXPECT_EQ(words["0024"], 0);
-  EXPECT_EQ(pair("CFF6", "CFF8"), 85u);                           // yesterday: 8.5 kWh
+  EXPECT_EQ(pair("CFF6", "CFF8"), 85u);  // yesterday: 8.5 kWh
   const std::uint32_t minSec = words["03E0"];
   EXPECT_LT(minSec / 100, 60u);
   EXPECT_LT(minSec % 100, 60u);
@@ -105,12 +105,12 @@ TEST(SimLine, MalformedRequestsGetNoAnswerAndAreCounted) {
   PtyPort port(sim.DevicePath());
   const std::string good = Request("03E6");
   port.Write(RawRequest("0053??", "03E6", '\x03', static_cast<char>(good[12] ^ 1)));  // block check
-  port.Write(RawRequest("0063??", "03E6", '\x03'));                                  // prefix
-  port.Write(RawRequest("0053??", "03E7", '\x03'));                                  // unknown code
-  port.Write(RawRequest("0053??", "03e6", '\x03'));                                  // codes are upper case
-  port.Write(RawRequest("0053??", "03E6", '\x04'));                                  // no ETX
-  port.Write("\x01\xff junk");                                                       // bytes outside telegrams
-  port.Write(good.substr(0, 7));                                                     // broken off by the next STX
+  port.Write(RawRequest("0063??", "03E6", '\x03'));                                   // prefix
+  port.Write(RawRequest("0053??", "03E7", '\x03'));                                   // unknown code
+  port.Write(RawRequest("0053??", "03e6", '\x03'));                                   // codes are upper case
+  port.Write(RawRequest("0053??", "03E6", '\x04'));                                   // no ETX
+  port.Write("\x01\xff junk");                                                        // bytes outside telegrams
+  port.Write(good.substr(0, 7));                                                      // broken off by the next STX
   port.Write(good);
   auto answers = CutAnswers(port.ReadUntilQuiet(300, kAnswerMs));
   ASSERT_EQ(answers.size(), 1u);
@@ -129,8 +129,8 @@ TEST(SimLine, MalformedRequestsGetNoAnswerAndAreCounted) {
   for (const LogLine& l : ReadLog(dir.File("sim.log"))) {
     if (l.direction == "rx") results.push_back(l.outcome);
   }
-  EXPECT_EQ(results, (std::vector<std::string>{"bad-bcc", "bad-prefix", "unknown-code", "unknown-code",
-                                               "bad-etx", "truncated", "ok", "truncated", "ok"}));
+  EXPECT_EQ(results, (std::vector<std::string>{"bad-bcc", "bad-prefix", "unknown-code", "unknown-code", "bad-etx",
+                                               "truncated", "ok", "truncated", "ok"}));
 }
 
 TEST(SimLine, AnswersArePacedAtTheLineRateUnlessFast) {
@@ -169,8 +169,14 @@ TEST(SimLine, StopSignalsEndWithStatusZeroAndRemoveTheLink) {
     EXPECT_EQ(std::filesystem::read_symlink(link), sim.DevicePath());
     {
       // Open, close and open again: the simulator keeps serving.
-      { PtyPort first(link); ASSERT_EQ(Ask(first, "03E6").size(), 1u); }
-      { PtyPort second(link); ASSERT_EQ(Ask(second, "03E8").size(), 1u); }
+      {
+        PtyPort first(link);
+        ASSERT_EQ(Ask(first, "03E6").size(), 1u);
+      }
+      {
+        PtyPort second(link);
+        ASSERT_EQ(Ask(second, "03E8").size(), 1u);
+      }
     }
     EXPECT_EQ(sim.Stop(signal), 0) << signal;
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link))) << signal;

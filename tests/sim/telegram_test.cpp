@@ -23,7 +23,9 @@ std::vector<ReceivedTelegram> FeedAll(RequestParser& parser, const std::string& 
 TEST(SimTelegram, AnswerFrameCarriesCodeWordEtxAndBlockCheck) {
   const std::string frame = BuildAnswerFrame("03E6", WordText(0x08E4));
   ASSERT_EQ(frame.size(), 13u);
-  EXPECT_EQ(frame.substr(0, 11), std::string("\x02" "0003E608E4", 11));
+  EXPECT_EQ(frame.substr(0, 11), std::string("\x02"
+                                             "0003E608E4",
+                                             11));
   EXPECT_EQ(frame[11], '\x03');
   char x = 0;
   for (int i = 0; i < 12; ++i) x = static_cast<char>(x ^ frame[static_cast<std::size_t>(i)]);
@@ -35,9 +37,9 @@ TEST(SimTelegram, AnswerFrameCarriesCodeWordEtxAndBlockCheck) {
 TEST(SimTelegram, ParserSortsWellFormedAndBrokenRequests) {
   RequestParser parser;
   std::string stream = "noise" + Request("03E6");
-  stream += RawRequest("0053??", "03E6", '\x03', '\x00');   // block check wrong
-  stream += RawRequest("0054??", "03E6", '\x03');           // prefix wrong, block check right
-  stream += RawRequest("0053??", "03E6", '\x04');           // no ETX
+  stream += RawRequest("0053??", "03E6", '\x03', '\x00');    // block check wrong
+  stream += RawRequest("0054??", "03E6", '\x03');            // prefix wrong, block check right
+  stream += RawRequest("0053??", "03E6", '\x04');            // no ETX
   stream += Request("0200").substr(0, 6) + Request("9FFF");  // broken off by the next STX
   const auto got = FeedAll(parser, stream);
   ASSERT_EQ(got.size(), 6u);

@@ -23,7 +23,7 @@ struct Answer {
   bool WellFramed() const;  // STX, ETX at byte 12, block check right
   std::string Code() const { return frame.substr(3, 4); }
   std::string Word() const { return frame.substr(7, 4); }
-  bool WordIsHex() const;   // four upper-case hexadecimal digits
+  bool WordIsHex() const;  // four upper-case hexadecimal digits
   std::uint16_t WordValue() const;
 };
 

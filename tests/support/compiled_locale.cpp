@@ -34,8 +34,7 @@ ScopedEnvironmentVariable::~ScopedEnvironmentVariable() {
   }
 }
 
-CompiledLocale::CompiledLocale(const std::string& source, const std::string& charmap)
-    : name_(source + "." + charmap) {
+CompiledLocale::CompiledLocale(const std::string& source, const std::string& charmap) : name_(source + "." + charmap) {
   const int code = RunLocaledef(source, charmap, folder_.File(name_), folder_.File("localedef.log"));
   // Exit code 1 means warnings only; the locale was written all the same.
   if ((code != 0 && code != 1) || !folder_.Exists(name_ + "/LC_TIME")) {

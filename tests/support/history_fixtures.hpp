@@ -47,8 +47,9 @@ inline std::int64_t MinuteAt(int year, int month, int day, int hour, int minute)
 inline void MakeVersionOneFile(const std::string& path) {
   std::string sql = "CREATE TABLE minute(t INTEGER PRIMARY KEY";
   for (int r = 0; r < kDisplayRowCount; ++r) sql += ", " + std::string(HistoryColumn(r));
-  sql += ");CREATE TABLE day(d INTEGER PRIMARY KEY, energy INTEGER, energy_minute INTEGER, minutes INTEGER NOT NULL);"
-         "PRAGMA user_version = 1";
+  sql +=
+      ");CREATE TABLE day(d INTEGER PRIMARY KEY, energy INTEGER, energy_minute INTEGER, minutes INTEGER NOT NULL);"
+      "PRAGMA user_version = 1";
   sqlite3* db = nullptr;
   const bool made = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
                     sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;

@@ -14,7 +14,7 @@ struct LogLine {
   std::string direction;  // rx, tx or no
   std::string code;
   std::string word;
-  std::string outcome;    // result of a request, faults of an answer
+  std::string outcome;  // result of a request, faults of an answer
   std::optional<std::uint64_t> total;
 
   bool HasFault(const std::string& name) const;

@@ -7,7 +7,8 @@ namespace helvanta::testing {
 
 // Runs the main thread's hand-over queue until done() or the time is up; sleeps in
 // poll() on the queue's descriptor meanwhile. Returns done().
-bool ServeMainQueue(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::milliseconds(3000));
+bool ServeMainQueue(const std::function<bool()>& done,
+                    std::chrono::milliseconds limit = std::chrono::milliseconds(3000));
 
 // Serves the queue for the whole period, e.g. to show that nothing arrives.
 void ServeMainQueueFor(std::chrono::milliseconds period);

@@ -49,7 +49,8 @@ class ServiceTest : public ::testing::Test {
                                          "\r\nOutputFolder=" + folder.File("Data") + "\r\n" + dataLogging +
                                          // The history's own tests drive it; here it would only add a thread.
                                          "[History]\r\nEnabled=0\r\n"
-                                         "[Ports]\r\nCOM1=" + pty.SlavePath() + "\r\n");
+                                         "[Ports]\r\nCOM1=" +
+                                         pty.SlavePath() + "\r\n");
   }
 
   // One tick at the given time; the pty's bytes are taken so it never fills.

@@ -53,8 +53,8 @@ pid_t Spawn(const SpawnRequest& request) {
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
 
   pid_t pid = -1;
-  const int rc = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(),
-                              request.environment ? envp.data() : environ);
+  const int rc =
+      posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), request.environment ? envp.data() : environ);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return rc == 0 ? pid : -1;

@@ -7,8 +7,8 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTableWidget>
-#include <QToolBar>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <filesystem>
 
@@ -21,8 +21,7 @@
 namespace helvanta {
 namespace {
 
-constexpr char kSettingsWithoutWindow[] =
-    "[Data Logging]\r\nComPort=COM2\r\nFrom=05:00:00\r\nTill=21:00:00\r\n";
+constexpr char kSettingsWithoutWindow[] = "[Data Logging]\r\nComPort=COM2\r\nFrom=05:00:00\r\nTill=21:00:00\r\n";
 
 TEST(FormMainCreate, WithoutAnyFileTheWindowOpensAsDesigned) {
   TempProgramFolder folder;
@@ -130,7 +129,8 @@ TEST(FormMainCreate, ALanguageFileTranslatesCaptionsHintsAndTheFirstThirtyRows) 
                    "1006=Zeigen\r\n"
                    "1007=Beenden\r\n"
                    "1008=Hilfe\n"
-                   "1009=\xDC" "ber\r"
+                   "1009=\xDC"
+                   "ber\r"
                    "1010=Name\r\n"
                    "1011=Wert\r\n"
                    "1012=\r\n"
@@ -186,7 +186,8 @@ TEST(FormMainCreate, TheNoSettingsMessageCanBeTranslated) {
 
 TEST(FormMainCreate, TheWindowSectionPlacesTheWindowAndMaximisesAtTheFirstActivationOnly) {
   TempProgramFolder folder;
-  folder.WriteFile("Helvanta.ini", std::string(kSettingsWithoutWindow) + "[Window]\r\nTop=50\r\nLeft=60\r\nInitMax=1\r\n");
+  folder.WriteFile("Helvanta.ini",
+                   std::string(kSettingsWithoutWindow) + "[Window]\r\nTop=50\r\nLeft=60\r\nInitMax=1\r\n");
   WindowSet windows;
   TFormMain& form = *windows.main;
   EXPECT_EQ(form.pos(), QPoint(60, 50));
@@ -224,7 +225,8 @@ TEST(FormMainCreate, ClosingWritesThePlacementOfANormalWindow) {
 
 TEST(FormMainCreate, ClosingAMaximisedWindowKeepsTheLastNormalPosition) {
   TempProgramFolder folder;
-  folder.WriteFile("Helvanta.ini", std::string(kSettingsWithoutWindow) + "[Window]\r\nTop=50\r\nLeft=60\r\nInitMax=0\r\n");
+  folder.WriteFile("Helvanta.ini",
+                   std::string(kSettingsWithoutWindow) + "[Window]\r\nTop=50\r\nLeft=60\r\nInitMax=0\r\n");
   WindowSet windows;
   TFormMain& form = *windows.main;
   form.showMaximized();

@@ -12,7 +12,9 @@
 namespace helvanta {
 namespace {
 
-constexpr char kRequestForIndex0[] = "\x02" "0053??";
+constexpr char kRequestForIndex0[] =
+    "\x02"
+    "0053??";
 
 class FormMainTick : public ::testing::Test {
  protected:

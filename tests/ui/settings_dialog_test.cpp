@@ -243,8 +243,8 @@ TEST(SettingsDialog, TheTabOrderRunsFromTheButtonsThroughThePortToTheEdits) {
   TempProgramFolder folder;
   WindowSet windows;
   TFormSettings& d = *windows.settings;
-  const QList<QWidget*> order = {d.Button1,         d.Button2, d.ListBox1, d.PortDevice, d.DateTimePicker1,
-                                 d.DateTimePicker2, d.Edit1,   d.Edit2};
+  const QList<QWidget*> order = {d.Button1,         d.Button2,         d.ListBox1, d.PortDevice,
+                                 d.DateTimePicker1, d.DateTimePicker2, d.Edit1,    d.Edit2};
   // The focus chain also holds inner widgets (a picker's edit); only ours count.
   QList<QWidget*> seen;
   QWidget* w = d.Button1;

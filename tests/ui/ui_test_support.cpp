@@ -1,6 +1,5 @@
 #include "ui_test_support.hpp"
 
-
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>

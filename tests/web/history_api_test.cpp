@@ -44,12 +44,16 @@ TEST(HistoryApi, ADayHasItsOwnHoursInTimeOrderAcrossAChangeOfTheClock) {
     std::string around;  // rows where the offset changes (or the night's first ones)
   };
   const std::vector<Case> cases{
-      {{2026, 3, 29}, 23 * 60,
+      {{2026, 3, 29},
+       23 * 60,
        R"("start":"2026-03-29T00:00:00+01:00","end":"2026-03-30T00:00:00+02:00","change":"2026-03-29T03:00:00+02:00")",
        "[119,2,5,0,60],[180,2,5,0,120]"},
-      {{2026, 6, 15}, 24 * 60, R"("start":"2026-06-15T00:00:00+02:00","end":"2026-06-16T00:00:00+02:00","columns")",
+      {{2026, 6, 15},
+       24 * 60,
+       R"("start":"2026-06-15T00:00:00+02:00","end":"2026-06-16T00:00:00+02:00","columns")",
        "[0,2,5,0,120],[1,2,5,0,120]"},
-      {{2026, 10, 25}, 25 * 60,
+      {{2026, 10, 25},
+       25 * 60,
        R"("start":"2026-10-25T00:00:00+02:00","end":"2026-10-26T00:00:00+01:00","change":"2026-10-25T02:00:00+01:00")",
        "[179,2,5,0,120],[120,2,5,0,60]"},
   };
@@ -60,9 +64,10 @@ TEST(HistoryApi, ADayHasItsOwnHoursInTimeOrderAcrossAChangeOfTheClock) {
     ASSERT_EQ(series.size(), c.minutes);
     EXPECT_EQ(series.front().LocalMinute(), DaysFromCivil(year, month, day) * 1440);
     EXPECT_EQ(series.back().LocalMinute(), DaysFromCivil(year, month, day + 1) * 1440 - 1);
-    EXPECT_TRUE(std::adjacent_find(series.begin(), series.end(), [](const THistoryRow& a, const THistoryRow& b) {
-                  return b.utcMinute != a.utcMinute + 1;
-                }) == series.end())
+    EXPECT_TRUE(std::adjacent_find(series.begin(), series.end(),
+                                   [](const THistoryRow& a, const THistoryRow& b) {
+                                     return b.utcMinute != a.utcMinute + 1;
+                                   }) == series.end())
         << "every minute once, in time order";
 
     char date[11];

@@ -37,7 +37,8 @@ THttpAnswer SendRaw(int port, const std::string& request, int timeoutMs) {
   std::string bytes;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (true) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd p{fd, POLLIN, 0};
     if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
     char buffer[16384];
@@ -55,7 +56,8 @@ THttpAnswer SendRaw(int port, const std::string& request, int timeoutMs) {
 }
 
 THttpAnswer Get(int port, const std::string& target, const std::string& extraHeaders) {
-  return SendRaw(port, "GET " + target + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n" + extraHeaders + "\r\n");
+  return SendRaw(port,
+                 "GET " + target + " HTTP/1.1\r\nHost: localhost\r\nConnection: close\r\n" + extraHeaders + "\r\n");
 }
 
 }  // namespace helvanta::testing

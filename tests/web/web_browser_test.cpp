@@ -113,8 +113,12 @@ TEST(WebBrowserTest, ThePageShowsLiveValuesAndCharts) {
   ASSERT_TRUE(live) << ReadBytes(folder.File("events.txt"));
 
   const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
-  const std::vector<std::string> browser{chromium, "--headless", "--no-sandbox", "--disable-gpu",
-                                         "--user-data-dir=" + folder.File("profile"), "--virtual-time-budget=10000"};
+  const std::vector<std::string> browser{chromium,
+                                         "--headless",
+                                         "--no-sandbox",
+                                         "--disable-gpu",
+                                         "--user-data-dir=" + folder.File("profile"),
+                                         "--virtual-time-budget=10000"};
   std::vector<std::string> dump = browser;
   dump.insert(dump.end(), {"--dump-dom", url});
   const pid_t dumping = testing::SpawnWithOutput(dump, folder.File("dom.html"));
@@ -125,9 +129,11 @@ TEST(WebBrowserTest, ThePageShowsLiveValuesAndCharts) {
   const DateTime now = clock.Now();
   const std::int64_t todayMinutes =
       (clock.UtcOfLocal(FromEpochMilliseconds((DaysFromCivil(now.year, now.month, now.day) + 1) * 86'400'000)) -
-       clock.UtcOfLocal(DateTime{now.year, now.month, now.day, 0, 0, 0, 0})) / 60'000;
+       clock.UtcOfLocal(DateTime{now.year, now.month, now.day, 0, 0, 0, 0})) /
+      60'000;
   EXPECT_TRUE(std::regex_search(
-      dom, std::regex("id=\"day-chart\" class=\"chart\" data-points=\"" + std::to_string(todayMinutes) + "\""))) << dom;
+      dom, std::regex("id=\"day-chart\" class=\"chart\" data-points=\"" + std::to_string(todayMinutes) + "\"")))
+      << dom;
   EXPECT_TRUE(std::regex_search(dom, std::regex("id=\"year-chart\"[^>]*data-points=\"[1-9]"))) << dom;
   EXPECT_NE(dom.find("<canvas"), std::string::npos);
 

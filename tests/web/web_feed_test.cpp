@@ -31,7 +31,8 @@ class WebFeedTest : public ::testing::Test {
 
   std::vector<std::string> Tick(int second) {
     std::vector<std::string> texts;
-    const THostTick tick{ReadingAt({2026, 3, 2, 12, 0, second, 0}), true, "COM1", "/dev/ttyS0", folder.File("h.sqlite"), list, " "};
+    const THostTick tick{
+        ReadingAt({2026, 3, 2, 12, 0, second, 0}), true, "COM1", "/dev/ttyS0", folder.File("h.sqlite"), list, " "};
     for (const THostMessage& m : feed.Tick(tick)) texts.push_back(m.text);
     return texts;
   }
@@ -46,8 +47,9 @@ TEST_F(WebFeedTest, IsOffWithoutTheSectionAndRefusesAnOpenAddressWithoutAPasswor
   EXPECT_TRUE(Tick(0).empty());
   EXPECT_FALSE(feed.Listening());
   StartWith("[Web]\r\nListen=0.0.0.0:1\r\nUser=solar\r\n");
-  EXPECT_EQ(Tick(0), std::vector<std::string>{
-                         "Web page not started: 0.0.0.0:1 is not a loopback address, so [Web] needs a User and a Password."});
+  EXPECT_EQ(Tick(0),
+            std::vector<std::string>{
+                "Web page not started: 0.0.0.0:1 is not a loopback address, so [Web] needs a User and a Password."});
   EXPECT_TRUE(Tick(1).empty());
   EXPECT_FALSE(feed.Listening());
 }
@@ -57,8 +59,9 @@ TEST_F(WebFeedTest, ReportsAPortInUseOnceAndListensOnceItIsFree) {
   ASSERT_GE(taken.handle, 0);
   const std::string address = "127.0.0.1:" + std::to_string(taken.port);
   StartWith("[Web]\r\nListen=" + address + "\r\n");
-  EXPECT_EQ(Tick(0), std::vector<std::string>{"Web page cannot listen on " + address +
-                                              " (Address already in use) Polling and the CSV log go on; trying again."});
+  EXPECT_EQ(Tick(0),
+            std::vector<std::string>{"Web page cannot listen on " + address +
+                                     " (Address already in use) Polling and the CSV log go on; trying again."});
   EXPECT_TRUE(Tick(1).empty());
   CloseListenSocket(taken.handle);
   EXPECT_TRUE(Tick(2).empty());  // the next attempt waits 5 s
@@ -73,11 +76,11 @@ TEST_F(WebFeedTest, ReportsAPortInUseOnceAndListensOnceItIsFree) {
   EXPECT_NE(testing::Get(taken.port, "/api/live").body.find("\"time\":\"2026-03-02T12:00:00\""), std::string::npos);
   Tick(7);
   const std::string live = testing::Get(taken.port, "/api/live").body;
-  for (const std::string part :
-       {"\"time\":\"2026-03-02T12:00:07\"", "\"connected\":true", "\"port\":\"COM1\"", "\"device\":\"/dev/ttyS0\"",
-        "\"last_record\":\"2026-03-02T12:00:00\"", "260302.csv\"",
-        "{\"key\":\"power_ac\",\"name\":\"Power (AC)\",\"unit\":\"W\",\"value\":1234.5}",
-        "{\"key\":\"cooler_temperature\",\"name\":\"Cooler temperature\",\"unit\":\"\xC2\xB0" "C\",\"value\":null}"}) {
+  for (const std::string part : {"\"time\":\"2026-03-02T12:00:07\"", "\"connected\":true", "\"port\":\"COM1\"",
+                                 "\"device\":\"/dev/ttyS0\"", "\"last_record\":\"2026-03-02T12:00:00\"", "260302.csv\"",
+                                 "{\"key\":\"power_ac\",\"name\":\"Power (AC)\",\"unit\":\"W\",\"value\":1234.5}",
+                                 "{\"key\":\"cooler_temperature\",\"name\":\"Cooler temperature\",\"unit\":\"\xC2\xB0"
+                                 "C\",\"value\":null}"}) {
     EXPECT_NE(live.find(part), std::string::npos) << part << " not in " << live;
   }
   feed.Stop();

@@ -12,16 +12,13 @@ namespace {
 
 constexpr double kDayLength = DayModel::kSunset - DayModel::kSunrise;  // seconds of sun
 // The peak AC power at which the sine-shaped day yields exactly the daily yield.
-constexpr double kPeakPower =
-    DayModel::kDailyYield * 100.0 * 3600.0 * std::numbers::pi / (2.0 * kDayLength);
+constexpr double kPeakPower = DayModel::kDailyYield * 100.0 * 3600.0 * std::numbers::pi / (2.0 * kDayLength);
 
-enum NoiseChannel { kAcVoltageNoise, kPowerNoise, kDcVoltageNoise, kTemperatureNoise,
-                    kPeriodNoise, kImpedanceNoise };
+enum NoiseChannel { kAcVoltageNoise, kPowerNoise, kDcVoltageNoise, kTemperatureNoise, kPeriodNoise, kImpedanceNoise };
 
 std::int64_t EpochDay(int year, int month, int day) { return DaysFromCivil(year, month, day); }
 
-const std::int64_t kInstallEpochDay =
-    EpochDay(DayModel::kInstallYear, DayModel::kInstallMonth, DayModel::kInstallDay);
+const std::int64_t kInstallEpochDay = EpochDay(DayModel::kInstallYear, DayModel::kInstallMonth, DayModel::kInstallDay);
 
 // Whole days from `from` (included) to `to` (excluded) on which the inverter was installed.
 std::uint32_t DaysInService(std::int64_t from, std::int64_t to) {
@@ -42,8 +39,8 @@ double DayModel::Sun(double secondOfDay) {
 }
 
 double DayModel::Noise(int quantity, std::int64_t second) const {
-  const std::uint64_t h = Random::Mix(seed_ ^ Random::Mix(static_cast<std::uint64_t>(second) * 64 +
-                                                          static_cast<std::uint64_t>(quantity)));
+  const std::uint64_t h =
+      Random::Mix(seed_ ^ Random::Mix(static_cast<std::uint64_t>(second) * 64 + static_cast<std::uint64_t>(quantity)));
   return static_cast<double>(h >> 11) * 0x1.0p-52 - 1.0;
 }
 
@@ -72,15 +69,14 @@ InverterState DayModel::At(const DateTime& t) const {
   // Counters carry no noise, so they only grow.
   const std::int64_t today = EpochDay(t.year, t.month, t.day);
   const std::int64_t monthStart = EpochDay(t.year, t.month, 1);
-  const std::int64_t lastMonthStart =
-      t.month == 1 ? EpochDay(t.year - 1, 12, 1) : EpochDay(t.year, t.month - 1, 1);
+  const std::int64_t lastMonthStart = t.month == 1 ? EpochDay(t.year - 1, 12, 1) : EpochDay(t.year, t.month - 1, 1);
   const std::int64_t yearStart = EpochDay(t.year, 1, 1);
   const std::int64_t lastYearStart = EpochDay(t.year - 1, 1, 1);
   const bool inService = today >= kInstallEpochDay;
 
-  s.workCurrentDay = inService ? std::min(kDailyYield, static_cast<std::uint32_t>(
-                                                            std::floor(kDailyYield * DayProgress(secondOfDay))))
-                               : 0;
+  s.workCurrentDay =
+      inService ? std::min(kDailyYield, static_cast<std::uint32_t>(std::floor(kDailyYield * DayProgress(secondOfDay))))
+                : 0;
   s.workStartOfDay = kDailyYield * DaysInService(kInstallEpochDay, today);
   s.workTotal = s.workStartOfDay + s.workCurrentDay;
   s.workLastDay = kDailyYield * DaysInService(today - 1, today);

@@ -37,7 +37,7 @@ struct InverterState {
 // the seed and the second, so a reading does not depend on what was asked before.
 class DayModel {
  public:
-  static constexpr int kSunrise = 6 * 3600;   // seconds after midnight
+  static constexpr int kSunrise = 6 * 3600;  // seconds after midnight
   static constexpr int kSunset = 20 * 3600;
   static constexpr std::uint32_t kDailyYield = 85;  // 0.1 kWh
   static constexpr int kInstallYear = 2009;

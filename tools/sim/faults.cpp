@@ -52,15 +52,15 @@ std::string FaultInjector::NoiseBytes() {
 std::vector<SplitPoint> FaultInjector::SplitPlan(std::size_t size) {
   std::vector<SplitPoint> points;
   if (size < 2) return points;
-  const auto cuts = static_cast<std::size_t>(random_.Between(1, std::min<std::int64_t>(3, static_cast<std::int64_t>(size) - 1)));
+  const auto cuts =
+      static_cast<std::size_t>(random_.Between(1, std::min<std::int64_t>(3, static_cast<std::int64_t>(size) - 1)));
   while (points.size() < cuts) {
     const auto offset = static_cast<std::size_t>(random_.Between(1, static_cast<std::int64_t>(size) - 1));
-    const bool taken = std::any_of(points.begin(), points.end(),
-                                   [&](const SplitPoint& p) { return p.offset == offset; });
+    const bool taken =
+        std::any_of(points.begin(), points.end(), [&](const SplitPoint& p) { return p.offset == offset; });
     if (!taken) points.push_back({offset, random_.Between(1'000, kMaxSplitPauseMicros)});
   }
-  std::sort(points.begin(), points.end(),
-            [](const SplitPoint& a, const SplitPoint& b) { return a.offset < b.offset; });
+  std::sort(points.begin(), points.end(), [](const SplitPoint& a, const SplitPoint& b) { return a.offset < b.offset; });
   return points;
 }
 

@@ -64,9 +64,7 @@ SerialLine SerialLine::OpenDevice(const std::string& path) {
 }
 
 SerialLine::SerialLine(SerialLine&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)),
-      slaveFd_(std::exchange(other.slaveFd_, -1)),
-      path_(std::move(other.path_)) {}
+    : fd_(std::exchange(other.fd_, -1)), slaveFd_(std::exchange(other.slaveFd_, -1)), path_(std::move(other.path_)) {}
 
 void SerialLine::Drain(int timeoutMs) {
   if (fd_ < 0) return;

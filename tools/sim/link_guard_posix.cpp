@@ -19,13 +19,11 @@ std::string ReadLink(const std::string& path) {
 
 }  // namespace
 
-LinkGuard::LinkGuard(const std::string& linkPath, const std::string& target)
-    : linkPath_(linkPath), target_(target) {
+LinkGuard::LinkGuard(const std::string& linkPath, const std::string& target) : linkPath_(linkPath), target_(target) {
   struct stat st {};
   if (lstat(linkPath.c_str(), &st) == 0) {
     if (!S_ISLNK(st.st_mode)) {
-      throw std::system_error(EEXIST, std::generic_category(),
-                              linkPath + " exists and is not a symbolic link");
+      throw std::system_error(EEXIST, std::generic_category(), linkPath + " exists and is not a symbolic link");
     }
     if (unlink(linkPath.c_str()) != 0) {
       throw std::system_error(errno, std::generic_category(), "cannot replace " + linkPath);

@@ -63,8 +63,7 @@ int Serve(const helvanta::sim::SimOptions& options) {
   const std::uint64_t seed = options.seed ? *options.seed : std::random_device{}();
 
   SimLog log = options.log.empty() ? SimLog() : SimLog(options.log);
-  SerialLine line = options.device.empty() ? SerialLine::OpenPseudoTerminal()
-                                           : SerialLine::OpenDevice(options.device);
+  SerialLine line = options.device.empty() ? SerialLine::OpenPseudoTerminal() : SerialLine::OpenDevice(options.device);
   std::optional<LinkGuard> link;
   if (!options.link.empty()) link.emplace(options.link, line.Path());
 

@@ -14,8 +14,8 @@ struct SimOptions {
   std::string log;                 // one line per telegram received and answer sent
   std::optional<int> startSecond;  // simulated time of day at start, seconds after midnight
   std::optional<std::uint64_t> seed;
-  double speed = 1.0;              // simulated seconds per real second
-  bool fast = false;               // no pacing at the line rate
+  double speed = 1.0;  // simulated seconds per real second
+  bool fast = false;   // no pacing at the line rate
   bool split = false;
   double drop = 0.0;
   double garble = 0.0;

@@ -5,8 +5,7 @@ namespace helvanta::sim {
 Reading RegisterBank::Read(const Register& r, const DateTime& simNow, std::int64_t steadyMicros) {
   std::uint32_t value = 0;
   const auto latch = latches_.find(r.quantity);
-  if (r.half == Half::High && latch != latches_.end() &&
-      steadyMicros - latch->second.atMicros <= kLatchMicros) {
+  if (r.half == Half::High && latch != latches_.end() && steadyMicros - latch->second.atMicros <= kLatchMicros) {
     value = latch->second.value;
     latches_.erase(latch);
   } else {
@@ -16,9 +15,7 @@ Reading RegisterBank::Read(const Register& r, const DateTime& simNow, std::int64
 
   Reading reading;
   switch (r.half) {
-    case Half::Whole:
-      reading.word = static_cast<std::uint16_t>(value);
-      break;
+    case Half::Whole: reading.word = static_cast<std::uint16_t>(value); break;
     case Half::Low:
       reading.word = static_cast<std::uint16_t>(value & 0xFFFF);
       reading.total = value;

@@ -13,27 +13,56 @@ namespace {
 // The quantity behind each entry of the measurand table, in its order; a low-word
 // entry reads the same quantity as the high-word entry after it.
 constexpr std::array<Quantity, kMeasurandCount> kQuantityOfIndex{
-    Quantity::BusAddress, Quantity::CurrentLimit, Quantity::VoltageLimitMax,
-    Quantity::VoltageLimitMin, Quantity::Period, Quantity::AcVoltage, Quantity::AcCurrent,
-    Quantity::AcPower, Quantity::AcPower, Quantity::DcVoltage, Quantity::DcCurrent,
-    Quantity::DcPower, Quantity::DcPower, Quantity::CoolerTemperature,
-    Quantity::WorkTotal, Quantity::WorkTotal, Quantity::WorkingHours, Quantity::WorkingHours,
-    Quantity::WorkingMinutesSeconds, Quantity::WorkCurrentDay, Quantity::WorkCurrentDay,
-    Quantity::WorkLastDay, Quantity::WorkLastDay, Quantity::WorkStartOfDay,
-    Quantity::WorkStartOfDay, Quantity::WorkCurrentMonth, Quantity::WorkCurrentMonth,
-    Quantity::WorkLastMonth, Quantity::WorkLastMonth, Quantity::WorkStartOfMonth,
-    Quantity::WorkStartOfMonth, Quantity::WorkCurrentYear, Quantity::WorkCurrentYear,
-    Quantity::WorkLastYear, Quantity::WorkLastYear, Quantity::WorkStartOfYear,
-    Quantity::WorkStartOfYear, Quantity::ErrorCode, Quantity::ErrorState,
-    Quantity::Impedance, Quantity::ImpedanceMax, Quantity::ImpedanceErrors,
-    Quantity::FrequencyErrors, Quantity::Efficiency, Quantity::Version,
+    Quantity::BusAddress,
+    Quantity::CurrentLimit,
+    Quantity::VoltageLimitMax,
+    Quantity::VoltageLimitMin,
+    Quantity::Period,
+    Quantity::AcVoltage,
+    Quantity::AcCurrent,
+    Quantity::AcPower,
+    Quantity::AcPower,
+    Quantity::DcVoltage,
+    Quantity::DcCurrent,
+    Quantity::DcPower,
+    Quantity::DcPower,
+    Quantity::CoolerTemperature,
+    Quantity::WorkTotal,
+    Quantity::WorkTotal,
+    Quantity::WorkingHours,
+    Quantity::WorkingHours,
+    Quantity::WorkingMinutesSeconds,
+    Quantity::WorkCurrentDay,
+    Quantity::WorkCurrentDay,
+    Quantity::WorkLastDay,
+    Quantity::WorkLastDay,
+    Quantity::WorkStartOfDay,
+    Quantity::WorkStartOfDay,
+    Quantity::WorkCurrentMonth,
+    Quantity::WorkCurrentMonth,
+    Quantity::WorkLastMonth,
+    Quantity::WorkLastMonth,
+    Quantity::WorkStartOfMonth,
+    Quantity::WorkStartOfMonth,
+    Quantity::WorkCurrentYear,
+    Quantity::WorkCurrentYear,
+    Quantity::WorkLastYear,
+    Quantity::WorkLastYear,
+    Quantity::WorkStartOfYear,
+    Quantity::WorkStartOfYear,
+    Quantity::ErrorCode,
+    Quantity::ErrorState,
+    Quantity::Impedance,
+    Quantity::ImpedanceMax,
+    Quantity::ImpedanceErrors,
+    Quantity::FrequencyErrors,
+    Quantity::Efficiency,
+    Quantity::Version,
 };
 
 bool IsHighWord(std::string_view descriptor) { return descriptor.size() > 5 && descriptor[5] == '1'; }
 
-std::uint32_t Word(double value) {
-  return static_cast<std::uint32_t>(std::clamp(std::round(value), 0.0, 65535.0));
-}
+std::uint32_t Word(double value) { return static_cast<std::uint32_t>(std::clamp(std::round(value), 0.0, 65535.0)); }
 
 std::uint32_t Count(double value) {
   return static_cast<std::uint32_t>(std::clamp(std::round(value), 0.0, 4294967295.0));
@@ -51,8 +80,7 @@ RegisterMap::RegisterMap() {
     r.quantity = kQuantityOfIndex[static_cast<std::size_t>(i)];
     if (IsHighWord(descriptor)) {
       r.half = Half::High;
-    } else if (i + 1 < kMeasurandCount &&
-               IsHighWord(definitions[static_cast<std::size_t>(i + 1)].descriptor)) {
+    } else if (i + 1 < kMeasurandCount && IsHighWord(definitions[static_cast<std::size_t>(i + 1)].descriptor)) {
       r.half = Half::Low;
     }
     registers_.push_back(r);
@@ -60,8 +88,7 @@ RegisterMap::RegisterMap() {
 }
 
 const Register* RegisterMap::Find(std::string_view code) const {
-  const auto it = std::find_if(registers_.begin(), registers_.end(),
-                               [&](const Register& r) { return r.code == code; });
+  const auto it = std::find_if(registers_.begin(), registers_.end(), [&](const Register& r) { return r.code == code; });
   return it == registers_.end() ? nullptr : &*it;
 }
 
@@ -81,8 +108,7 @@ std::uint32_t RawValue(Quantity quantity, const InverterState& s) {
     case Quantity::CoolerTemperature: return Word(s.coolerTemperature * 10.0);
     case Quantity::WorkTotal: return s.workTotal;
     case Quantity::WorkingHours: return s.workingSeconds / 3600;
-    case Quantity::WorkingMinutesSeconds:
-      return s.workingSeconds % 3600 / 60 * 100 + s.workingSeconds % 60;
+    case Quantity::WorkingMinutesSeconds: return s.workingSeconds % 3600 / 60 * 100 + s.workingSeconds % 60;
     case Quantity::WorkCurrentDay: return s.workCurrentDay;
     case Quantity::WorkLastDay: return s.workLastDay;
     case Quantity::WorkStartOfDay: return s.workStartOfDay;

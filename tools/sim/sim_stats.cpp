@@ -9,8 +9,8 @@ std::uint64_t SimStats::MalformedCount() const {
 }
 
 std::string SimStats::Summary() const {
-  std::string text = std::to_string(received) + " requests received, " +
-                     std::to_string(MalformedCount()) + " malformed";
+  std::string text =
+      std::to_string(received) + " requests received, " + std::to_string(MalformedCount()) + " malformed";
   if (!malformed.empty()) {
     text += " (";
     bool first = true;
@@ -22,9 +22,8 @@ std::string SimStats::Summary() const {
     text += ")";
   }
   text += "; " + std::to_string(answered) + " answered, " + std::to_string(dropped) + " dropped, " +
-          std::to_string(garbled) + " garbled, " + std::to_string(noisy) + " with noise, " +
-          std::to_string(late) + " late; " + std::to_string(skippedBytes) +
-          " bytes outside telegrams skipped";
+          std::to_string(garbled) + " garbled, " + std::to_string(noisy) + " with noise, " + std::to_string(late) +
+          " late; " + std::to_string(skippedBytes) + " bytes outside telegrams skipped";
   return text;
 }
 

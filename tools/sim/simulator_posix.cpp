@@ -66,8 +66,7 @@ Simulator::End Simulator::Run(const sigset_t& waitMask, const volatile std::sig_
     } else if ((pfd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
       if (!reportedHangUp_) {
         reportedHangUp_ = true;
-        std::fprintf(stderr, "helvanta-sim: %s reports a hang-up; waiting for it to come back\n",
-                     line_.Path().c_str());
+        std::fprintf(stderr, "helvanta-sim: %s reports a hang-up; waiting for it to come back\n", line_.Path().c_str());
       }
       quietUntilMicros_ = SteadyMicros() + kQuietMicros;
     }

@@ -25,8 +25,7 @@ class Simulator {
  public:
   enum class End { Stopped, HungUp };
 
-  Simulator(const SimOptions& options, std::uint64_t seed, SerialLine& line, SimLog& log,
-            const SimClock& clock);
+  Simulator(const SimOptions& options, std::uint64_t seed, SerialLine& line, SimLog& log, const SimClock& clock);
 
   // Serves until `stop` is set by a signal (delivered only while waiting, with
   // `waitMask` in force) or until the answers for --hangup-after have gone out.
@@ -56,8 +55,8 @@ class Simulator {
   void OnTelegram(const ReceivedTelegram& telegram);
   void Schedule(std::string bytes, const AnswerRecord& record);
   void OnAnswerSent(const AnswerRecord& record);
-  void LogLine(std::string_view direction, std::string_view code, std::string_view word,
-               std::string_view outcome, const std::optional<std::uint32_t>& total);
+  void LogLine(std::string_view direction, std::string_view code, std::string_view word, std::string_view outcome,
+               const std::optional<std::uint32_t>& total);
   std::optional<std::int64_t> NextWakeMicros() const;
 
   const SimOptions& options_;
