@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ ccache pkg-config libgtest-dev libgmock-dev libsystemd-dev
-          qt6-base-dev qt6-charts-dev libqt6opengl6-dev xvfb xauth locales clang libclang-rt-14-dev systemd libsqlite3-dev
+          qt6-base-dev qt6-charts-dev libqt6opengl6-dev xvfb xauth locales clang clang-format libclang-rt-14-dev systemd libsqlite3-dev
           libmosquitto-dev mosquitto mosquitto-clients openssl
           libmicrohttpd-dev libjs-dygraphs chromium faketime tzdata g++-mingw-w64-x86-64-posix)
 missing=()
