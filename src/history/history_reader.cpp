@@ -19,9 +19,9 @@ constexpr int kReadBusyTimeoutMs = 200;
 // The minutes of a local day: the range of the UTC key around it (so the search never
 // reads the whole table), then each row by its own local time, in UTC order so that a
 // repeated hour comes after the first one.
-std::string SelectDaySql() {
+std::string SelectDaySql(std::span<const int> rows) {
   std::string sql = "SELECT t, utc_offset";
-  for (int row = 0; row < kDisplayRowCount; ++row) {
+  for (const int row : rows) {
     sql += ", ";
     sql += HistoryColumn(row);
   }
@@ -67,14 +67,20 @@ SqliteConnection* THistoryReader::Connection() {
   return db_.get();
 }
 
-std::vector<THistoryRow> THistoryReader::DaySeries(int year, int month, int day) {
+std::vector<THistoryRow> THistoryReader::DaySeries(int year, int month, int day, std::span<const int> wanted) {
+  static const std::vector<int> kEveryRow = [] {
+    std::vector<int> every(kDisplayRowCount);
+    for (int r = 0; r < kDisplayRowCount; ++r) every[static_cast<std::size_t>(r)] = r;
+    return every;
+  }();
+  if (wanted.empty()) wanted = kEveryRow;
   std::vector<THistoryRow> rows;
   if (!IsCivilDate(year, month, day)) return rows;
   const std::lock_guard lock(mutex_);
   try {
     SqliteConnection* db = Connection();
     if (db == nullptr) return rows;
-    SqliteStatement select(db->Handle(), SelectDaySql());
+    SqliteStatement select(db->Handle(), SelectDaySql(wanted));
     const std::int64_t first = DaysFromCivil(year, month, day) * kMinutesPerDay;
     const std::int64_t end = first + kMinutesPerDay;
     select.BindInt(1, first - kLargestOffsetMinutes);
@@ -85,8 +91,9 @@ std::vector<THistoryRow> THistoryReader::DaySeries(int year, int month, int day)
       THistoryRow& row = rows.emplace_back();
       row.utcMinute = select.Int(0);
       row.offsetMinutes = static_cast<int>(select.Int(1));
-      for (int r = 0; r < kDisplayRowCount; ++r) {
-        const int column = r + kFirstValueColumn;
+      for (std::size_t i = 0; i < wanted.size(); ++i) {
+        const int r = wanted[i];
+        const int column = static_cast<int>(i) + kFirstValueColumn;
         if (select.IsNull(column)) continue;
         if (IsRegisterRow(r)) {
           row.texts[static_cast<std::size_t>(r)] = select.Text(column);

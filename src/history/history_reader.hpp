@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,8 @@ class THistoryReader {
 
   // The stored minutes of a local day in time order, the hour repeated when summer time
   // ends after the first one; none for a date that does not exist.
-  std::vector<THistoryRow> DaySeries(int year, int month, int day);
+  // Only the display rows named are read (the others stay empty); all when none are named.
+  std::vector<THistoryRow> DaySeries(int year, int month, int day, std::span<const int> rows = {});
   // The energy of each day with one, in date order: of one month, or of a whole year.
   std::vector<TDayEnergy> DailyEnergies(int year, int month);
   std::vector<TDayEnergy> DailyEnergies(int year);

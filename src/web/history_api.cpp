@@ -128,7 +128,9 @@ THttpResponse DayAnswer(THistoryReader& reader, std::optional<std::string_view> 
   if (!day) return JsonError(400, "date must be a calendar date written YYYY-MM-DD");
   std::vector<THistoryRow> rows;
   try {
-    rows = reader.DaySeries(day->year, day->month, day->day);
+    // The three columns printed, not all 32.
+    static constexpr std::array<int, 3> kPrinted{kAcPowerRow, kDcPowerRow, kDayEnergyRow};
+    rows = reader.DaySeries(day->year, day->month, day->day, kPrinted);
   } catch (const std::exception& error) {
     return Unreadable(error);
   }

@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 
 #include "history/history_reader.hpp"
@@ -60,6 +61,13 @@ TEST(HistoryStore, StoresMinutesAndDailyEnergiesAndReadsThemBack) {
   EXPECT_EQ(day[0], rows[2]);
   EXPECT_EQ(day[1], rows[1]);
   EXPECT_EQ(RowNumber(day[1], 2), 2.0);
+  // Rows named are read as stored; the others stay empty.
+  const std::array<int, 2> named{2, 28};
+  const std::vector<THistoryRow> part = reader.DaySeries(2026, 3, 2, named);
+  ASSERT_EQ(part.size(), 2u);
+  EXPECT_EQ(part[1].hundredths[2], rows[1].hundredths[2]);
+  EXPECT_EQ(part[1].texts[28], rows[1].texts[28]);
+  EXPECT_FALSE(part[1].hundredths[3].has_value());
   EXPECT_TRUE(reader.DaySeries(2026, 2, 30).empty());
   const std::vector<TDayEnergy> march = reader.DailyEnergies(2026, 3);
   ASSERT_EQ(march.size(), 2u);
