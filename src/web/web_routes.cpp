@@ -1,5 +1,6 @@
 #include "web/web_routes.hpp"
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 
@@ -23,6 +24,35 @@ std::string_view ContentTypeOf(std::string_view path) {
   return "application/octet-stream";
 }
 
+// A strong entity tag of the content: the same program sends the same files.
+std::string EntityTag(std::string_view body) {
+  std::uint64_t hash = 14695981039346656037u;  // FNV-1a
+  for (const char c : body) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 1099511628211u;
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string tag = "\"";
+  for (int shift = 60; shift >= 0; shift -= 4) tag += kHex[(hash >> shift) & 0xFu];
+  tag += '"';
+  return tag;
+}
+
+// Whether an If-None-Match header names the tag ("*", or a list of tags, weak ones too).
+bool TagMatches(std::string_view header, std::string_view tag) {
+  while (!header.empty()) {
+    const std::size_t comma = header.find(',');
+    std::string_view entry = header.substr(0, comma);
+    while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
+    while (!entry.empty() && entry.back() == ' ') entry.remove_suffix(1);
+    if (entry.starts_with("W/")) entry.remove_prefix(2);
+    if (entry == "*" || entry == tag) return true;
+    if (comma == std::string_view::npos) break;
+    header.remove_prefix(comma + 1);
+  }
+  return false;
+}
+
 THttpResponse PlainText(int status, std::string text) {
   return {status, "text/plain; charset=utf-8", std::move(text) + "\n", {{"Cache-Control", "no-store"}}};
 }
@@ -30,7 +60,9 @@ THttpResponse PlainText(int status, std::string text) {
 }  // namespace
 
 TWebRoutes::TWebRoutes(const TSnapshotSlot& slot, std::string user, std::string password, std::string dygraphsFolder)
-    : slot_(slot), user_(std::move(user)), password_(std::move(password)), dygraphsFolder_(std::move(dygraphsFolder)) {}
+    : slot_(slot), user_(std::move(user)), password_(std::move(password)), dygraphsFolder_(std::move(dygraphsFolder)) {
+  for (const TPageFile& file : PageFiles()) pageTags_.push_back(EntityTag(file.body));
+}
 
 TWebRoutes::~TWebRoutes() = default;
 
@@ -54,9 +86,20 @@ THttpResponse TWebRoutes::Answer(const THttpRequest& request) {
   } else {
     const std::string_view path = request.path == "/" ? std::string_view("/index.html") : request.path;
     response = PlainText(404, "Not found.");
-    for (const TPageFile& file : PageFiles()) {
+    const std::vector<TPageFile>& files = PageFiles();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      const TPageFile& file = files[i];
       if (file.path != path) continue;
-      response = {200, std::string(ContentTypeOf(path)), std::string(file.body), {{"Cache-Control", "no-cache"}}};
+      const std::string& tag = pageTags_[i];
+      // The browser asks again at every load ("no-cache"); what it holds already costs a 304.
+      if (request.ifNoneMatch && TagMatches(*request.ifNoneMatch, tag)) {
+        response = {304, std::string(ContentTypeOf(path)), "", {{"Cache-Control", "no-cache"}, {"ETag", tag}}};
+        break;
+      }
+      response = {200,
+                  std::string(ContentTypeOf(path)),
+                  std::string(file.body),
+                  {{"Cache-Control", "no-cache"}, {"ETag", tag}}};
       if (path.ends_with(".html")) response.headers.emplace_back("Content-Security-Policy", std::string(kPagePolicy));
     }
   }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "web/http_response.hpp"
 #include "web/live_snapshot.hpp"
@@ -21,6 +22,7 @@ struct THttpRequest {
   std::string_view path;         // without the query, percent-decoded
   std::size_t targetLength = 0;  // of the request target as sent, query included
   std::optional<std::string_view> authorization;
+  std::optional<std::string_view> ifNoneMatch;  // the entity tags the browser holds
   // A query argument by name, percent-decoded; nothing when the query lacks it.
   std::function<std::optional<std::string_view>(std::string_view name)> argument;
 };
@@ -51,6 +53,7 @@ class TWebRoutes {
   std::string user_;
   std::string password_;
   std::string dygraphsFolder_;
+  std::vector<std::string> pageTags_;  // one per page file, from its content
   std::mutex readerMutex_;
   std::unique_ptr<THistoryReader> reader_;
 };

@@ -75,6 +75,7 @@ MHD_Result Access(void* cls, MHD_Connection* connection, const char* url, const 
   parsed.path = url;
   parsed.targetLength = request->targetLength;
   parsed.authorization = Lookup(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_AUTHORIZATION);
+  parsed.ifNoneMatch = Lookup(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_NONE_MATCH);
   parsed.argument = [connection](std::string_view name) { return Lookup(connection, MHD_GET_ARGUMENT_KIND, name); };
   return Queue(connection, static_cast<TWebRoutes*>(cls)->Answer(parsed));
 }

@@ -103,6 +103,19 @@ TEST_F(WebServerTest, AnswersThePageAndTheApiAndRefusesEverythingElse) {
   EXPECT_EQ(head.body, "");
   EXPECT_NE(SendRaw(port, "POST /" + close + "\r\n").head.find("Allow: GET, HEAD"), std::string::npos);
   EXPECT_NE(Get(port, "/").head.find("Content-Security-Policy: default-src 'self'"), std::string::npos);
+  // The page's files carry a tag of their content; a browser that holds it gets a 304.
+  const std::string fileHead = Get(port, "/app.js").head;
+  const std::size_t at = fileHead.find("ETag: \"");
+  ASSERT_NE(at, std::string::npos) << fileHead;
+  const std::string tag = fileHead.substr(at + 6, fileHead.find('\r', at) - at - 6);
+  const std::vector<std::pair<std::string, int>> tags{
+      {tag, 304}, {"W/" + tag + ", \"x\"", 304}, {"*", 304}, {"\"x\"", 200}};
+  for (const auto& [held, status] : tags) {
+    const testing::THttpAnswer answer = Get(port, "/app.js", "If-None-Match: " + held + "\r\n");
+    EXPECT_EQ(answer.status, status) << held;
+    EXPECT_EQ(answer.body.empty(), status == 304) << held;
+  }
+  EXPECT_EQ(Get(port, "/", "If-None-Match: " + tag + "\r\n").status, 200) << "each file has its own tag";
 }
 
 TEST_F(WebServerTest, AsksForTheUserAndPasswordWhenTheyAreSet) {
