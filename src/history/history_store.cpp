@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <array>
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <system_error>

@@ -1,6 +1,5 @@
 #include "logging/log_record.hpp"
 
-#include <array>
 #include <string_view>
 
 #include "config/file_access.hpp"
