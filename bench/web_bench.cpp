@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
   std::printf("a year of minute rows: %.1f MB\n", static_cast<double>(std::filesystem::file_size(path)) / 1e6);
 
   TSnapshotSlot slot;
-  slot.Publish({"{}", path});
+  slot.Publish({{}, "{}", path});
   TWebRoutes routes(slot, "", "");
   TWebServer server(routes);
   if (const std::string error = server.Start({"127.0.0.1", 0}); !error.empty()) {

@@ -140,6 +140,7 @@ constexpr auto kBuiltinTexts = std::to_array<BuiltinTextEntry>({
     {"4072", "Web page still cannot listen on %s"},
     {"4073", "Web page listening again: %s"},
     {"4074", "Web page not started: %s is not a loopback address, so [Web] needs a User and a Password."},
+    {"4075", "Web page: wrong logins by address: %s. Further ones from there are answered ever more slowly."},
     {"4080", "The clock was set from %s; polling and logging go on."},
     {"4081", "The output folder %s does not exist or cannot be written: no record can be saved there."},
     {"4082", "History: %s minutes that the CSV files hold were added from them."},

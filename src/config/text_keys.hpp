@@ -100,6 +100,7 @@ inline constexpr std::string_view kWebNotListening = "4071";
 inline constexpr std::string_view kWebStillNotListening = "4072";
 inline constexpr std::string_view kWebListeningAgain = "4073";
 inline constexpr std::string_view kWebNeedsLogin = "4074";
+inline constexpr std::string_view kWebWrongLogins = "4075";
 inline constexpr std::string_view kClockStepped = "4080";
 inline constexpr std::string_view kOutputFolderUnwritable = "4081";
 inline constexpr std::string_view kHistoryFilledFromCsv = "4082";

@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <map>
 
@@ -67,7 +69,8 @@ SqliteConnection* THistoryReader::Connection() {
   return db_.get();
 }
 
-std::vector<THistoryRow> THistoryReader::DaySeries(int year, int month, int day, std::span<const int> wanted) {
+std::vector<THistoryRow> THistoryReader::DaySeries(int year, int month, int day, std::span<const int> wanted,
+                                                   std::optional<std::int64_t> afterUtcMinute) {
   static const std::vector<int> kEveryRow = [] {
     std::vector<int> every(kDisplayRowCount);
     for (int r = 0; r < kDisplayRowCount; ++r) every[static_cast<std::size_t>(r)] = r;
@@ -83,7 +86,7 @@ std::vector<THistoryRow> THistoryReader::DaySeries(int year, int month, int day,
     SqliteStatement select(db->Handle(), SelectDaySql(wanted));
     const std::int64_t first = DaysFromCivil(year, month, day) * kMinutesPerDay;
     const std::int64_t end = first + kMinutesPerDay;
-    select.BindInt(1, first - kLargestOffsetMinutes);
+    select.BindInt(1, std::max(first - kLargestOffsetMinutes, afterUtcMinute.value_or(INT64_MIN / 2) + 1));
     select.BindInt(2, end + kLargestOffsetMinutes);
     select.BindInt(3, first);
     select.BindInt(4, end);

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -46,7 +47,9 @@ class THistoryReader {
   // The stored minutes of a local day in time order, the hour repeated when summer time
   // ends after the first one; none for a date that does not exist.
   // Only the display rows named are read (the others stay empty); all when none are named.
-  std::vector<THistoryRow> DaySeries(int year, int month, int day, std::span<const int> rows = {});
+  // Only the minutes after the UTC minute, when one is given.
+  std::vector<THistoryRow> DaySeries(int year, int month, int day, std::span<const int> rows = {},
+                                     std::optional<std::int64_t> afterUtcMinute = std::nullopt);
   // The energy of each day with one, in date order: of one month, or of a whole year.
   std::vector<TDayEnergy> DailyEnergies(int year, int month);
   std::vector<TDayEnergy> DailyEnergies(int year);

@@ -66,7 +66,7 @@ TJsonWriter& TJsonWriter::String(std::string_view utf8) {
 
 TJsonWriter& TJsonWriter::Number(std::int64_t value) { return RawNumber(std::to_string(value)); }
 
-TJsonWriter& TJsonWriter::RawNumber(std::string_view json) {
+TJsonWriter& TJsonWriter::RawValue(std::string_view json) {
   BeforeValue();
   out_ += json;
   return *this;

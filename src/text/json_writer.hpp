@@ -22,7 +22,9 @@ class TJsonWriter {
   TJsonWriter& String(std::string_view utf8);
   TJsonWriter& Number(std::int64_t value);
   // A number already written as JSON writes one (IsJsonNumber holds).
-  TJsonWriter& RawNumber(std::string_view json);
+  TJsonWriter& RawNumber(std::string_view json) { return RawValue(json); }
+  // A whole value another writer wrote (an object, an array, a string, a number).
+  TJsonWriter& RawValue(std::string_view json);
   TJsonWriter& Bool(bool value);
   TJsonWriter& Null();
   TJsonWriter& Member(std::string_view key, std::string_view utf8Value) { return Key(key).String(utf8Value); }

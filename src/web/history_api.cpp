@@ -1,5 +1,6 @@
 #include "web/history_api.hpp"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "history/history_values.hpp"
 #include "runtime/clock.hpp"
 #include "runtime/date_time.hpp"
+#include "text/gzip.hpp"
 #include "text/json_writer.hpp"
 
 namespace helvanta {
@@ -116,6 +118,23 @@ void WriteDayBounds(TJsonWriter& json, const TDate& day) {
   json.Member("change", LocalInstant(clock, after));
 }
 
+// "-60", "0", "1439": minutes either side of a day's start, bounded.
+std::optional<std::int64_t> SignedMinutes(std::string_view text) {
+  const bool negative = text.starts_with('-');
+  if (negative) text.remove_prefix(1);
+  if (text.empty() || text.size() > 5) return std::nullopt;
+  const std::optional<int> value = Digits(text, text.size());
+  if (!value) return std::nullopt;
+  return negative ? -*value : *value;
+}
+
+THttpResponse DayGzip(const std::string& compressed) {
+  THttpResponse response = JsonResponse(200, compressed);
+  response.headers.emplace_back("Content-Encoding", "gzip");
+  response.headers.emplace_back("Vary", "Accept-Encoding");
+  return response;
+}
+
 // A database that cannot be read is the server's trouble, not the request's.
 THttpResponse Unreadable(const std::exception& error) {
   return JsonError(503, std::string("the history cannot be read: ") + error.what());
@@ -123,21 +142,50 @@ THttpResponse Unreadable(const std::exception& error) {
 
 }  // namespace
 
-THttpResponse DayAnswer(THistoryReader& reader, std::optional<std::string_view> date) {
-  const std::optional<TDate> day = date ? ParseDate(*date) : std::nullopt;
+THttpResponse TDayAnswers::Answer(THistoryReader& reader, const TRequest& request) {
+  const std::optional<TDate> day = request.date ? ParseDate(*request.date) : std::nullopt;
   if (!day) return JsonError(400, "date must be a calendar date written YYYY-MM-DD");
-  std::vector<THistoryRow> rows;
+  std::optional<std::int64_t> since;
+  if (request.since) {
+    since = SignedMinutes(*request.since);
+    if (!since) return JsonError(400, "since must be a whole number of minutes");
+  }
+  const std::int64_t firstMinute = DaysFromCivil(day->year, day->month, day->day) * 1440;
+  const bool today = *request.date == request.today;
+  if (!today || reader.Path() != path_ || request.today != today_) {
+    rows_.clear();
+    gzip_.clear();
+    path_ = today ? reader.Path() : std::string();
+    today_ = today ? std::string(request.today) : std::string();
+  }
+  std::vector<TRowText> read;
   try {
-    // The three columns printed, not all 32.
+    // The three columns printed, not all 32; of today only the rows not kept yet.
     static constexpr std::array<int, 3> kPrinted{kAcPowerRow, kDcPowerRow, kDayEnergyRow};
-    rows = reader.DaySeries(day->year, day->month, day->day, kPrinted);
+    // Today is kept whole, whatever one request asks for.
+    std::optional<std::int64_t> after = since;
+    if (today) after = rows_.empty() ? std::nullopt : std::optional(rows_.back().key);
+    if (after) after = *after + firstMinute;
+    for (const THistoryRow& row : reader.DaySeries(day->year, day->month, day->day, kPrinted, after)) {
+      TJsonWriter json;
+      json.BeginArray().Number(row.LocalMinute() - firstMinute);
+      WriteValue(json, row.hundredths[kAcPowerRow]);
+      WriteValue(json, row.hundredths[kDcPowerRow]);
+      WriteValue(json, row.hundredths[kDayEnergyRow]);
+      json.Number(row.offsetMinutes).EndArray();
+      read.push_back({row.utcMinute - firstMinute, json.Take()});
+    }
   } catch (const std::exception& error) {
     return Unreadable(error);
   }
-  const std::int64_t firstMinute = DaysFromCivil(day->year, day->month, day->day) * 1440;
+  if (today) rows_.insert(rows_.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
+  const std::vector<TRowText>& rows = today ? rows_ : read;
+  const auto from =
+      std::find_if(rows.begin(), rows.end(), [&](const TRowText& row) { return !since || row.key > *since; });
+  if (today && !since && request.gzip && gzipRows_ == rows.size() && !gzip_.empty()) return DayGzip(gzip_);
   TJsonWriter json;
-  json.Reserve(256 + rows.size() * 36);
-  json.BeginObject().Member("date", *date);
+  json.Reserve(256 + static_cast<std::size_t>(rows.end() - from) * 36);
+  json.BeginObject().Member("date", *request.date);
   WriteDayBounds(json, *day);
   json.Key("columns").BeginArray();
   for (const std::string_view column : {"minute", "ac_power", "dc_power", "work_current_day", "utc_offset"}) {
@@ -146,14 +194,14 @@ THttpResponse DayAnswer(THistoryReader& reader, std::optional<std::string_view> 
   json.EndArray().Key("units").BeginArray();
   for (const std::string_view unit : {"min", "W", "W", "kWh", "min"}) json.String(unit);
   json.EndArray().Key("rows").BeginArray();
-  for (const THistoryRow& row : rows) {
-    json.BeginArray().Number(row.LocalMinute() - firstMinute);
-    WriteValue(json, row.hundredths[kAcPowerRow]);
-    WriteValue(json, row.hundredths[kDcPowerRow]);
-    WriteValue(json, row.hundredths[kDayEnergyRow]);
-    json.Number(row.offsetMinutes).EndArray();
-  }
+  for (auto row = from; row != rows.end(); ++row) json.RawValue(row->json);
   json.EndArray().EndObject();
+  // The whole of today is what a page loads first; only that is worth compressing.
+  if (today && !since && request.gzip) {
+    gzip_ = Gzip(json.Take());
+    gzipRows_ = rows.size();
+    return DayGzip(gzip_);
+  }
   return JsonResponse(200, json.Take());
 }
 

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "web/http_response.hpp"
 
@@ -14,8 +18,33 @@ class THistoryReader;
 // is unknown), so the repeated hour of an autumn night comes twice with two offsets;
 // with the day's "start" and "end" in local time with offset (23 or 25 hours apart on a
 // changeover day) and then its "change", the first minute of the new offset.
-THttpResponse DayAnswer(THistoryReader& reader, std::optional<std::string_view> date);
-THttpResponse DayAnswer(THistoryReader& reader, std::optional<std::string_view> date);
+// &since=K gives only the minutes after the one of a row whose local minute less its
+// offset is K: a page that holds the day asks for the new rows alone.
+// Today's series is kept between requests and extended by the rows added since, never
+// read whole again; with gzip it is compressed once for each new row.
+class TDayAnswers {
+ public:
+  struct TRequest {
+    std::optional<std::string_view> date = std::nullopt;
+    std::optional<std::string_view> since = std::nullopt;
+    std::string_view today = {};  // YYYY-MM-DD
+    bool gzip = false;            // the client takes gzip
+  };
+
+  THttpResponse Answer(THistoryReader& reader, const TRequest& request);
+
+ private:
+  struct TRowText {
+    std::int64_t key = 0;  // the UTC minute less the first local minute of the day
+    std::string json;
+  };
+
+  std::string today_;
+  std::string path_;
+  std::vector<TRowText> rows_;
+  std::string gzip_;
+  std::size_t gzipRows_ = 0;  // the rows gzip_ holds
+};
 
 // /api/energy?month=YYYY-MM: [day, kWh] of each day with an energy;
 // /api/energy?year=YYYY: [month, kWh] of each month with one. Exactly one of the two.

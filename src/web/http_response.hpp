@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +14,9 @@ struct THttpResponse {
   std::string contentType;
   std::string body;
   std::vector<std::pair<std::string, std::string>> headers;  // beyond Content-Type
+  // A body without end, sent after `body` piece by piece: each call waits for the next
+  // piece; nothing ends the answer.
+  std::function<std::optional<std::string>()> stream = nullptr;
 };
 
 // A JSON answer that is never cached.

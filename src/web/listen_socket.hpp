@@ -17,5 +17,7 @@ struct TListenSocket {
 // Opens, binds and listens; the caller owns the socket from then on.
 TListenSocket OpenListenSocket(const TListenAddress& address);
 void CloseListenSocket(std::intptr_t handle);
+// A client's address (the platform's socket address) as text: "192.0.2.7", "2001:db8::1".
+std::string AddressText(const void* socketAddress);
 
 }  // namespace helvanta

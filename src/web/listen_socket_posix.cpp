@@ -58,4 +58,23 @@ void CloseListenSocket(std::intptr_t handle) {
   if (handle >= 0) close(static_cast<int>(handle));
 }
 
+std::string AddressText(const void* socketAddress) {
+  if (socketAddress == nullptr) return {};
+  char text[INET6_ADDRSTRLEN] = {};
+  const auto* address = static_cast<const sockaddr*>(socketAddress);
+  if (address->sa_family == AF_INET) {
+    inet_ntop(AF_INET, &static_cast<const sockaddr_in*>(socketAddress)->sin_addr, text, sizeof text);
+    return text;
+  }
+  if (address->sa_family != AF_INET6) return {};
+  const in6_addr& v6 = static_cast<const sockaddr_in6*>(socketAddress)->sin6_addr;
+  // An IPv4 client of a dual-stack socket is named as IPv4.
+  if (IN6_IS_ADDR_V4MAPPED(&v6)) {
+    inet_ntop(AF_INET, &v6.s6_addr[12], text, sizeof text);
+  } else {
+    inet_ntop(AF_INET6, &v6, text, sizeof text);
+  }
+  return text;
+}
+
 }  // namespace helvanta

@@ -12,6 +12,9 @@ MicrohttpdLibrary Load() {
   api.lookup_connection_value = library.Find<decltype(::MHD_lookup_connection_value)>("MHD_lookup_connection_value");
   api.create_response_from_buffer =
       library.Find<decltype(::MHD_create_response_from_buffer)>("MHD_create_response_from_buffer");
+  api.create_response_from_callback =
+      library.Find<decltype(::MHD_create_response_from_callback)>("MHD_create_response_from_callback");
+  api.get_connection_info = library.Find<decltype(::MHD_get_connection_info)>("MHD_get_connection_info");
   api.add_response_header = library.Find<decltype(::MHD_add_response_header)>("MHD_add_response_header");
   api.queue_response = library.Find<decltype(::MHD_queue_response)>("MHD_queue_response");
   api.destroy_response = library.Find<decltype(::MHD_destroy_response)>("MHD_destroy_response");

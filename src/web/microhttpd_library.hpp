@@ -10,6 +10,8 @@ namespace helvanta {
 struct MicrohttpdLibrary {
   decltype(&::MHD_lookup_connection_value) lookup_connection_value;
   decltype(&::MHD_create_response_from_buffer) create_response_from_buffer;
+  decltype(&::MHD_create_response_from_callback) create_response_from_callback;
+  decltype(&::MHD_get_connection_info) get_connection_info;
   decltype(&::MHD_add_response_header) add_response_header;
   decltype(&::MHD_queue_response) queue_response;
   decltype(&::MHD_destroy_response) destroy_response;

@@ -66,9 +66,14 @@ std::vector<THostMessage> TWebFeed::Tick(const THostTick& tick) {
   // The values' JSON is most of what the page costs while nobody looks at it: unread, a
   // snapshot every few seconds does (each value is asked for only every 45 s anyway).
   if (slot_.TakeRead() || nowMs - publishedAtMs_ >= kUnreadRefreshMs) {
-    slot_.Publish(
-        {LiveJson({now, tick.portOpen, tick.port, tick.device, lastRecord_, DailyLogFilePath(now)}), tick.historyPath});
+    TLiveParts parts = LiveParts({now, tick.portOpen, tick.port, tick.device, lastRecord_, DailyLogFilePath(now)});
+    std::string json = LiveJson(parts);
+    slot_.Publish({std::move(parts), std::move(json), tick.historyPath});
     publishedAtMs_ = nowMs;
+  }
+  if (const std::string logins = routes_->TakeLoginReport(); !logins.empty()) {
+    messages.push_back(
+        {THostMessage::Severity::kWarning, ComposeKeyMessage(list, text_key::kWebWrongLogins, logins, lineBreak)});
   }
   if (server_->Running() || !retry_.Due(nowMs)) return messages;
   const std::string error = server_->Start(listen);

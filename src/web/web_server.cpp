@@ -2,7 +2,10 @@
 
 #include "web/microhttpd_library.hpp"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <optional>
 
 #include "runtime/shared_library.hpp"
@@ -16,6 +19,7 @@ namespace {
 // What the server knows of a request before its handler runs.
 struct TRequestContext {
   std::size_t targetLength = 0;
+  std::size_t arguments = 0;
   bool seen = false;      // the handler has been called for it
   bool answered = false;  // its answer is queued
 };
@@ -31,7 +35,11 @@ std::optional<std::string_view> Lookup(MHD_Connection* connection, MHD_ValueKind
 // the request's context.
 void* NoteTarget(void*, const char* uri, MHD_Connection*) {
   auto* context = new TRequestContext;
-  context->targetLength = std::strlen(uri);
+  const std::string_view target = uri;
+  context->targetLength = target.size();
+  if (const std::size_t query = target.find('?'); query != std::string_view::npos) {
+    context->arguments = 1 + static_cast<std::size_t>(std::count(target.begin() + query, target.end(), '&'));
+  }
   return context;
 }
 
@@ -40,9 +48,44 @@ void Completed(void*, MHD_Connection*, void** context, MHD_RequestTerminationCod
   *context = nullptr;
 }
 
+// A streamed body: what is left of the piece under way, then the next ones.
+struct TStreamState {
+  std::string pending;
+  std::size_t sent = 0;
+  std::function<std::optional<std::string>()> next;
+};
+
+// Runs on the connection's own thread, so waiting for the next piece holds up no other.
+ssize_t ReadStream(void* cls, std::uint64_t, char* buffer, std::size_t most) {
+  auto* state = static_cast<TStreamState*>(cls);
+  while (state->sent == state->pending.size()) {
+    std::optional<std::string> piece = state->next();
+    if (!piece) return MHD_CONTENT_READER_END_OF_STREAM;
+    state->pending = std::move(*piece);
+    state->sent = 0;
+  }
+  const std::size_t n = std::min(most, state->pending.size() - state->sent);
+  std::memcpy(buffer, state->pending.data() + state->sent, n);
+  state->sent += n;
+  return static_cast<ssize_t>(n);
+}
+
+void FreeStream(void* cls) { delete static_cast<TStreamState*>(cls); }
+
+MHD_Response* CreateResponse(const THttpResponse& answer) {
+  if (!answer.stream) {
+    return Microhttpd().create_response_from_buffer(answer.body.size(), const_cast<char*>(answer.body.data()),
+                                                    MHD_RESPMEM_MUST_COPY);
+  }
+  auto* state = new TStreamState{answer.body, 0, answer.stream};
+  MHD_Response* response =
+      Microhttpd().create_response_from_callback(MHD_SIZE_UNKNOWN, 4096, &ReadStream, state, &FreeStream);
+  if (response == nullptr) delete state;
+  return response;
+}
+
 MHD_Result Queue(MHD_Connection* connection, const THttpResponse& answer) {
-  MHD_Response* response = Microhttpd().create_response_from_buffer(
-      answer.body.size(), const_cast<char*>(answer.body.data()), MHD_RESPMEM_MUST_COPY);
+  MHD_Response* response = CreateResponse(answer);
   if (response == nullptr) return MHD_NO;
   if (!answer.contentType.empty())
     Microhttpd().add_response_header(response, "Content-Type", answer.contentType.c_str());
@@ -74,8 +117,13 @@ MHD_Result Access(void* cls, MHD_Connection* connection, const char* url, const 
   parsed.method = verb;
   parsed.path = url;
   parsed.targetLength = request->targetLength;
+  parsed.arguments = request->arguments;
   parsed.authorization = Lookup(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_AUTHORIZATION);
   parsed.ifNoneMatch = Lookup(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_IF_NONE_MATCH);
+  parsed.acceptEncoding = Lookup(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_ACCEPT_ENCODING);
+  const MHD_ConnectionInfo* info = Microhttpd().get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+  const std::string client = info != nullptr ? AddressText(info->client_addr) : std::string();
+  parsed.client = client;
   parsed.argument = [connection](std::string_view name) { return Lookup(connection, MHD_GET_ARGUMENT_KIND, name); };
   return Queue(connection, static_cast<TWebRoutes*>(cls)->Answer(parsed));
 }
@@ -96,12 +144,16 @@ std::string TWebServer::Start(const TListenAddress& address) {
   }
   const TListenSocket listener = OpenListenSocket(address);
   if (listener.handle < 0) return listener.error;
-  daemon_ = library->start_daemon(MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_AUTO, 0, nullptr, nullptr, &Access,
-                                  &routes_, MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(listener.handle),
-                                  MHD_OPTION_CONNECTION_LIMIT, limits_.connections, MHD_OPTION_CONNECTION_TIMEOUT,
-                                  limits_.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits_.connectionMemory,
-                                  MHD_OPTION_URI_LOG_CALLBACK, &NoteTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED,
-                                  &Completed, nullptr, MHD_OPTION_END);
+  routes_.OpenWaits();
+  // A thread per connection: a slow answer, a held-back wrong login or a page's stream
+  // of values holds up no other client; the limits bound the threads.
+  daemon_ = library->start_daemon(
+      MHD_USE_INTERNAL_POLLING_THREAD | MHD_USE_THREAD_PER_CONNECTION | MHD_USE_AUTO, 0, nullptr, nullptr, &Access,
+      &routes_, MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(listener.handle), MHD_OPTION_CONNECTION_LIMIT,
+      limits_.connections, MHD_OPTION_PER_IP_CONNECTION_LIMIT, limits_.connectionsPerAddress,
+      MHD_OPTION_CONNECTION_TIMEOUT, limits_.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits_.connectionMemory,
+      MHD_OPTION_URI_LOG_CALLBACK, &NoteTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &Completed, nullptr,
+      MHD_OPTION_END);
   if (daemon_ == nullptr) {
     CloseListenSocket(listener.handle);
     return "the HTTP server could not start";
@@ -112,6 +164,8 @@ std::string TWebServer::Start(const TListenAddress& address) {
 
 void TWebServer::Stop() {
   if (daemon_ == nullptr) return;
+  // Streams and held-back answers end now, so the connections' threads can be joined.
+  routes_.EndWaits();
   Microhttpd().stop_daemon(daemon_);
   daemon_ = nullptr;
 }

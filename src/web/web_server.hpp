@@ -11,15 +11,17 @@ namespace helvanta {
 
 class TWebRoutes;
 
-// The embedded HTTP server (libmicrohttpd): one thread of its own polls every connection,
-// so neither a slow client nor a slow request ever reaches the main thread. The limits
-// keep a flood of connections or a client that sends nothing from starving the page.
+// The embedded HTTP server (libmicrohttpd): threads of its own, one per connection, so
+// neither a slow client nor a slow request ever reaches the main thread or another
+// client. The limits keep a flood of connections, one address holding many of them, or a
+// client that sends nothing from starving the page.
 class TWebServer {
  public:
   struct TLimits {
     unsigned connections = 64;
+    unsigned connectionsPerAddress = 16;       // a browser opens 6, and one more per open page
     unsigned idleSeconds = 10;                 // a connection silent this long is closed
-    std::size_t connectionMemory = 16 * 1024;  // request line and headers must fit
+    std::size_t connectionMemory = 48 * 1024;  // request line, headers and query arguments must fit
   };
 
   explicit TWebServer(TWebRoutes& routes) : TWebServer(routes, TLimits{}) {}

@@ -38,7 +38,7 @@ TEST(BuiltinTexts, HoldEveryKeyOnce) {
                                     {4001, 4014},
                                     {4015, 4034},
                                     {4040, 4060},
-                                    {4070, 4074},
+                                    {4070, 4075},
                                     {4080, 4082},
                                     {4100, 4104}}) {
     for (int key = first; key <= last; ++key) {

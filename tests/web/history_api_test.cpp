@@ -72,7 +72,7 @@ TEST(HistoryApi, ADayHasItsOwnHoursInTimeOrderAcrossAChangeOfTheClock) {
 
     char date[11];
     std::snprintf(date, sizeof date, "%04d-%02d-%02d", year, month, day);
-    const THttpResponse answer = DayAnswer(reader, std::string_view(date));
+    const THttpResponse answer = TDayAnswers().Answer(reader, {.date = std::string_view(date)});
     EXPECT_EQ(answer.status, 200);
     EXPECT_NE(answer.body.find(c.bounds), std::string::npos) << answer.body.substr(0, 300);
     EXPECT_NE(answer.body.find(c.around), std::string::npos);

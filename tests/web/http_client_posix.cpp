@@ -10,8 +10,17 @@
 
 namespace helvanta::testing {
 
-int ConnectSilently(int port) {
+int ConnectSilently(int port, const char* from) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd >= 0 && from != nullptr) {
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    inet_pton(AF_INET, from, &source.sin_addr);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0) {
+      close(fd);
+      return -1;
+    }
+  }
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<std::uint16_t>(port));
@@ -23,9 +32,9 @@ int ConnectSilently(int port) {
   return fd;
 }
 
-THttpAnswer SendRaw(int port, const std::string& request, int timeoutMs) {
+THttpAnswer SendRaw(int port, const std::string& request, int timeoutMs, const char* from) {
   THttpAnswer answer;
-  const int fd = ConnectSilently(port);
+  const int fd = ConnectSilently(port, from);
   if (fd < 0) return answer;
   // The server may answer and close before it has read a long request: that is fine.
   std::size_t sent = 0;

@@ -19,6 +19,7 @@
 #include "support/sim_process_posix.hpp"
 #include "support/spawn_posix.hpp"
 #include "support/temp_folder.hpp"
+#include "web/devtools_browser_posix.hpp"
 #include "web/http_client.hpp"
 #include "web/listen_socket.hpp"
 
@@ -113,47 +114,47 @@ TEST(WebBrowserTest, ThePageShowsLiveValuesAndCharts) {
   ASSERT_TRUE(live) << ReadBytes(folder.File("events.txt"));
 
   const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/";
-  const std::vector<std::string> browser{chromium,
-                                         "--headless",
-                                         "--no-sandbox",
-                                         "--disable-gpu",
-                                         "--user-data-dir=" + folder.File("profile"),
-                                         "--virtual-time-budget=10000"};
-  std::vector<std::string> dump = browser;
-  dump.insert(dump.end(), {"--dump-dom", url});
-  const pid_t dumping = testing::SpawnWithOutput(dump, folder.File("dom.html"));
-  ASSERT_TRUE(WaitFor(dumping, std::chrono::seconds(90)));
-  const std::string dom = ReadBytes(folder.File("dom.html"));
-  EXPECT_NE(dom.find("class=\"state on\">connected<"), std::string::npos) << dom;
-  EXPECT_TRUE(std::regex_search(dom, std::regex("<td class=\"value\">[0-9]"))) << dom;
   const DateTime now = clock.Now();
   const std::int64_t todayMinutes =
       (clock.UtcOfLocal(FromEpochMilliseconds((DaysFromCivil(now.year, now.month, now.day) + 1) * 86'400'000)) -
        clock.UtcOfLocal(DateTime{now.year, now.month, now.day, 0, 0, 0, 0})) /
       60'000;
+  testing::TDevToolsBrowser browser(chromium, folder.File("profile"));
+  ASSERT_TRUE(browser.Open(url));
+  // The page keeps its stream of values open; it is read once it shows what it should.
+  const std::string drawn =
+      "document.querySelector('#day-chart canvas') !== null && "
+      "document.querySelector('#year-chart').dataset.points !== '0' && "
+      "/[0-9]/.test(document.querySelector('td.value') ? document.querySelector('td.value').textContent : '')";
+  EXPECT_TRUE(browser.WaitFor(drawn, std::chrono::seconds(60)));
+  const std::string dom = browser.Evaluate("document.documentElement.outerHTML");
+  EXPECT_NE(dom.find("class=\"state on\">connected<"), std::string::npos) << dom;
+  EXPECT_TRUE(std::regex_search(dom, std::regex("<td class=\"value\">[0-9]"))) << dom;
   EXPECT_TRUE(std::regex_search(
       dom, std::regex("id=\"day-chart\" class=\"chart\" data-points=\"" + std::to_string(todayMinutes) + "\"")))
       << dom;
   EXPECT_TRUE(std::regex_search(dom, std::regex("id=\"year-chart\"[^>]*data-points=\"[1-9]"))) << dom;
-  EXPECT_NE(dom.find("<canvas"), std::string::npos);
-
-  // A day named in the address, 25 hours long, every minute of it drawn.
-  std::vector<std::string> autumn = browser;
-  autumn.insert(autumn.end(), {"--dump-dom", url + "#2025-10-26"});
-  const pid_t dumpingAutumn = testing::SpawnWithOutput(autumn, folder.File("autumn.html"));
-  ASSERT_TRUE(WaitFor(dumpingAutumn, std::chrono::seconds(90)));
-  const std::string autumnDom = ReadBytes(folder.File("autumn.html"));
-  EXPECT_NE(autumnDom.find("id=\"day-chart\" class=\"chart\" data-points=\"1500\" data-hours=\"25\""),
-            std::string::npos)
-      << autumnDom;
-
-  std::vector<std::string> shot = browser;
+  // The values change as the program pushes them: another second, another time shown.
+  const std::string updated = browser.Evaluate("document.getElementById('updated').textContent");
+  EXPECT_TRUE(browser.WaitFor("document.getElementById('updated').textContent !== '" + updated + "'",
+                              std::chrono::seconds(10)));
   const std::string picture = HELVANTA_BINARY_DIR "/web-page.png";
   std::filesystem::remove(picture);
-  shot.insert(shot.end(), {"--hide-scrollbars", "--window-size=1100,1250", "--screenshot=" + picture, url});
-  const pid_t shooting = testing::SpawnWithOutput(shot, folder.File("screenshot.txt"));
-  ASSERT_TRUE(WaitFor(shooting, std::chrono::seconds(90)));
-  EXPECT_TRUE(std::filesystem::exists(picture)) << ReadBytes(folder.File("screenshot.txt"));
+  EXPECT_TRUE(browser.Screenshot(picture));
+  EXPECT_TRUE(std::filesystem::exists(picture));
+
+  // A day named in the address, 25 hours long, every minute of it drawn.
+  ASSERT_TRUE(browser.Open(url + "#2025-10-26"));
+  EXPECT_TRUE(browser.WaitFor("document.getElementById('day-chart').dataset.hours === '25'", std::chrono::seconds(60)));
+  EXPECT_EQ(browser.Evaluate("document.getElementById('day-chart').dataset.points"), "1500");
+
+  // On a phone's width the day's chart comes before the 32 rows of values.
+  ASSERT_TRUE(browser.Open(url, 400, 800));
+  EXPECT_TRUE(
+      browser.WaitFor("document.querySelector('#values td') !== null && "
+                      "document.getElementById('day-section').getBoundingClientRect().top < "
+                      "document.getElementById('values').getBoundingClientRect().top",
+                      std::chrono::seconds(30)));
 
   kill(helvanta, SIGTERM);
   EXPECT_TRUE(WaitFor(helvanta, std::chrono::seconds(10)));

@@ -1,12 +1,15 @@
 "use strict";
-// The page of Helvanta: live values every few seconds and the history as Dygraphs charts,
-// all from the program's own JSON API.
+// The page of Helvanta: live values as the program pushes them (names and units once,
+// then only what changed) and the history as Dygraphs charts, all from its own JSON API.
 (function () {
   const $ = (id) => document.getElementById(id);
   const charts = {};
   let today = null;        // the program's date (YYYY-MM-DD), from /api/live
   let followToday = true;  // the day chart moves on at midnight until another day is picked
   let shownDay = null;     // the date the day chart shows
+  let dayAnswer = null;    // the day shown: its bounds and the rows held so far
+  let live = null;         // the whole live object, kept up to date by the changes pushed
+  let heardAt = Date.now(); // when the program last sent anything
 
   async function getJson(url) {
     const response = await fetch(url, { cache: "no-store" });
@@ -78,10 +81,10 @@
     const context = e.drawingContext;
     const points = e.points;
     const bottom = e.dygraph.toDomYCoord(0);
-    let gap = e.plotArea.w / 2;
-    for (let i = 1; i < points.length; i++) gap = Math.min(gap, points[i].canvasx - points[i - 1].canvasx);
-    const width = Math.max(1, Math.floor(gap * 2 / 3));
     context.fillStyle = e.color;
+    // One day or month wide on the axis, whatever the number of bars.
+    const unit = Math.abs(e.dygraph.toDomXCoord(1) - e.dygraph.toDomXCoord(0));
+    const width = Math.max(1, Math.floor(unit * 2 / 3));
     for (const p of points) {
       if (p.yval === null || isNaN(p.canvasy)) continue;
       context.fillRect(p.canvasx - width / 2, p.canvasy, width, bottom - p.canvasy);
@@ -139,21 +142,47 @@
     };
   }
 
+  // The instant of a row as a key: its local minute less its offset, unique in the day.
+  const rowKey = (r) => r[0] - r[4];
+
+  function drawDay(text, options) {
+    // A row's instant: the day's local midnight written as UTC, plus the row's local
+    // minute, less its offset.
+    const midnight = Date.parse(dayAnswer.start) + offsetOf(dayAnswer.start) * 60000;
+    const data = dayAnswer.rows.map((r) => [new Date(midnight + rowKey(r) * 60000), r[1], r[2]]);
+    draw("day-chart", data, options, "No history for " + text + ".");
+    $("day-chart").dataset.hours = String((Date.parse(dayAnswer.end) - Date.parse(dayAnswer.start)) / 3600000);
+  }
+
   async function loadDay() {
     const text = $("day").value;
     if (!text) return;
     try {
       const answer = await getJson("/api/day?date=" + encodeURIComponent(text));
-      // A row's instant: the day's local midnight written as UTC, plus the row's local
-      // minute, less its offset.
-      const midnight = Date.parse(answer.start) + offsetOf(answer.start) * 60000;
-      const data = answer.rows.map((r) => [new Date(midnight + (r[0] - r[4]) * 60000), r[1], r[2]]);
+      if ($("day").value !== text) return;
+      dayAnswer = answer;
       const options = dayOptions(answer);
       // Today's chart grows every minute; a zoom into it stays.
       if (text === shownDay && charts["day-chart"]) delete options.dateWindow;
       shownDay = text;
-      draw("day-chart", data, options, "No history for " + text + ".");
-      $("day-chart").dataset.hours = String((Date.parse(answer.end) - Date.parse(answer.start)) / 3600000);
+      drawDay(text, options);
+    } catch (error) {
+      $("day-note").textContent = error.message;
+    }
+  }
+
+  // Today's chart gains the rows written since those it holds, not the whole day again.
+  async function extendDay() {
+    const text = $("day").value;
+    if (text !== shownDay || !dayAnswer || dayAnswer.rows.length === 0) return loadDay();
+    try {
+      const since = rowKey(dayAnswer.rows[dayAnswer.rows.length - 1]);
+      const answer = await getJson("/api/day?date=" + encodeURIComponent(text) + "&since=" + since);
+      if (text !== shownDay || answer.rows.length === 0) return;
+      dayAnswer.rows.push(...answer.rows.filter((r) => rowKey(r) > since));
+      const options = dayOptions(dayAnswer);
+      delete options.dateWindow;
+      drawDay(text, options);
     } catch (error) {
       $("day-note").textContent = error.message;
     }
@@ -182,28 +211,47 @@
     }
   }
 
-  async function refreshLive() {
-    try {
-      const live = await getJson("/api/live");
-      renderLive(live);
-      if (live.date !== today) {
-        const first = today === null;
-        today = live.date;
-        if (first) {
-          $("month").value = today.slice(0, 7);
-          $("year").value = today.slice(0, 4);
-          loadMonth();
-          loadYear();
-        }
-        if (followToday) {
-          $("day").value = today;
-          loadDay();
-        }
+  function notReachable() {
+    $("connection").textContent = "Helvanta not reachable";
+    $("connection").className = "state off";
+  }
+
+  function showLive() {
+    heardAt = Date.now();
+    renderLive(live);
+    if (live.date !== today) {
+      const first = today === null;
+      today = live.date;
+      if (first) {
+        $("month").value = today.slice(0, 7);
+        $("year").value = today.slice(0, 4);
+        loadMonth();
+        loadYear();
       }
-    } catch (error) {
-      $("connection").textContent = "Helvanta not reachable";
-      $("connection").className = "state off";
+      if (followToday) {
+        $("day").value = today;
+        loadDay();
+      }
     }
+  }
+
+  // The program sends the whole object first ("live"), then only what changed; the
+  // browser opens the stream again by itself when it breaks.
+  function listenLive() {
+    const events = new EventSource("/api/events");
+    events.addEventListener("live", (event) => {
+      live = JSON.parse(event.data);
+      showLive();
+    });
+    events.onmessage = (event) => {
+      if (!live) return;
+      const changes = JSON.parse(event.data);
+      for (const [name, value] of Object.entries(changes)) if (name !== "values") live[name] = value;
+      const values = changes.values || {};
+      for (const value of live.values) if (value.key in values) value.value = values[value.key];
+      showLive();
+    };
+    events.addEventListener("error", notReachable);
   }
 
   function pickDay(text) {
@@ -228,9 +276,10 @@
   // A day named in the address (/#2026-10-25) is shown instead of today.
   const linked = /^#(\d{4}-\d{2}-\d{2})$/.exec(location.hash);
   if (linked) pickDay(linked[1]);
-  refreshLive();
-  setInterval(refreshLive, 3000);
+  listenLive();
+  // The program sends every second; silence this long means it is gone.
+  setInterval(() => { if (Date.now() - heardAt > 12000) notReachable(); }, 3000);
   // Today's curve and the month's bars grow by a minute's row at a time.
-  setInterval(() => { if ($("day").value === today) loadDay(); }, 60000);
+  setInterval(() => { if ($("day").value === today) extendDay(); }, 60000);
   setInterval(() => { loadMonth(); loadYear(); }, 300000);
 })();
