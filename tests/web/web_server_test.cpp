@@ -1,6 +1,7 @@
 // The web server over real HTTP on loopback: the page, the API, and every bad request a
 // browser or an attacker may send.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "history/history_store.hpp"
+#include "link/sensor_rows.hpp"
 #include "support/file_bytes.hpp"
 #include "support/history_fixtures.hpp"
 #include "support/temp_folder.hpp"
@@ -128,6 +130,50 @@ TEST_F(WebServerTest, AnswersThePageAndTheApiAndRefusesEverythingElse) {
     EXPECT_EQ(answer.body.empty(), status == 304) << held;
   }
   EXPECT_EQ(Get(port, "/", "If-None-Match: " + tag + "\r\n").status, 200) << "each file has its own tag";
+}
+
+TEST_F(WebServerTest, StreamsTheLiveValuesAndSendsFilesCompressed) {
+  StartServer();
+  TLiveParts parts;
+  parts.fields[0] = "\"12:00:00\"";
+  parts.values = {"1", "2"};
+  slot.Publish({parts, "{\"whole\":true}", folder.File("h.sqlite")});
+  const int fd = testing::ConnectSilently(port);
+  const std::string request = "GET /api/events HTTP/1.1\r\nHost: x\r\n\r\n";
+  ASSERT_EQ(send(fd, request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
+  std::string stream;
+  const auto readUntil = [&](const std::string& text) {
+    char buffer[4096];
+    while (stream.find(text) == std::string::npos) {
+      pollfd p{fd, POLLIN, 0};
+      if (poll(&p, 1, 5'000) <= 0) return false;
+      const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+      if (n <= 0) return false;
+      stream.append(buffer, static_cast<std::size_t>(n));
+    }
+    return true;
+  };
+  EXPECT_TRUE(readUntil("event: live\ndata: {\"whole\":true}\n\n")) << stream;
+  // Only the time and the second value changed: only they are sent.
+  parts.fields[0] = "\"12:00:01\"";
+  parts.values[1] = "3";
+  slot.Publish({parts, "{\"whole\":true}", folder.File("h.sqlite")});
+  const std::string key = SensorRows()[1].key;
+  EXPECT_TRUE(readUntil("data: {\"time\":\"12:00:01\",\"values\":{\"" + key + "\":3}}\n\n")) << stream;
+  server->Stop();  // ends the stream rather than waiting for it
+  EXPECT_FALSE(readUntil("never"));
+  close(fd);
+
+  StartServer();
+  const std::string page = Get(port, "/app.js").body;
+  const std::vector<std::pair<std::string, bool>> codings{
+      {"gzip", true}, {"deflate, GZIP;q=0.5", true}, {"gzip;q=0", false}, {"br", false}, {"", false}};
+  for (const auto& [accepted, compressed] : codings) {
+    const testing::THttpAnswer answer = Get(port, "/app.js", "Accept-Encoding: " + accepted + "\r\n");
+    EXPECT_EQ(answer.head.find("Content-Encoding: gzip") != std::string::npos, compressed) << accepted;
+    EXPECT_EQ(answer.body.starts_with("\x1f\x8b"), compressed) << accepted;
+    EXPECT_EQ(answer.body.size() < page.size(), compressed) << accepted;
+  }
 }
 
 TEST_F(WebServerTest, AsksForTheUserAndPasswordWhenTheyAreSet) {
