@@ -2,10 +2,12 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 #include "history/file_header.hpp"
 #include "history/history_schema.hpp"
@@ -77,6 +79,7 @@ struct THistoryStore::Open {
   SqliteConnection db;
   std::optional<SqliteStatement> insertMinute;
   std::optional<SqliteStatement> upsertDay;
+  std::optional<SqliteStatement> storedMinutes;
 };
 
 THistoryStore::THistoryStore(int keepDays) : keepDays_(keepDays) {}
@@ -108,6 +111,7 @@ void THistoryStore::OpenFile(const std::string& path) {
   UpgradeHistorySchema(db);
   open->insertMinute.emplace(db.Handle(), InsertMinuteSql());
   open->upsertDay.emplace(db.Handle(), kUpsertDaySql);
+  open->storedMinutes.emplace(db.Handle(), "SELECT t FROM minute WHERE t BETWEEN ?1 AND ?2 ORDER BY t");
   open_ = std::move(open);
   path_ = path;
 }
@@ -133,7 +137,39 @@ std::string THistoryStore::MoveAside(const std::string& path) {
   return target;
 }
 
+bool THistoryStore::AllStored(std::span<const THistoryRow> rows) {
+  std::vector<std::int64_t> minutes;
+  minutes.reserve(rows.size());
+  for (const THistoryRow& row : rows) minutes.push_back(row.utcMinute);
+  std::sort(minutes.begin(), minutes.end());
+  minutes.erase(std::unique(minutes.begin(), minutes.end()), minutes.end());
+  // The stored keys of the rows' span in order, merged with the rows' own: one missing
+  // is enough to decide.
+  SqliteStatement& stored = *open_->storedMinutes;
+  auto next = minutes.begin();
+  try {
+    stored.BindInt(1, minutes.front());
+    stored.BindInt(2, minutes.back());
+    while (next != minutes.end() && stored.Step()) {
+      const std::int64_t minute = stored.Int(0);
+      if (minute > *next) break;
+      if (minute == *next) ++next;
+    }
+  } catch (...) {
+    stored.Reset();
+    throw;
+  }
+  stored.Reset();
+  return next == minutes.end();
+}
+
 void THistoryStore::WriteRows(std::span<const THistoryRow> rows, THistoryWriteResult& result) {
+  // Rows of minutes stored already would all be kept out: a day imported again is
+  // counted without a write transaction and without waiting for the write lock.
+  if (!rows.empty() && AllStored(rows)) {
+    result.present = rows.size();
+    return;
+  }
   SqliteConnection& db = open_->db;
   SqliteStatement& insert = *open_->insertMinute;
   SqliteStatement& upsert = *open_->upsertDay;
