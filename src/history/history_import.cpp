@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "config/file_access.hpp"
 #include "config/history_settings.hpp"
@@ -22,14 +21,16 @@ namespace {
 // A day at interval 1 is under 1 MB; anything far larger is no daily file.
 constexpr std::uintmax_t kMaxCsvFileSize = 64u * 1024u * 1024u;
 
+// The bytes the file holds when its size is read, in one read.
 bool ReadCsv(const std::string& path, std::string& bytes) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error) || std::filesystem::file_size(path, error) > kMaxCsvFileSize ||
-      error) {
-    return false;
-  }
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size > kMaxCsvFileSize) return false;
   std::ifstream in(path, std::ios::binary);
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  bytes.resize(static_cast<std::size_t>(size));
+  in.read(bytes.data(), static_cast<std::streamsize>(size));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
   return !in.bad();
 }
 
@@ -44,16 +45,15 @@ TImportCounts ImportCsvFile(THistoryStore& store, const std::string& databasePat
     return counts;
   }
   const TRecordParser parser(templateLines.empty() ? std::string_view{} : std::string_view(templateLines.back()));
-  const std::vector<std::string> lines = SplitTemplateLines(bytes);
-  std::vector<THistoryRow> rows;
+  const std::vector<std::string_view> lines = SplitTemplateLineViews(bytes);
   std::size_t header = 0;
   while (header + 1 < templateLines.size() && header < lines.size() && lines[header] == templateLines[header]) ++header;
+  std::vector<THistoryRow> rows;
+  rows.reserve(lines.size() - header);
   for (std::size_t i = header; i < lines.size(); ++i) {
-    if (std::optional<THistoryRow> row = parser.Parse(lines[i])) {
-      rows.push_back(std::move(*row));
-    } else if (counts.mismatched++ == 0) {
-      counts.firstMismatch = i + 1;
-    }
+    if (parser.Parse(lines[i], rows.emplace_back())) continue;
+    rows.pop_back();
+    if (counts.mismatched++ == 0) counts.firstMismatch = i + 1;
   }
   if (rows.empty()) return counts;
   PlaceInTimeZone(rows, ProgramClock());

@@ -2,10 +2,13 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <system_error>
+#include <vector>
 
 #include "history/file_header.hpp"
 #include "history/history_schema.hpp"
@@ -59,16 +62,24 @@ std::string InsertMinuteSql() {
 }
 
 // The energy of a (local) day is "Work - Current day" at the latest minute, in UTC, that
-// carries it.
+// carries it. A write adds each of its days once: the number of its minutes (?4) and
+// the energy of its latest minute.
 constexpr std::string_view kUpsertDaySql =
-    "INSERT INTO day(d, energy, energy_minute, minutes) VALUES(?1, ?2, CASE WHEN ?2 IS NULL THEN NULL ELSE ?3 END, 1) "
-    "ON CONFLICT(d) DO UPDATE SET minutes = minutes + 1, "
+    "INSERT INTO day(d, energy, energy_minute, minutes) VALUES(?1, ?2, CASE WHEN ?2 IS NULL THEN NULL ELSE ?3 END, ?4) "
+    "ON CONFLICT(d) DO UPDATE SET minutes = minutes + excluded.minutes, "
     "energy = CASE WHEN excluded.energy IS NOT NULL AND (energy_minute IS NULL OR excluded.energy_minute > "
     "energy_minute) THEN excluded.energy ELSE energy END, "
     "energy_minute = CASE WHEN excluded.energy IS NOT NULL AND (energy_minute IS NULL OR excluded.energy_minute > "
     "energy_minute) THEN excluded.energy_minute ELSE energy_minute END";
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+
+// What the added rows of one write bring to a day.
+struct TDayTally {
+  std::int64_t minutes = 0;
+  std::optional<std::int64_t> energy;  // at the latest of its minutes that carries one
+  std::int64_t energyMinute = 0;
+};
 
 }  // namespace
 
@@ -77,6 +88,7 @@ struct THistoryStore::Open {
   SqliteConnection db;
   std::optional<SqliteStatement> insertMinute;
   std::optional<SqliteStatement> upsertDay;
+  std::optional<SqliteStatement> storedMinutes;
 };
 
 THistoryStore::THistoryStore(int keepDays) : keepDays_(keepDays) {}
@@ -108,6 +120,7 @@ void THistoryStore::OpenFile(const std::string& path) {
   UpgradeHistorySchema(db);
   open->insertMinute.emplace(db.Handle(), InsertMinuteSql());
   open->upsertDay.emplace(db.Handle(), kUpsertDaySql);
+  open->storedMinutes.emplace(db.Handle(), "SELECT t FROM minute WHERE t BETWEEN ?1 AND ?2 ORDER BY t");
   open_ = std::move(open);
   path_ = path;
 }
@@ -133,10 +146,43 @@ std::string THistoryStore::MoveAside(const std::string& path) {
   return target;
 }
 
+bool THistoryStore::AllStored(std::span<const THistoryRow> rows) {
+  std::vector<std::int64_t> minutes;
+  minutes.reserve(rows.size());
+  for (const THistoryRow& row : rows) minutes.push_back(row.utcMinute);
+  std::sort(minutes.begin(), minutes.end());
+  minutes.erase(std::unique(minutes.begin(), minutes.end()), minutes.end());
+  // The stored keys of the rows' span in order, merged with the rows' own: one missing
+  // is enough to decide.
+  SqliteStatement& stored = *open_->storedMinutes;
+  auto next = minutes.begin();
+  try {
+    stored.BindInt(1, minutes.front());
+    stored.BindInt(2, minutes.back());
+    while (next != minutes.end() && stored.Step()) {
+      const std::int64_t minute = stored.Int(0);
+      if (minute > *next) break;
+      if (minute == *next) ++next;
+    }
+  } catch (...) {
+    stored.Reset();
+    throw;
+  }
+  stored.Reset();
+  return next == minutes.end();
+}
+
 void THistoryStore::WriteRows(std::span<const THistoryRow> rows, THistoryWriteResult& result) {
+  // Rows of minutes stored already would all be kept out: a day imported again is
+  // counted without a write transaction and without waiting for the write lock.
+  if (!rows.empty() && AllStored(rows)) {
+    result.present = rows.size();
+    return;
+  }
   SqliteConnection& db = open_->db;
   SqliteStatement& insert = *open_->insertMinute;
   SqliteStatement& upsert = *open_->upsertDay;
+  std::map<std::int64_t, TDayTally> days;
   db.Exec("BEGIN IMMEDIATE");
   try {
     for (const THistoryRow& row : rows) {
@@ -161,15 +207,13 @@ void THistoryStore::WriteRows(std::span<const THistoryRow> rows, THistoryWriteRe
       }
       ++result.added;
       const std::int64_t day = FloorDiv(row.LocalMinute(), kMinutesPerDay);
-      upsert.BindInt(1, day);
-      if (const auto& energy = row.hundredths[kDayEnergyRow]) {
-        upsert.BindInt(2, *energy);
-      } else {
-        upsert.BindNull(2);
+      TDayTally& tally = days[day];
+      ++tally.minutes;
+      if (const auto& energy = row.hundredths[kDayEnergyRow];
+          energy && (!tally.energy || row.utcMinute > tally.energyMinute)) {
+        tally.energy = energy;
+        tally.energyMinute = row.utcMinute;
       }
-      upsert.BindInt(3, row.utcMinute);
-      upsert.Step();
-      upsert.Reset();
       if (keepDays_ > 0 && day > lastPurgeDay_) {
         // Rows are dated by their own local time; the UTC bound only narrows the search.
         SqliteStatement purge(db.Handle(), "DELETE FROM minute WHERE t < ?1 AND t + utc_offset < ?2");
@@ -179,6 +223,19 @@ void THistoryStore::WriteRows(std::span<const THistoryRow> rows, THistoryWriteRe
         purge.Step();
         lastPurgeDay_ = day;
       }
+    }
+    // One statement a day rather than one a row.
+    for (const auto& [day, tally] : days) {
+      upsert.BindInt(1, day);
+      if (tally.energy) {
+        upsert.BindInt(2, *tally.energy);
+      } else {
+        upsert.BindNull(2);
+      }
+      upsert.BindInt(3, tally.energyMinute);
+      upsert.BindInt(4, tally.minutes);
+      upsert.Step();
+      upsert.Reset();
     }
     db.Exec("COMMIT");
   } catch (...) {

@@ -49,7 +49,8 @@ class THistoryStore {
 
   // Stores the rows in one transaction in the database at path (opened, created or
   // upgraded first when needed). A minute stored already is kept as it is and counted as
-  // present: the row stored first stands, and the rows after it are written.
+  // present: the row stored first stands, and the rows after it are written. When every
+  // minute of rows is stored already, nothing is written and no write lock is taken.
   THistoryWriteResult Write(const std::string& path, std::span<const THistoryRow> rows);
   void Close();
 
@@ -57,6 +58,8 @@ class THistoryStore {
   struct Open;
   void OpenFile(const std::string& path);
   void WriteRows(std::span<const THistoryRow> rows, THistoryWriteResult& result);
+  // Whether the minute of each of rows (not empty) is stored, read by key only.
+  bool AllStored(std::span<const THistoryRow> rows);
   std::string MoveAside(const std::string& path);
 
   int keepDays_;

@@ -1,5 +1,8 @@
 #include "history/record_parser.hpp"
 
+#include <array>
+#include <optional>
+
 #include "history/history_reader.hpp"
 #include "history/history_values.hpp"
 #include "logging/record_pattern.hpp"
@@ -45,6 +48,13 @@ std::optional<std::string_view> FieldText(std::string_view field) {
   return field.substr(start);
 }
 
+// Whether text is the value the row holds already (as SetRowValue would have put it).
+bool SameRowValue(const THistoryRow& row, int displayRow, std::string_view text) {
+  const auto r = static_cast<std::size_t>(displayRow);
+  if (IsRegisterRow(displayRow)) return row.texts[r] == text;
+  return ParseHundredths(text) == row.hundredths[r];
+}
+
 }  // namespace
 
 TRecordParser::TRecordParser(std::string_view pattern) {
@@ -75,21 +85,19 @@ TRecordParser::TRecordParser(std::string_view pattern) {
     from = pos;
   }
   literalUpTo(pattern.size());
-}
-
-bool TRecordParser::Dated() const {
   bool date = false;
   bool time = false;
   for (const Token& token : tokens_) {
     date = date || token.kind == Kind::kDate;
     time = time || token.kind == Kind::kTime;
   }
-  return date && time;
+  dated_ = date && time;
 }
 
-std::optional<THistoryRow> TRecordParser::Parse(std::string_view line) const {
-  if (!Dated()) return std::nullopt;
-  THistoryRow row;
+bool TRecordParser::Dated() const { return dated_; }
+
+bool TRecordParser::Parse(std::string_view line, THistoryRow& row) const {
+  if (!dated_) return false;
   std::optional<std::int64_t> day;
   std::optional<int> minuteOfDay;
   std::array<bool, kDisplayRowCount> seen{};
@@ -97,7 +105,7 @@ std::optional<THistoryRow> TRecordParser::Parse(std::string_view line) const {
   for (std::size_t t = 0; t < tokens_.size(); ++t) {
     const Token& token = tokens_[t];
     if (token.kind == Kind::kLiteral) {
-      if (line.substr(pos).substr(0, token.literal.size()) != token.literal) return std::nullopt;
+      if (line.substr(pos).substr(0, token.literal.size()) != token.literal) return false;
       pos += token.literal.size();
       continue;
     }
@@ -108,40 +116,41 @@ std::optional<THistoryRow> TRecordParser::Parse(std::string_view line) const {
       const Token& next = tokens_[t + 1];
       if (next.kind == Kind::kLiteral) {
         end = line.find(next.literal, pos + kLogFieldWidth);
-        if (end == std::string_view::npos) return std::nullopt;
+        if (end == std::string_view::npos) return false;
       } else {
         end = pos + kLogFieldWidth;
       }
     }
-    if (end > line.size() || end < pos) return std::nullopt;
+    if (end > line.size() || end < pos) return false;
     const std::optional<std::string_view> text = FieldText(line.substr(pos, end - pos));
     pos = end;
-    if (!text) return std::nullopt;
+    if (!text) return false;
     int v[3] = {};
     if (token.kind == Kind::kDate) {
-      if (!Triple(*text, {2, 2, 4}, v) || !IsCivilDate(v[2], v[0], v[1])) return std::nullopt;
+      if (!Triple(*text, {2, 2, 4}, v) || !IsCivilDate(v[2], v[0], v[1])) return false;
       const std::int64_t d = DaysFromCivil(v[2], v[0], v[1]);
-      if (day && *day != d) return std::nullopt;
+      if (day && *day != d) return false;
       day = d;
     } else if (token.kind == Kind::kTime) {
-      if (!Triple(*text, {2, 2, 2}, v) || v[0] > 23 || v[1] > 59 || v[2] > 59) return std::nullopt;
+      if (!Triple(*text, {2, 2, 2}, v) || v[0] > 23 || v[1] > 59 || v[2] > 59) return false;
       const int m = v[0] * 60 + v[1];
-      if (minuteOfDay && *minuteOfDay != m) return std::nullopt;
+      if (minuteOfDay && *minuteOfDay != m) return false;
       minuteOfDay = m;
     } else {
-      // A row written twice must say the same both times.
-      THistoryRow value;
-      if (!SetRowValue(value, token.row, *text)) return std::nullopt;
       const auto r = static_cast<std::size_t>(token.row);
-      if (seen[r] && (value.hundredths[r] != row.hundredths[r] || value.texts[r] != row.texts[r])) return std::nullopt;
-      seen[r] = true;
-      row.hundredths[r] = value.hundredths[r];
-      row.texts[r] = value.texts[r];
+      if (!seen[r]) {
+        if (!SetRowValue(row, token.row, *text)) return false;
+        seen[r] = true;
+      } else if (!SameRowValue(row, token.row, *text)) {
+        // A row written twice must say the same both times.
+        return false;
+      }
     }
   }
-  if (pos != line.size()) return std::nullopt;
+  if (pos != line.size()) return false;
   row.utcMinute = *day * 1440 + *minuteOfDay;
-  return row;
+  row.offsetMinutes = 0;
+  return true;
 }
 
 }  // namespace helvanta

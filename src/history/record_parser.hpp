@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,11 +17,12 @@ class TRecordParser {
 
   // Whether the pattern dates its records (has "%date%" and "%time%").
   bool Dated() const;
-  // The row of a record line; empty when the line does not match the pattern in every
-  // part, so that no value is ever guessed. The row carries the record's local time as if
-  // it were UTC (offset 0): only the lines around it tell which hour a time of the
-  // repeated autumn hour is in (PlaceInTimeZone).
-  std::optional<THistoryRow> Parse(std::string_view line) const;
+  // Fills row, a row as newly made, from a record line; false when the line does not match
+  // the pattern in every part (row is then of no use), so that no value is ever guessed.
+  // The row carries the record's local time as if it were UTC (offset 0): only the lines
+  // around it tell which hour a time of the repeated autumn hour is in (PlaceInTimeZone).
+  // Filled in place, as a row is large and a file has a row a minute.
+  bool Parse(std::string_view line, THistoryRow& row) const;
 
  private:
   enum class Kind { kLiteral, kDate, kTime, kRow };
@@ -32,6 +32,7 @@ class TRecordParser {
     int row = -1;
   };
   std::vector<Token> tokens_;
+  bool dated_ = false;
 };
 
 }  // namespace helvanta

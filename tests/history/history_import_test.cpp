@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <optional>
 
 #include "config/settings.hpp"
 #include "history/history_import.hpp"
 #include "history/history_reader.hpp"
+#include "history/sqlite_connection.hpp"
 #include "runtime/program_folder.hpp"
 #include "support/file_bytes.hpp"
 #include "support/history_fixtures.hpp"
@@ -63,6 +66,69 @@ TEST(HistoryImport, StoresMatchingRecordsAndCountsTheOthers) {
   EXPECT_EQ(counts.stored, 0u);
   EXPECT_EQ(counts.present, 2u);
   EXPECT_FALSE(ImportCsvFile(store, database, folder.File("missing.csv"), kTemplate).readable);
+}
+
+// 2026-03-02, a record a minute (P the minute of the day), but for the minute left out
+// and the minute whose P is another; with extra, the next day's first minute follows.
+std::string DayFile(int leftOut, int changed, bool extra) {
+  std::string text = "Date,Time,U,P,Err\r\n";
+  for (int m = 0; m < 1440; ++m) {
+    if (m == leftOut) continue;
+    char time[16];
+    std::snprintf(time, sizeof time, "%02d:%02d:00", m / 60, m % 60);
+    text += Record("03/02/2026", time, "230.00", std::to_string(m == changed ? 9999 : m) + ".00", "0000");
+  }
+  if (extra) text += Record("03/03/2026", "00:00:00", "230.00", "0.00", "0000");
+  return text;
+}
+
+TEST(HistoryImport, ADayWhoseMinutesAreAllStoredIsCountedWithoutWriting) {
+  const testing::ScopedClock utc;
+  struct Case {
+    const char* what;
+    int leftOutOfStore;  // minute of the day removed from the history after the first import
+    int leftOutOfFile;
+    int changed;  // minute the file gives another value
+    bool extra;   // the file carries the next day's first minute as well
+    std::size_t stored;
+    std::size_t present;
+    bool skipped;  // nothing to write: it goes through while another program holds the write lock
+  };
+  const Case cases[] = {
+      {"the same rows", -1, -1, -1, false, 0, 1440, true},
+      {"one row changed: the stored one stands", -1, -1, 600, false, 0, 1440, true},
+      {"one row missing from the file", -1, 600, -1, false, 0, 1439, true},
+      {"one row missing from the history", 600, -1, -1, false, 1, 1439, false},
+      {"one row more in the file", -1, -1, -1, true, 1, 1440, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TempFolder folder;
+    const std::string csv = folder.File("260302.csv");
+    const std::string database = folder.File("h.sqlite");
+    THistoryStore store;
+    WriteBytes(csv, DayFile(-1, -1, false));
+    ASSERT_EQ(ImportCsvFile(store, database, csv, kTemplate).stored, 1440u);
+    if (c.leftOutOfStore >= 0) {
+      SqliteConnection(database, SqliteConnection::Mode::kReadWriteCreate)
+          .Exec("DELETE FROM minute WHERE t = " + std::to_string(testing::MinuteAt(2026, 3, 2, 10, 0)));
+    }
+    WriteBytes(csv, DayFile(c.leftOutOfFile, c.changed, c.extra));
+    std::optional<SqliteConnection> other;
+    if (c.skipped) {
+      other.emplace(database, SqliteConnection::Mode::kReadWriteCreate);
+      other->Exec("BEGIN IMMEDIATE");
+    }
+    const TImportCounts counts = ImportCsvFile(store, database, csv, kTemplate);
+    EXPECT_EQ(counts.write.fault, THistoryFault::kNone) << counts.write.detail;
+    EXPECT_EQ(counts.stored, c.stored);
+    EXPECT_EQ(counts.present, c.present);
+    other.reset();
+    const std::vector<THistoryRow> day = THistoryReader(database).DaySeries(2026, 3, 2);
+    ASSERT_EQ(day.size(), 1440u);
+    EXPECT_EQ(day[600].hundredths[2], 60000);
+    EXPECT_EQ(THistoryReader(database).DaySeries(2026, 3, 3).size(), c.extra ? 1u : 0u);
+  }
 }
 
 TEST(HistoryImport, CommandReadsTheSettingsAndReportsEachFile) {
