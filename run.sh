@@ -23,8 +23,9 @@ ln -sfn "$stamp" "$root/run/latest"
 source scripts/sim-folder.sh
 sim_pid=
 trap 'kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true' EXIT
-# SIM_SPEED=60 ./run.sh plays the simulated day 60 times faster, so an hour draws a day's curve.
-start_sim_folder "$build" "$run" ${SIM_SPEED:+--speed "$SIM_SPEED"}
+# SIM_SPEED=60 ./run.sh plays the simulated day 60 times faster, so an hour draws a day's curve;
+# SIM_START=12:00:00 ./run.sh starts it at noon, with sun, whatever the time here.
+start_sim_folder "$build" "$run" ${SIM_SPEED:+--speed "$SIM_SPEED"} ${SIM_START:+--start "$SIM_START"}
 # MQTT_HOST=127.0.0.1 ./run.sh also publishes the values to that broker.
 [ -n "${MQTT_HOST:-}" ] && printf '\n[MQTT]\nHost=%s\n' "$MQTT_HOST" >>"$run/Helvanta.ini"
 # The web page, on this machine only (WEB_PORT=8081 ./run.sh picks another port).
