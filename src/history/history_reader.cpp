@@ -71,18 +71,25 @@ SqliteConnection* THistoryReader::Connection() {
 
 std::vector<THistoryRow> THistoryReader::DaySeries(int year, int month, int day, std::span<const int> wanted,
                                                    std::optional<std::int64_t> afterUtcMinute) {
+  std::vector<THistoryRow> rows;
+  ForEachDayRow(year, month, day, wanted, afterUtcMinute, [&rows](const THistoryRow& row) { rows.push_back(row); });
+  return rows;
+}
+
+void THistoryReader::ForEachDayRow(int year, int month, int day, std::span<const int> wanted,
+                                   std::optional<std::int64_t> afterUtcMinute,
+                                   const std::function<void(const THistoryRow&)>& visit) {
   static const std::vector<int> kEveryRow = [] {
     std::vector<int> every(kDisplayRowCount);
     for (int r = 0; r < kDisplayRowCount; ++r) every[static_cast<std::size_t>(r)] = r;
     return every;
   }();
   if (wanted.empty()) wanted = kEveryRow;
-  std::vector<THistoryRow> rows;
-  if (!IsCivilDate(year, month, day)) return rows;
+  if (!IsCivilDate(year, month, day)) return;
   const std::lock_guard lock(mutex_);
   try {
     SqliteConnection* db = Connection();
-    if (db == nullptr) return rows;
+    if (db == nullptr) return;
     SqliteStatement select(db->Handle(), SelectDaySql(wanted));
     const std::int64_t first = DaysFromCivil(year, month, day) * kMinutesPerDay;
     const std::int64_t end = first + kMinutesPerDay;
@@ -90,26 +97,28 @@ std::vector<THistoryRow> THistoryReader::DaySeries(int year, int month, int day,
     select.BindInt(2, end + kLargestOffsetMinutes);
     select.BindInt(3, first);
     select.BindInt(4, end);
+    THistoryRow row;
     while (select.Step()) {
-      THistoryRow& row = rows.emplace_back();
       row.utcMinute = select.Int(0);
       row.offsetMinutes = static_cast<int>(select.Int(1));
       for (std::size_t i = 0; i < wanted.size(); ++i) {
-        const int r = wanted[i];
+        const auto r = static_cast<std::size_t>(wanted[i]);
         const int column = static_cast<int>(i) + kFirstValueColumn;
+        row.hundredths[r].reset();
+        row.texts[r].clear();
         if (select.IsNull(column)) continue;
-        if (IsRegisterRow(r)) {
-          row.texts[static_cast<std::size_t>(r)] = select.Text(column);
+        if (IsRegisterRow(wanted[i])) {
+          row.texts[r] = select.Text(column);
         } else {
-          row.hundredths[static_cast<std::size_t>(r)] = select.Int(column);
+          row.hundredths[r] = select.Int(column);
         }
       }
+      visit(row);
     }
   } catch (...) {
     db_.reset();
     throw;
   }
-  return rows;
 }
 
 std::vector<TDayEnergy> THistoryReader::EnergiesBetween(std::int64_t firstDay, std::int64_t endDay) {

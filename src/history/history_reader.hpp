@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -50,6 +51,10 @@ class THistoryReader {
   // Only the minutes after the UTC minute, when one is given.
   std::vector<THistoryRow> DaySeries(int year, int month, int day, std::span<const int> rows = {},
                                      std::optional<std::int64_t> afterUtcMinute = std::nullopt);
+  // The same, each row handed to visit as it is read (one row reused, so a day costs no
+  // more memory than a row).
+  void ForEachDayRow(int year, int month, int day, std::span<const int> rows,
+                     std::optional<std::int64_t> afterUtcMinute, const std::function<void(const THistoryRow&)>& visit);
   // The energy of each day with one, in date order: of one month, or of a whole year.
   std::vector<TDayEnergy> DailyEnergies(int year, int month);
   std::vector<TDayEnergy> DailyEnergies(int year);

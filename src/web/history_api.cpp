@@ -73,14 +73,6 @@ std::string HundredthsText(std::int64_t value) {
   return out;
 }
 
-void WriteValue(TJsonWriter& json, const std::optional<std::int64_t>& value) {
-  if (value) {
-    json.RawNumber(HundredthsText(*value));
-  } else {
-    json.Null();
-  }
-}
-
 void WriteKwh(TJsonWriter& json, double kWh) {
   std::array<char, 32> text{};
   const auto result = std::to_chars(text.data(), text.data() + text.size(), kWh, std::chars_format::fixed, 2);
@@ -128,11 +120,21 @@ std::optional<std::int64_t> SignedMinutes(std::string_view text) {
   return negative ? -*value : *value;
 }
 
-THttpResponse DayGzip(const std::string& compressed) {
-  THttpResponse response = JsonResponse(200, compressed);
-  response.headers.emplace_back("Content-Encoding", "gzip");
-  response.headers.emplace_back("Vary", "Accept-Encoding");
-  return response;
+std::string DayJson(std::string_view date, const TDate& day, std::string_view rows) {
+  TJsonWriter json;
+  json.Reserve(256 + rows.size());
+  json.BeginObject().Member("date", date);
+  WriteDayBounds(json, day);
+  json.Key("columns").BeginArray();
+  for (const std::string_view column : {"minute", "ac_power", "dc_power", "work_current_day", "utc_offset"}) {
+    json.String(column);
+  }
+  json.EndArray().Key("units").BeginArray();
+  for (const std::string_view unit : {"min", "W", "W", "kWh", "min"}) json.String(unit);
+  json.EndArray().Key("rows").BeginArray();
+  if (!rows.empty()) json.RawValue(rows);
+  json.EndArray().EndObject();
+  return json.Take();
 }
 
 // A database that cannot be read is the server's trouble, not the request's.
@@ -141,6 +143,30 @@ THttpResponse Unreadable(const std::exception& error) {
 }
 
 }  // namespace
+
+void TDayAnswers::TRows::Add(const THistoryRow& row, std::int64_t firstMinute) {
+  starts.emplace_back(row.utcMinute - firstMinute, text.size());
+  if (!text.empty()) text += ',';
+  text += '[';
+  text += std::to_string(row.LocalMinute() - firstMinute);
+  for (const int r : {kAcPowerRow, kDcPowerRow, kDayEnergyRow}) {
+    text += ',';
+    const std::optional<std::int64_t>& value = row.hundredths[static_cast<std::size_t>(r)];
+    text += value ? HundredthsText(*value) : "null";
+  }
+  text += ',';
+  text += std::to_string(row.offsetMinutes);
+  text += ']';
+}
+
+std::string_view TDayAnswers::TRows::After(std::optional<std::int64_t> key) const {
+  const auto first = std::find_if(starts.begin(), starts.end(), [&](const auto& s) { return !key || s.first > *key; });
+  if (first == starts.end()) return {};
+  std::string_view rest(text);
+  rest.remove_prefix(first->second);
+  if (rest.starts_with(',')) rest.remove_prefix(1);
+  return rest;
+}
 
 THttpResponse TDayAnswers::Answer(THistoryReader& reader, const TRequest& request) {
   const std::optional<TDate> day = request.date ? ParseDate(*request.date) : std::nullopt;
@@ -151,58 +177,48 @@ THttpResponse TDayAnswers::Answer(THistoryReader& reader, const TRequest& reques
     if (!since) return JsonError(400, "since must be a whole number of minutes");
   }
   const std::int64_t firstMinute = DaysFromCivil(day->year, day->month, day->day) * 1440;
-  const bool today = *request.date == request.today;
-  if (!today || reader.Path() != path_ || request.today != today_) {
-    rows_.clear();
-    gzip_.clear();
-    path_ = today ? reader.Path() : std::string();
-    today_ = today ? std::string(request.today) : std::string();
-  }
-  std::vector<TRowText> read;
-  try {
-    // The three columns printed, not all 32; of today only the rows not kept yet.
-    static constexpr std::array<int, 3> kPrinted{kAcPowerRow, kDcPowerRow, kDayEnergyRow};
-    // Today is kept whole, whatever one request asks for.
-    std::optional<std::int64_t> after = since;
-    if (today) after = rows_.empty() ? std::nullopt : std::optional(rows_.back().key);
-    if (after) after = *after + firstMinute;
-    for (const THistoryRow& row : reader.DaySeries(day->year, day->month, day->day, kPrinted, after)) {
-      TJsonWriter json;
-      json.BeginArray().Number(row.LocalMinute() - firstMinute);
-      WriteValue(json, row.hundredths[kAcPowerRow]);
-      WriteValue(json, row.hundredths[kDcPowerRow]);
-      WriteValue(json, row.hundredths[kDayEnergyRow]);
-      json.Number(row.offsetMinutes).EndArray();
-      read.push_back({row.utcMinute - firstMinute, json.Take()});
+  // The three columns printed, not all 32.
+  static constexpr std::array<int, 3> kPrinted{kAcPowerRow, kDcPowerRow, kDayEnergyRow};
+  const auto read = [&](TRows& rows, std::optional<std::int64_t> after) -> std::optional<THttpResponse> {
+    try {
+      if (after) after = *after + firstMinute;
+      reader.ForEachDayRow(day->year, day->month, day->day, kPrinted, after,
+                           [&](const THistoryRow& row) { rows.Add(row, firstMinute); });
+    } catch (const std::exception& error) {
+      return Unreadable(error);
     }
-  } catch (const std::exception& error) {
-    return Unreadable(error);
+    return std::nullopt;
+  };
+  if (*request.date != request.today) {
+    TRows rows;
+    if (std::optional<THttpResponse> failed = read(rows, since)) return *failed;
+    return JsonResponse(200, DayJson(*request.date, *day, rows.After(since)));
   }
-  if (today) rows_.insert(rows_.end(), std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()));
-  const std::vector<TRowText>& rows = today ? rows_ : read;
-  const auto from =
-      std::find_if(rows.begin(), rows.end(), [&](const TRowText& row) { return !since || row.key > *since; });
-  if (today && !since && request.gzip && gzipRows_ == rows.size() && !gzip_.empty()) return DayGzip(gzip_);
-  TJsonWriter json;
-  json.Reserve(256 + static_cast<std::size_t>(rows.end() - from) * 36);
-  json.BeginObject().Member("date", *request.date);
-  WriteDayBounds(json, *day);
-  json.Key("columns").BeginArray();
-  for (const std::string_view column : {"minute", "ac_power", "dc_power", "work_current_day", "utc_offset"}) {
-    json.String(column);
+  // Today is kept whole, whatever one request asks for, and only the rows not kept yet
+  // are read.
+  const std::lock_guard lock(mutex_);
+  if (reader.Path() != path_ || request.today != today_) {
+    today_ = std::string(request.today);
+    path_ = reader.Path();
+    rows_ = {};
+    gzip_.clear();
   }
-  json.EndArray().Key("units").BeginArray();
-  for (const std::string_view unit : {"min", "W", "W", "kWh", "min"}) json.String(unit);
-  json.EndArray().Key("rows").BeginArray();
-  for (auto row = from; row != rows.end(); ++row) json.RawValue(row->json);
-  json.EndArray().EndObject();
-  // The whole of today is what a page loads first; only that is worth compressing.
-  if (today && !since && request.gzip) {
-    gzip_ = Gzip(json.Take());
-    gzipRows_ = rows.size();
-    return DayGzip(gzip_);
+  const std::size_t held = rows_.starts.size();
+  if (std::optional<THttpResponse> failed =
+          read(rows_, held == 0 ? std::nullopt : std::optional(rows_.starts.back().first))) {
+    return *failed;
   }
-  return JsonResponse(200, json.Take());
+  // The whole of today is what a page loads first; only that is worth compressing, once
+  // for each new row.
+  if (since || !request.gzip) return JsonResponse(200, DayJson(*request.date, *day, rows_.After(since)));
+  if (gzip_.empty() || gzipRows_ != rows_.starts.size()) {
+    gzip_ = Gzip(DayJson(*request.date, *day, rows_.After(std::nullopt)));
+    gzipRows_ = rows_.starts.size();
+  }
+  THttpResponse response = JsonResponse(200, gzip_);
+  response.headers.emplace_back("Content-Encoding", "gzip");
+  response.headers.emplace_back("Vary", "Accept-Encoding");
+  return response;
 }
 
 THttpResponse EnergyAnswer(THistoryReader& reader, std::optional<std::string_view> month,

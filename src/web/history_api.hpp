@@ -2,9 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "web/http_response.hpp"
@@ -12,6 +14,7 @@
 namespace helvanta {
 
 class THistoryReader;
+struct THistoryRow;
 
 // /api/day?date=YYYY-MM-DD: the local day's minutes in time order as [local minute of
 // the day, AC power W, DC power W, day's energy kWh, UTC offset min] (null where a value
@@ -21,7 +24,8 @@ class THistoryReader;
 // &since=K gives only the minutes after the one of a row whose local minute less its
 // offset is K: a page that holds the day asks for the new rows alone.
 // Today's series is kept between requests and extended by the rows added since, never
-// read whole again; with gzip it is compressed once for each new row.
+// read whole again; with gzip it is compressed once for each new row. Any thread may
+// call it, each with a reader of its own.
 class TDayAnswers {
  public:
   struct TRequest {
@@ -34,14 +38,19 @@ class TDayAnswers {
   THttpResponse Answer(THistoryReader& reader, const TRequest& request);
 
  private:
-  struct TRowText {
-    std::int64_t key = 0;  // the UTC minute less the first local minute of the day
-    std::string json;
+  // Rows as JSON arrays joined by commas, with where each begins.
+  struct TRows {
+    std::string text;
+    std::vector<std::pair<std::int64_t, std::size_t>> starts;  // the UTC minute less the day's first local one
+    void Add(const THistoryRow& row, std::int64_t firstMinute);
+    // The rows after the key (all without one).
+    std::string_view After(std::optional<std::int64_t> key) const;
   };
 
+  std::mutex mutex_;  // today's rows
   std::string today_;
   std::string path_;
-  std::vector<TRowText> rows_;
+  TRows rows_;
   std::string gzip_;
   std::size_t gzipRows_ = 0;  // the rows gzip_ holds
 };

@@ -95,15 +95,15 @@ THttpResponse TWebRoutes::StaticFile(const THttpRequest& request) {
 THttpResponse TWebRoutes::Api(const THttpRequest& request, const TWebSnapshot& snapshot) {
   if (request.path == "/api/live") return JsonResponse(200, snapshot.liveJson);
   if (request.path == "/api/events") return LiveStream(slot_);
-  if (request.path == "/api/day") {
-    const std::lock_guard lock(readerMutex_);
-    return days_.Answer(Reader(snapshot.historyPath),
-                        {request.argument("date"), request.argument("since"), SnapshotDate(snapshot),
-                         request.acceptEncoding && AcceptsGzip(*request.acceptEncoding)});
-  }
-  if (request.path == "/api/energy") {
-    const std::lock_guard lock(readerMutex_);
-    return EnergyAnswer(Reader(snapshot.historyPath), request.argument("month"), request.argument("year"));
+  if (request.path == "/api/day" || request.path == "/api/energy") {
+    std::unique_ptr<THistoryReader> reader = TakeReader(snapshot.historyPath);
+    THttpResponse response =
+        request.path == "/api/day"
+            ? days_.Answer(*reader, {request.argument("date"), request.argument("since"), SnapshotDate(snapshot),
+                                     request.acceptEncoding && AcceptsGzip(*request.acceptEncoding)})
+            : EnergyAnswer(*reader, request.argument("month"), request.argument("year"));
+    ReturnReader(std::move(reader));
+    return response;
   }
   return JsonError(404,
                    "no such API: /api/live, /api/events, /api/day?date=YYYY-MM-DD[&since=K], "
@@ -112,10 +112,25 @@ THttpResponse TWebRoutes::Api(const THttpRequest& request, const TWebSnapshot& s
 
 std::string TWebRoutes::TakeLoginReport() { return logins_.TakeReport(SteadyMs()); }
 
-THistoryReader& TWebRoutes::Reader(const std::string& path) {
-  // The database follows the settings (a changed OutputFolder moves it).
-  if (!reader_ || reader_->Path() != path) reader_ = std::make_unique<THistoryReader>(path);
-  return *reader_;
+std::unique_ptr<THistoryReader> TWebRoutes::TakeReader(const std::string& path) {
+  {
+    const std::lock_guard lock(readersMutex_);
+    // The database follows the settings (a changed OutputFolder moves it).
+    std::erase_if(idleReaders_, [&path](const auto& reader) { return reader->Path() != path; });
+    if (!idleReaders_.empty()) {
+      std::unique_ptr<THistoryReader> reader = std::move(idleReaders_.back());
+      idleReaders_.pop_back();
+      return reader;
+    }
+  }
+  return std::make_unique<THistoryReader>(path);
+}
+
+void TWebRoutes::ReturnReader(std::unique_ptr<THistoryReader> reader) {
+  // A few connections stay open for the next requests; a burst's others close.
+  constexpr std::size_t kIdleReaders = 4;
+  const std::lock_guard lock(readersMutex_);
+  if (idleReaders_.size() < kIdleReaders) idleReaders_.push_back(std::move(reader));
 }
 
 }  // namespace helvanta

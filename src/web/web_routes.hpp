@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "web/history_api.hpp"
 #include "web/http_response.hpp"
@@ -59,15 +60,17 @@ class TWebRoutes {
  private:
   THttpResponse Api(const THttpRequest& request, const TWebSnapshot& snapshot);
   THttpResponse StaticFile(const THttpRequest& request);
-  THistoryReader& Reader(const std::string& path);
+  // A reader of the database for this request alone, so that requests read side by side.
+  std::unique_ptr<THistoryReader> TakeReader(const std::string& path);
+  void ReturnReader(std::unique_ptr<THistoryReader> reader);
 
   TSnapshotSlot& slot_;
   std::string user_;
   std::string password_;
   TStaticFiles files_;
   TLoginGuard logins_;
-  std::mutex readerMutex_;
-  std::unique_ptr<THistoryReader> reader_;
+  std::mutex readersMutex_;
+  std::vector<std::unique_ptr<THistoryReader>> idleReaders_;
   TDayAnswers days_;
 };
 
