@@ -10,8 +10,7 @@
 # Nothing else is left out. The libraries both hosts use (SQLite, libmosquitto,
 # libmicrohttpd) ship the same portable headers on Windows, so the compiler sees the
 # Debian copies of exactly sqlite3.h, mosquitto.h and microhttpd.h and none of the
-# other system headers. libsystemd has no Windows build: a portable file that includes
-# it fails, as it should.
+# other system headers.
 #
 # MinGW-w64 supplies some POSIX headers of its own (unistd.h, sys/stat.h, pthread.h...),
 # so those are refused by name before compiling.

@@ -1,6 +1,5 @@
 #include <signal.h>
 #include <sys/signalfd.h>
-#include <systemd/sd-daemon.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,6 +19,7 @@
 #include "service/service_installer.hpp"
 #include "service/service_messages.hpp"
 #include "service/syslog_event_log.hpp"
+#include "service/systemd_notify_posix.hpp"
 
 namespace helvanta {
 
@@ -107,18 +107,18 @@ int RunService() {
   }
   // Ready once started. A port that would not open is tried again by the tick, so the
   // service runs on instead of failing into restarts, each with its own error event.
-  sd_notify(0, "READY=1");
+  NotifySystemd("READY=1");
 
   loop.WatchHandle(HandleOfFd(stopSignals.Fd()), [&] {
     if (!stopSignals.Take()) return;
-    sd_notify(0, "STOPPING=1");
+    NotifySystemd("STOPPING=1");
     try {
       service.ServiceStop();
       loop.Quit(0);
     } catch (...) {
       eventLog.Write(TEventType::etError, ServiceFailedMessage("stop", ExceptionMessage(std::current_exception())));
       // The service goes on running, as before the stop control.
-      sd_notify(0, "READY=1");
+      NotifySystemd("READY=1");
     }
   });
   return loop.Run();
