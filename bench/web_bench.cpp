@@ -208,7 +208,7 @@ int main(int argc, char** argv) {
   TLiveParts today;
   today.fields[1] = "\"2026-06-21\"";
   TSnapshotSlot slot;
-  slot.Publish({today, "{}", path});
+  slot.Publish({today, path});
   TWebRoutes routes(slot, "", "");
   TWebServer server(routes);
   if (const std::string error = server.Start({"127.0.0.1", 0}); !error.empty()) {

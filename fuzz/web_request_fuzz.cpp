@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static TSnapshotSlot slot;
   static TWebRoutes routes(slot, "user", "secret", folder.File("dygraphs") + "/");
   static const bool published = [] {
-    slot.Publish({{}, "{}", folder.File("helvanta.sqlite")});
+    slot.Publish({{}, folder.File("helvanta.sqlite")});
     return true;
   }();
   Require(published, "no snapshot");

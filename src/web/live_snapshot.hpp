@@ -37,16 +37,16 @@ struct TLiveParts {
 
 // Reads the measurand table, so only the main thread may call it.
 TLiveParts LiveParts(const TLiveState& state);
-// The whole object: the state, then every value with its key, name and unit.
+// The whole object: the state, then every value with its key, name and unit. Any thread.
 std::string LiveJson(const TLiveParts& parts);
 // Only what differs from before: the fields by name, the values under "values" by key;
 // "" when nothing does.
 std::string LiveChanges(const TLiveParts& before, const TLiveParts& after);
 
 // What the main thread hands to the server's threads once a tick.
+// The whole JSON is made from the parts by the server's threads, only when asked for.
 struct TWebSnapshot {
   TLiveParts parts;
-  std::string liveJson;     // LiveJson(parts)
   std::string historyPath;  // the database the history answers come from
   std::uint64_t version = 0;
 };

@@ -29,7 +29,7 @@ THttpResponse LiveStream(const TSnapshotSlot& slot) {
   std::shared_ptr<const TWebSnapshot> sent = slot.Read();
   // A browser that lost the stream asks again after this many milliseconds.
   std::string first = "retry: 3000\n";
-  first += Event("live", sent->liveJson);
+  first += Event("live", LiveJson(sent->parts));
   auto next = [&slot, sent]() mutable -> std::optional<std::string> {
     while (true) {
       std::shared_ptr<const TWebSnapshot> newer = slot.WaitNewer(sent->version, kKeepAlive);

@@ -66,9 +66,8 @@ std::vector<THostMessage> TWebFeed::Tick(const THostTick& tick) {
   // The values' JSON is most of what the page costs while nobody looks at it: unread, a
   // snapshot every few seconds does (each value is asked for only every 45 s anyway).
   if (slot_.TakeRead() || nowMs - publishedAtMs_ >= kUnreadRefreshMs) {
-    TLiveParts parts = LiveParts({now, tick.portOpen, tick.port, tick.device, lastRecord_, DailyLogFilePath(now)});
-    std::string json = LiveJson(parts);
-    slot_.Publish({std::move(parts), std::move(json), tick.historyPath});
+    slot_.Publish({LiveParts({now, tick.portOpen, tick.port, tick.device, lastRecord_, DailyLogFilePath(now)}),
+                   tick.historyPath});
     publishedAtMs_ = nowMs;
   }
   if (const std::string logins = routes_->TakeLoginReport(); !logins.empty()) {

@@ -93,7 +93,7 @@ THttpResponse TWebRoutes::StaticFile(const THttpRequest& request) {
 }
 
 THttpResponse TWebRoutes::Api(const THttpRequest& request, const TWebSnapshot& snapshot) {
-  if (request.path == "/api/live") return JsonResponse(200, snapshot.liveJson);
+  if (request.path == "/api/live") return JsonResponse(200, LiveJson(snapshot.parts));
   if (request.path == "/api/events") return LiveStream(slot_);
   if (request.path == "/api/day" || request.path == "/api/energy") {
     std::unique_ptr<THistoryReader> reader = TakeReader(snapshot.historyPath);

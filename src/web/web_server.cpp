@@ -16,6 +16,10 @@ namespace helvanta {
 
 namespace {
 
+// Ample for a request's work (SQLite's deepest queries need a small part of it), and
+// small enough that the C library keeps finished threads' stacks for the next ones.
+constexpr std::size_t kThreadStackBytes = 512 * 1024;
+
 // What the server knows of a request before its handler runs.
 struct TRequestContext {
   std::size_t targetLength = 0;
@@ -152,8 +156,8 @@ std::string TWebServer::Start(const TListenAddress& address) {
       &routes_, MHD_OPTION_LISTEN_SOCKET, static_cast<MHD_socket>(listener.handle), MHD_OPTION_CONNECTION_LIMIT,
       limits_.connections, MHD_OPTION_PER_IP_CONNECTION_LIMIT, limits_.connectionsPerAddress,
       MHD_OPTION_CONNECTION_TIMEOUT, limits_.idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, limits_.connectionMemory,
-      MHD_OPTION_URI_LOG_CALLBACK, &NoteTarget, nullptr, MHD_OPTION_NOTIFY_COMPLETED, &Completed, nullptr,
-      MHD_OPTION_END);
+      MHD_OPTION_THREAD_STACK_SIZE, kThreadStackBytes, MHD_OPTION_URI_LOG_CALLBACK, &NoteTarget, nullptr,
+      MHD_OPTION_NOTIFY_COMPLETED, &Completed, nullptr, MHD_OPTION_END);
   if (daemon_ == nullptr) {
     CloseListenSocket(listener.handle);
     return "the HTTP server could not start";

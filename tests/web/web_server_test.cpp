@@ -42,7 +42,9 @@ class WebServerTest : public ::testing::Test {
                                   FullRow(MinuteAt(2026, 4, 9, 12, 0), 1000)};
     rows[1].hundredths[2].reset();
     ASSERT_EQ(store.Write(folder.File("h.sqlite"), rows).fault, THistoryFault::kNone);
-    slot.Publish({{}, "{\"connected\":true}", folder.File("h.sqlite")});
+    TLiveParts parts;
+    parts.fields[2] = "true";
+    slot.Publish({parts, folder.File("h.sqlite")});
   }
 
   void StartServer(const std::string& user = "", const std::string& password = "", TWebServer::TLimits limits = {}) {
@@ -72,7 +74,7 @@ TEST_F(WebServerTest, AnswersThePageAndTheApiAndRefusesEverythingElse) {
       {"/app.js", 200, "/api/live"},
       {"/style.css", 200, "body"},
       {"/dygraphs/dygraph.min.js", 200, "var Dygraph;"},
-      {"/api/live", 200, "{\"connected\":true}"},
+      {"/api/live", 200, "\"connected\":true"},
       {"/api/day?date=2026-03-02", 200, "\"rows\":[[600,2,5,1.5,0],[601,null,5,2.75,0]]"},
       {"/api/day?date=2026-03-03", 200, "\"rows\":[]"},
       {"/api/day?date=2026-03-02&since=600", 200, "\"rows\":[[601,null,5,2.75,0]]"},
@@ -137,7 +139,7 @@ TEST_F(WebServerTest, StreamsTheLiveValuesAndSendsFilesCompressed) {
   TLiveParts parts;
   parts.fields[0] = "\"12:00:00\"";
   parts.values = {"1", "2"};
-  slot.Publish({parts, "{\"whole\":true}", folder.File("h.sqlite")});
+  slot.Publish({parts, folder.File("h.sqlite")});
   const int fd = testing::ConnectSilently(port);
   const std::string request = "GET /api/events HTTP/1.1\r\nHost: x\r\n\r\n";
   ASSERT_EQ(send(fd, request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
@@ -153,11 +155,11 @@ TEST_F(WebServerTest, StreamsTheLiveValuesAndSendsFilesCompressed) {
     }
     return true;
   };
-  EXPECT_TRUE(readUntil("event: live\ndata: {\"whole\":true}\n\n")) << stream;
+  EXPECT_TRUE(readUntil("event: live\ndata: " + LiveJson(parts) + "\n\n")) << stream;
   // Only the time and the second value changed: only they are sent.
   parts.fields[0] = "\"12:00:01\"";
   parts.values[1] = "3";
-  slot.Publish({parts, "{\"whole\":true}", folder.File("h.sqlite")});
+  slot.Publish({parts, folder.File("h.sqlite")});
   const std::string key = SensorRows()[1].key;
   EXPECT_TRUE(readUntil("data: {\"time\":\"12:00:01\",\"values\":{\"" + key + "\":3}}\n\n")) << stream;
   server->Stop();  // ends the stream rather than waiting for it
