@@ -1,9 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace helvanta {
+
+// A code point of the Basic Multilingual Plane, appended as UTF-8.
+void AppendUtf8(std::string& out, std::uint32_t code);
 
 // Windows-1252 bytes (the measurand table's captions and units) as UTF-8.
 std::string Utf8FromCp1252(std::string_view bytes);

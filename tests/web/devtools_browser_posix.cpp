@@ -8,9 +8,12 @@
 #include <unistd.h>
 
 #include <array>
+#include <cstdint>
 #include <fstream>
 #include <thread>
 #include <vector>
+
+#include "text/utf8_text.hpp"
 
 extern char** environ;
 
@@ -35,18 +38,7 @@ std::string StringMember(const std::string& message, const std::string& name) {
     } else if (escaped == 't') {
       value += '\t';
     } else if (escaped == 'u' && at + 4 < message.size()) {
-      const unsigned code = static_cast<unsigned>(std::stoul(message.substr(at + 1, 4), nullptr, 16));
-      // Enough for what the tests look for: ASCII as it is, anything else as UTF-8.
-      if (code < 0x80) {
-        value += static_cast<char>(code);
-      } else if (code < 0x800) {
-        value += static_cast<char>(0xC0 | (code >> 6));
-        value += static_cast<char>(0x80 | (code & 0x3F));
-      } else {
-        value += static_cast<char>(0xE0 | (code >> 12));
-        value += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        value += static_cast<char>(0x80 | (code & 0x3F));
-      }
+      AppendUtf8(value, static_cast<std::uint32_t>(std::stoul(message.substr(at + 1, 4), nullptr, 16)));
       at += 4;
     } else {
       value += escaped;
