@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Counts the system calls of `helvanta -service` per answer, by kind, over ANSWERS
-# seconds of polling at interval 1 (default 60) after a short warm-up, and those of
-# bench/wire_floor doing the same wire work beside it in the same run, each against a
-# simulator of its own; both are counted with strace -f -c, answers from the
-# simulators' logs. Then the answer-to-delivery latency of the serial port
-# (bench/serial_bench), untraced. Target: at most 8 calls per answer; latency median
-# < 1 ms, p99 < 5 ms. Other work on the machine shows in the load printed first.
-#   ANSWERS=120 bench/answer_calls.sh [build folder, default build/default]
+# seconds of polling at interval 1 (default 60), and those of bench/wire_floor doing the
+# same wire work beside it in the same run, each against a simulator of its own; both
+# are counted with strace -f -c, answers from the simulators' logs. The count starts
+# after WARMUP seconds (default 65), once the history has been opened and written its
+# first minute, so that what is counted is the steady state: the answers and the records
+# of each minute. With perf at hand the service's total is also taken from the kernel's
+# system-call tracepoint, as a check on strace's count.
+# Then the answer-to-delivery latency of the serial port (bench/serial_bench), untraced.
+# Target: at most 8 calls per answer; latency median < 1 ms, p99 < 5 ms. Other work on
+# the machine shows in the load printed first and last.
+#   ANSWERS=120 WARMUP=5 bench/answer_calls.sh [build folder, default build/default]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build/default}")
 answers=${ANSWERS:-60}
 latency_answers=${LATENCY_ANSWERS:-5000}
-warmup=3
+warmup=${WARMUP:-65}
 command -v strace >/dev/null || { echo "strace is missing (apt-get install strace)" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/helvanta-calls-XXXXXX)
@@ -43,9 +47,14 @@ strace -f -c -o "$work/service.calls" -p "$service_pid" 2>/dev/null &
 service_strace=$!
 strace -f -c -o "$work/floor.calls" -p "$floor_pid" 2>/dev/null &
 floor_strace=$!
+perf_pid=
+if command -v perf >/dev/null; then
+  perf stat -x, -e raw_syscalls:sys_enter -o "$work/service.perf" -p "$service_pid" 2>/dev/null &
+  perf_pid=$!
+fi
 sleep "$answers"
-kill -INT "$service_strace" "$floor_strace"
-wait "$service_strace" "$floor_strace" || true
+kill -INT "$service_strace" "$floor_strace" $perf_pid
+wait "$service_strace" "$floor_strace" $perf_pid || true
 service_answers=$(( $(answers_logged "$work/sim-tx.log") - service_before ))
 floor_answers=$(( $(answers_logged "$work/floor-tx.log") - floor_before ))
 
@@ -58,6 +67,10 @@ per_answer() {
   echo "$kinds"
 }
 echo "service (${service_answers} answers): $(per_answer "$work/service.calls" "$service_answers") (target <= 8)"
+if [ -n "$perf_pid" ]; then
+  awk -F, -v n="$service_answers" '$3 == "raw_syscalls:sys_enter" { printf "service by perf stat: %.2f per answer\n", $1 / n }' \
+    "$work/service.perf"
+fi
 echo "wire floor (${floor_answers} answers): $(per_answer "$work/floor.calls" "$floor_answers")"
 kill -TERM "$service_pid"
 wait "$service_pid" || true
