@@ -3,9 +3,9 @@
 # seconds of polling at interval 1 (default 60), and those of bench/wire_floor doing the
 # same wire work beside it in the same run, each against a simulator of its own; both
 # are counted with strace -f -c, answers from the simulators' logs. The count starts
-# after WARMUP seconds (default 65), once the history has been opened and written its
-# first minute, so that what is counted is the steady state: the answers and the records
-# of each minute. With perf at hand the service's total is also taken from the kernel's
+# after WARMUP seconds (default 110): the history opens at the first full minute after
+# a whole round of values (46 answers), so that what is counted is the steady state, the
+# answers and the records of each minute. With perf at hand the service's total is also taken from the kernel's
 # system-call tracepoint, as a check on strace's count.
 # Then the answer-to-delivery latency of the serial port (bench/serial_bench), untraced.
 # Target: at most 8 calls per answer; latency median < 1 ms, p99 < 5 ms. Other work on
@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build/default}")
 answers=${ANSWERS:-60}
 latency_answers=${LATENCY_ANSWERS:-5000}
-warmup=${WARMUP:-65}
+warmup=${WARMUP:-110}
 command -v strace >/dev/null || { echo "strace is missing (apt-get install strace)" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/helvanta-calls-XXXXXX)
