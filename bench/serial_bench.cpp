@@ -6,7 +6,6 @@
 // Usage: serial_bench [idle-seconds] [answers]   (defaults 60 and 10000)
 
 #include <fcntl.h>
-#include <poll.h>
 #include <stdlib.h>
 #include <time.h>
 #include <unistd.h>
@@ -18,8 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/native_handle_posix.hpp"
-#include "runtime/sync_queue.hpp"
+#include "runtime/main_loop.hpp"
 #include "serial/comdatapacket.hpp"
 #include "serial/comport.hpp"
 
@@ -33,17 +31,15 @@ double ProcessCpuSeconds() {
   return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
-// Serves the main queue, sleeping in poll(), until done() or the deadline.
+// Serves the main queue through the main loop the service runs, until done() or the
+// deadline.
 template <typename Done>
-bool Serve(Done done, SteadyClock::time_point deadline) {
-  helvanta::SyncQueue& queue = helvanta::MainSyncQueue();
+bool Serve(helvanta::MainLoop& loop, Done done, SteadyClock::time_point deadline) {
   for (;;) {
-    queue.RunPending();
     if (done()) return true;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now()).count();
     if (left <= 0) return false;
-    pollfd p{helvanta::FdOf(queue.WakeHandle()), POLLIN, 0};
-    poll(&p, 1, static_cast<int>(std::min<long long>(left, 1000)));
+    loop.RunOnce(static_cast<int>(std::min<long long>(left, 1000)));
   }
 }
 
@@ -88,9 +84,11 @@ int main(int argc, char** argv) {
     ++packets;
   };
   port.Open();
+  MainLoop loop;
 
   const double cpuBefore = ProcessCpuSeconds();
-  Serve([] { return false; }, SteadyClock::now() + std::chrono::seconds(idleSeconds));
+  Serve(
+      loop, [] { return false; }, SteadyClock::now() + std::chrono::seconds(idleSeconds));
   const double idleCpu = ProcessCpuSeconds() - cpuBefore;
   std::printf("idle: %d s open, process CPU %.4f s (target < %.4f s)\n", idleSeconds, idleCpu,
               0.05 * idleSeconds / 60.0);
@@ -113,7 +111,8 @@ int main(int argc, char** argv) {
       return 1;
     }
     const SteadyClock::time_point written = SteadyClock::now();
-    if (!Serve([&] { return packets >= wanted; }, written + std::chrono::seconds(5))) {
+    if (!Serve(
+            loop, [&] { return packets >= wanted; }, written + std::chrono::seconds(5))) {
       std::fprintf(stderr, "answer %d not delivered\n", i);
       return 1;
     }

@@ -38,6 +38,7 @@ class MainLoop {
 
  private:
   SyncQueue& queue_;
+  NativeHandle waitSet_;  // what the loop sleeps on, with the queue's wake and quitWake_
   NativeHandle quitWake_;
   std::atomic<bool> quit_{false};
   std::atomic<int> exitCode_{0};

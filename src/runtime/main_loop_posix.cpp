@@ -1,7 +1,8 @@
-#include <poll.h>
+#include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <ctime>
 #include <system_error>
@@ -36,20 +37,60 @@ std::int64_t NextSecondStart() {
   return MonotonicMs() + (1000 - intoSecond) + kTickOffsetMs;
 }
 
+void ThrowIfFailed(int result, const char* what) {
+  if (result < 0) throw std::system_error(errno, std::generic_category(), what);
+}
+
+epoll_event EventFor(int fd, std::uint32_t events) {
+  epoll_event event{};
+  event.events = events;
+  event.data.fd = fd;
+  return event;
+}
+
 }  // namespace
 
 MainLoop::MainLoop(SyncQueue& queue) : queue_(queue) {
+  waitSet_ = HandleOfFd(epoll_create1(EPOLL_CLOEXEC));
+  ThrowIfFailed(FdOf(waitSet_), "epoll_create1");
   quitWake_ = HandleOfFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
-  if (!quitWake_.IsValid()) throw std::system_error(errno, std::generic_category(), "eventfd");
+  try {
+    ThrowIfFailed(FdOf(quitWake_), "eventfd");
+    // Edge-triggered: every hand-over wakes the loop once, so the queue's wake counter
+    // needs no read per hand-over.
+    epoll_event wake = EventFor(FdOf(queue_.WakeHandle()), EPOLLIN | EPOLLET);
+    ThrowIfFailed(epoll_ctl(FdOf(waitSet_), EPOLL_CTL_ADD, wake.data.fd, &wake), "epoll_ctl");
+    epoll_event quit = EventFor(FdOf(quitWake_), EPOLLIN);
+    ThrowIfFailed(epoll_ctl(FdOf(waitSet_), EPOLL_CTL_ADD, quit.data.fd, &quit), "epoll_ctl");
+  } catch (...) {
+    if (quitWake_.IsValid()) close(FdOf(quitWake_));
+    close(FdOf(waitSet_));
+    throw;
+  }
 }
 
-MainLoop::~MainLoop() { close(FdOf(quitWake_)); }
+MainLoop::~MainLoop() {
+  close(FdOf(quitWake_));
+  close(FdOf(waitSet_));
+}
 
 void MainLoop::WatchHandle(NativeHandle handle, std::function<void()> onReadable) {
+  epoll_event event = EventFor(FdOf(handle), EPOLLIN);
+  // A handle watched before may have been closed meanwhile and its number given to a
+  // new file, which the wait set does not hold yet.
+  if (!watched_.contains(handle) || epoll_ctl(FdOf(waitSet_), EPOLL_CTL_MOD, event.data.fd, &event) != 0) {
+    ThrowIfFailed(epoll_ctl(FdOf(waitSet_), EPOLL_CTL_ADD, event.data.fd, &event), "epoll_ctl");
+  }
   watched_[handle] = std::move(onReadable);
 }
 
-void MainLoop::UnwatchHandle(NativeHandle handle) { watched_.erase(handle); }
+void MainLoop::UnwatchHandle(NativeHandle handle) {
+  if (watched_.erase(handle) == 0) return;
+  // A handle closed before is out of the wait set already; that refusal is the only one.
+  if (epoll_ctl(FdOf(waitSet_), EPOLL_CTL_DEL, FdOf(handle), nullptr) != 0 && errno != EBADF && errno != ENOENT) {
+    throw std::system_error(errno, std::generic_category(), "epoll_ctl");
+  }
+}
 
 int MainLoop::AddTick(std::function<void()> onTick) {
   const int id = nextTickId_++;
@@ -67,14 +108,6 @@ void MainLoop::Quit(int code) {
 }
 
 void MainLoop::RunOnce(int timeoutMs) {
-  std::vector<pollfd> pfds;
-  pfds.push_back({FdOf(queue_.WakeHandle()), POLLIN, 0});
-  pfds.push_back({FdOf(quitWake_), POLLIN, 0});
-  std::vector<NativeHandle> watched;
-  for (const auto& [handle, fn] : watched_) {
-    pfds.push_back({FdOf(handle), POLLIN, 0});
-    watched.push_back(handle);
-  }
   std::int64_t now = MonotonicMs();
   int wait = timeoutMs;
   if (!ticks_.empty()) {
@@ -82,17 +115,24 @@ void MainLoop::RunOnce(int timeoutMs) {
     const std::int64_t untilTick = nextTickAtMs_ > now ? nextTickAtMs_ - now : 0;
     if (wait < 0 || untilTick < wait) wait = static_cast<int>(untilTick);
   }
-  const int rc = poll(pfds.data(), pfds.size(), wait);
-  if (rc < 0 && errno != EINTR) throw std::system_error(errno, std::generic_category(), "poll");
-  if (rc > 0) {
-    if (pfds[0].revents != 0) queue_.RunPending();
-    for (std::size_t i = 0; i < watched.size(); ++i) {
-      if (pfds[i + 2].revents == 0) continue;
-      const auto it = watched_.find(watched[i]);
-      if (it != watched_.end()) {
-        const auto fn = it->second;  // the handler may unwatch itself
-        fn();
-      }
+  std::array<epoll_event, 8> events{};
+  const int ready = epoll_wait(FdOf(waitSet_), events.data(), static_cast<int>(events.size()), wait);
+  if (ready < 0 && errno != EINTR) throw std::system_error(errno, std::generic_category(), "epoll_wait");
+  const int queueFd = FdOf(queue_.WakeHandle());
+  std::vector<NativeHandle> readable;
+  for (int i = 0; i < ready; ++i) {
+    const int fd = events[static_cast<std::size_t>(i)].data.fd;
+    if (fd == queueFd) {
+      queue_.RunWoken();
+    } else if (fd != FdOf(quitWake_)) {
+      readable.push_back(HandleOfFd(fd));
+    }
+  }
+  for (const NativeHandle handle : readable) {
+    const auto it = watched_.find(handle);
+    if (it != watched_.end()) {
+      const auto fn = it->second;  // the handler may unwatch itself
+      fn();
     }
   }
   if (ticks_.empty()) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -26,8 +28,12 @@ class SyncQueue {
   // fn at once.
   void Synchronize(const std::function<void()>& fn);
 
-  // Owner thread: runs every waiting request; returns how many ran.
+  // Owner thread: runs every waiting request; returns how many ran. It first resets the
+  // wake handle, as a level-triggered wait on it (poll, a Qt notifier) needs.
   int RunPending();
+  // The same for a wait that reports each wake once (edge-triggered): the wake handle is
+  // left as it is, which saves reading it.
+  int RunWoken();
 
   // Owner thread: runs requests as they come until done() is true. Whoever changes what
   // done() reads calls Wake() afterwards; done() must not call into the queue.
@@ -44,13 +50,22 @@ class SyncQueue {
   bool OnOwnerThread() const;
 
  private:
+  // A request is kQueued until the owner has run it (kDone); kAsleep while its caller
+  // sleeps on it.
+  static constexpr std::uint32_t kQueued = 0;
+  static constexpr std::uint32_t kAsleep = 1;
+  static constexpr std::uint32_t kDone = 2;
   struct Request {
     const std::function<void()>* fn;
     std::exception_ptr error;
-    bool done = false;
+    std::atomic<std::uint32_t> state{kQueued};
   };
 
+  static void AwaitDone(Request& request);
+  static void MarkDone(Request& request);
+
   void DrainWake();
+  int RunQueued();
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;

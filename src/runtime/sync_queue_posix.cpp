@@ -1,4 +1,6 @@
+#include <linux/futex.h>
 #include <sys/eventfd.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,7 +34,7 @@ void SyncQueue::Synchronize(const std::function<void()>& fn) {
     fn();
     return;
   }
-  Request request{&fn, nullptr, false};
+  Request request{&fn, nullptr};
   {
     std::lock_guard lock(mutex_);
     pending_.push_back(&request);
@@ -42,11 +44,27 @@ void SyncQueue::Synchronize(const std::function<void()>& fn) {
   // A full counter still leaves the descriptor readable, so a failed write loses nothing.
   [[maybe_unused]] const ssize_t n = write(FdOf(wake_), &one, sizeof one);
   changed_.notify_all();
-  {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return request.done; });
-  }
+  AwaitDone(request);
   if (request.error) std::rethrow_exception(request.error);
+}
+
+// The caller sleeps on the request's own word: one call to sleep and one to be woken,
+// where a condition variable with its mutex takes more.
+void SyncQueue::AwaitDone(Request& request) {
+  std::uint32_t seen = kQueued;
+  if (!request.state.compare_exchange_strong(seen, kAsleep) && seen == kDone) return;
+  while (request.state.load() != kDone) {
+    // Returns at once when the word is no longer kAsleep, and may return early.
+    syscall(SYS_futex, &request.state, FUTEX_WAIT_PRIVATE, kAsleep, nullptr, nullptr, 0);
+  }
+}
+
+void SyncQueue::MarkDone(Request& request) {
+  // Only the address is passed on: the caller may already have returned and let the
+  // request go, and a wake-up for a word nobody sleeps on does nothing.
+  if (request.state.exchange(kDone) == kAsleep) {
+    syscall(SYS_futex, &request.state, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
+  }
 }
 
 void SyncQueue::DrainWake() {
@@ -55,27 +73,30 @@ void SyncQueue::DrainWake() {
 }
 
 int SyncQueue::RunPending() {
-  int count = 0;
-  std::unique_lock lock(mutex_);
+  // Before the requests are taken, so that a request queued after them makes the handle
+  // readable again; outside the lock, so that no caller waits on it meanwhile.
   DrainWake();
-  while (!pending_.empty()) {
-    Request* r = pending_.front();
-    pending_.pop_front();
-    lock.unlock();
+  return RunQueued();
+}
+
+int SyncQueue::RunWoken() { return RunQueued(); }
+
+int SyncQueue::RunQueued() {
+  // The requests waiting now; one queued meanwhile wakes the owner again.
+  std::deque<Request*> taken;
+  {
+    std::lock_guard lock(mutex_);
+    taken.swap(pending_);
+  }
+  for (Request* r : taken) {
     try {
       (*r->fn)();
     } catch (...) {
       r->error = std::current_exception();
     }
-    lock.lock();
-    r->done = true;
-    // Woken after the unlock, the caller finds the lock free.
-    lock.unlock();
-    changed_.notify_all();
-    ++count;
-    lock.lock();
+    MarkDone(*r);
   }
-  return count;
+  return static_cast<int>(taken.size());
 }
 
 void SyncQueue::ServeUntil(const std::function<bool()>& done) {

@@ -238,6 +238,23 @@ int TCustomComPort::Read(void* buffer, int count) {
   return read;
 }
 
+std::vector<char> TCustomComPort::ReadWaiting() {
+  // The size of the terminal's input buffer: one read takes everything, and only a chunk
+  // read full can have more behind it.
+  constexpr int kChunk = 4096;
+  std::vector<char> bytes;
+  for (;;) {
+    const std::size_t had = bytes.size();
+    bytes.resize(had + kChunk);
+    int read = 0;
+    const int error = device_->ReadWaiting(bytes.data() + had, kChunk, read);
+    if (error != 0) throw EComPort(kCeReadFile, error, devicePath_);
+    bytes.resize(had + static_cast<std::size_t>(read));
+    if (read > 0) ++readCount_;
+    if (read < kChunk) return bytes;
+  }
+}
+
 int TCustomComPort::InputCount() {
   int count = 0;
   const int error = device_->InputCount(count);

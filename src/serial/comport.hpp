@@ -141,6 +141,8 @@ class TCustomComPort : public TComponent {
 
  private:
   int WantedInputBytes() const;
+  // Reads all that waits (raises EComPort).
+  std::vector<char> ReadWaiting();
 
   friend class TComThread;
   friend class TComParity;
@@ -201,6 +203,9 @@ class TCustomComPort : public TComponent {
   // Counts successful reads, so that the event thread can tell whether a delivery took
   // the waiting bytes; bytes nobody takes must not wake the thread again and again.
   std::atomic<std::uint64_t> readCount_{0};
+  // The waiting bytes the last delivery told OnRxChar of without reading them; the
+  // event thread compares them with what waits after it.
+  std::atomic<int> rxCountTold_{0};
   std::atomic<bool> hungUp_{false};
   std::string devicePath_;
 };

@@ -80,30 +80,38 @@ void TCustomComPort::DoEvents(TComEvents events) {
 }
 
 void TCustomComPort::CallRxChar() {
-  int count = InputCount();
-  if (count > 0) SendSignalToLink(TComLinkEvent::leRx, true);
-  if (count > 0 && !TriggersOnRxChar()) {
-    // One read of exactly the bytes waiting; every receiving link gets the same bytes.
-    std::vector<char> bytes;
-    bool read = false;
-    auto readOnce = [&] {
-      bytes.resize(static_cast<std::size_t>(count));
-      bytes.resize(static_cast<std::size_t>(Read(bytes.data(), count)));
-      read = true;
-      DoRxBuf(bytes.data(), static_cast<int>(bytes.size()));
-    };
-    // A handler may unregister links; only links still registered are called.
-    const std::vector<TComLink*> links = links_;
-    for (TComLink* link : links) {
-      if (std::find(links_.begin(), links_.end(), link) == links_.end() || !link->OnRxBuf) continue;
-      if (!read) readOnce();
-      link->OnRxBuf(this, bytes.data(), static_cast<int>(bytes.size()));
+  if (TriggersOnRxChar()) {
+    // Nobody here reads: the handler is told how many bytes wait and takes them itself.
+    const int count = InputCount();
+    rxCountTold_ = count;
+    if (count > 0) {
+      SendSignalToLink(TComLinkEvent::leRx, true);
+      DoRxChar(count);
     }
-    if (!read) readOnce();
-    count = 0;
-    RefreshInputThreshold();
+    return;
   }
-  if (count > 0) DoRxChar(count);
+  rxCountTold_ = 0;
+  // One read of all that waits, without asking the driver for the count before or after;
+  // every receiving link gets the same bytes.
+  const std::vector<char> bytes = ReadWaiting();
+  if (bytes.empty()) return;
+  const int count = static_cast<int>(bytes.size());
+  SendSignalToLink(TComLinkEvent::leRx, true);
+  bool handedOver = false;
+  auto handOver = [&] {
+    handedOver = true;
+    SendSignalToLink(TComLinkEvent::leRx, false);
+    DoRxBuf(bytes.data(), count);
+  };
+  // A handler may unregister links; only links still registered are called.
+  const std::vector<TComLink*> links = links_;
+  for (TComLink* link : links) {
+    if (std::find(links_.begin(), links_.end(), link) == links_.end() || !link->OnRxBuf) continue;
+    if (!handedOver) handOver();
+    link->OnRxBuf(this, bytes.data(), count);
+  }
+  if (!handedOver) handOver();
+  RefreshInputThreshold();
 }
 
 void TCustomComPort::CallTxEmpty() {

@@ -122,12 +122,13 @@ void TComThread::Loop() {
     } else if ((device & POLLIN) != 0) {
       lastEvents_ = TComEvents{TComEvent::evRxChar}.Bits();
       const std::uint64_t readsBefore = port_->readCount_.load();
-      const int waitingBefore = WaitingBytes();
       DispatchComMsg();
-      // Nothing taken and nothing new: wait for a change instead of for the device.
-      // Bytes that came during the delivery are reported by the next wait at once.
-      if (port_->readCount_.load() == readsBefore && waitingBefore > 0 && WaitingBytes() == waitingBefore) {
-        untakenCount = waitingBefore;
+      // Nothing taken and nothing new since the delivery counted the bytes: wait for a
+      // change instead of for the device. Bytes that came after the count are reported by
+      // the next wait at once.
+      const int told = port_->rxCountTold_.load();
+      if (port_->readCount_.load() == readsBefore && told > 0 && WaitingBytes() == told) {
+        untakenCount = told;
         untaken = true;
       }
     }

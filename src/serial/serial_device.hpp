@@ -37,6 +37,9 @@ class SerialDevice {
   int Write(const char* bytes, int count, int& written);
   // Reads up to count bytes under the read timeouts.
   int Read(char* buffer, int count, int& read);
+  // Takes what waits, up to capacity, at once whatever the timeouts. Fewer bytes than
+  // capacity means the driver holds no more: no count has to be asked for first.
+  int ReadWaiting(char* buffer, int capacity, int& read);
   int InputCount(int& count) const;
   int ModemStatus(TComSignals& signals) const;
   // The line errors since the last call; parity errors only when reportParity.

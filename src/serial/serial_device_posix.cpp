@@ -191,6 +191,20 @@ int SerialDevice::Read(char* buffer, int count, int& read) {
   return 0;
 }
 
+int SerialDevice::ReadWaiting(char* buffer, int capacity, int& read) {
+  read = 0;
+  for (;;) {
+    // One read on the non-blocking descriptor empties the driver's buffer up to capacity.
+    const ssize_t n = ::read(FdOf(handle_), buffer, static_cast<std::size_t>(capacity));
+    if (n >= 0) {
+      read = static_cast<int>(n);
+      return 0;
+    }
+    if (errno == EINTR) continue;
+    return errno == EAGAIN ? 0 : errno;
+  }
+}
+
 int SerialDevice::InputCount(int& count) const {
   count = 0;
   return ::ioctl(FdOf(handle_), FIONREAD, &count) == 0 ? 0 : errno;

@@ -222,9 +222,14 @@ void TFormMain::BuildStatusBar() {
     statusPanels_[panel] = new QLabel(StatusBar1);
     statusPanels_[panel]->setObjectName(QStringLiteral("StatusPanel%1").arg(panel));
   }
-  // Wide enough for the clock in whatever font the desktop uses.
-  const int clockWidth = statusPanels_[0]->fontMetrics().horizontalAdvance(QStringLiteral("88:88:88")) + 8;
-  statusPanels_[0]->setFixedWidth(std::max(kClockPanelWidth, clockWidth));
+  // Wide enough for the clock in whatever font the desktop uses, and as high as a line:
+  // of a label whose size is fixed a new text repaints the label alone, where any other
+  // would lay out the whole status bar again every second.
+  QLabel* clock = statusPanels_[0];
+  const int clockWidth = clock->fontMetrics().horizontalAdvance(QStringLiteral("88:88:88")) + 8;
+  clock->setText(QStringLiteral("88:88:88"));
+  clock->setFixedSize(std::max(kClockPanelWidth, clockWidth), clock->sizeHint().height());
+  clock->clear();
   StatusBar1->addWidget(statusPanels_[0]);
   StatusBar1->addWidget(statusPanels_[1], 1);
   SetStatusPanel(1, kWelcome);
