@@ -16,11 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view pattern = text.substr(0, end);
   const std::string_view line = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
   const TRecordParser parser(pattern);
-  const std::optional<THistoryRow> row = parser.Parse(line);
-  if (!row) return 0;
+  THistoryRow row;
+  if (!parser.Parse(line, row)) return 0;
   for (int r = 0; r < kDisplayRowCount; ++r) {
-    const std::string& register_text = row->texts[static_cast<std::size_t>(r)];
-    Require(register_text.empty() || !row->hundredths[static_cast<std::size_t>(r)],
+    const std::string& register_text = row.texts[static_cast<std::size_t>(r)];
+    Require(register_text.empty() || !row.hundredths[static_cast<std::size_t>(r)],
             "a row holds a number and a register text at once");
   }
   return 0;
