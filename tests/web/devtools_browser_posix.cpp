@@ -10,9 +10,11 @@
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <optional>
 #include <thread>
 #include <vector>
 
+#include "text/base64.hpp"
 #include "text/utf8_text.hpp"
 
 extern char** environ;
@@ -45,28 +47,6 @@ std::string StringMember(const std::string& message, const std::string& name) {
     }
   }
   return value;
-}
-
-std::string Base64Decode(const std::string& text) {
-  std::string out;
-  unsigned buffer = 0;
-  int bits = 0;
-  for (const char c : text) {
-    int v = -1;
-    if (c >= 'A' && c <= 'Z') v = c - 'A';
-    if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
-    if (c >= '0' && c <= '9') v = c - '0' + 52;
-    if (c == '+') v = 62;
-    if (c == '/') v = 63;
-    if (v < 0) continue;
-    buffer = (buffer << 6) | static_cast<unsigned>(v);
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      out += static_cast<char>((buffer >> bits) & 0xFFu);
-    }
-  }
-  return out;
 }
 
 std::string Quoted(const std::string& text) {
@@ -195,7 +175,9 @@ bool TDevToolsBrowser::WaitFor(const std::string& expression, std::chrono::secon
 bool TDevToolsBrowser::Screenshot(const std::string& path) {
   const std::string data = StringMember(Call("Page.captureScreenshot", "{\"format\":\"png\"}", true), "data");
   if (data.empty()) return false;
-  std::ofstream(path, std::ios::binary) << Base64Decode(data);
+  const std::optional<std::string> png = DecodeBase64(data);
+  if (!png) return false;
+  std::ofstream(path, std::ios::binary) << *png;
   return true;
 }
 
