@@ -42,7 +42,7 @@ std::string InstalledFilesText(const TFileLocations& system, const TFileLocation
   entry(system.outputFolder, "the service's default OutputFolder: daily logs yymmdd.csv, helvanta.sqlite");
   entry(window.outputFolder, "the window's default OutputFolder");
   entry(window.windowProgram, "the desktop window, started by helvanta (package helvanta-window)");
-  text += std::string("Helvanta.ini holds the ") + kSettingsKeys;
+  text += std::string("  Helvanta.ini     settings: ") + kSettingsKeys;
   return text;
 }
 
