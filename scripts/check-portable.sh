@@ -58,9 +58,14 @@ export compiler scratch
 check_one() {
   local file=$1 log
   log="$scratch/$(echo "$file" | tr / _).log"
-  # The version is the build's to give (mqtt_payloads.cpp requires one).
+  # The version and the install folders are the build's to give (mqtt_payloads.cpp and
+  # file_locations.cpp require them).
   local flags=(-std=c++20 -fsyntax-only -Wall -Wextra -Wpedantic -Werror -I src -I tools
                -isystem "$scratch/include" -DHELVANTA_VERSION='"portable-check"')
+  local folder
+  for folder in BINDIR LIBEXECDIR DATADIR SYSCONFDIR LOCALSTATEDIR; do
+    flags+=("-DHELVANTA_INSTALL_$folder=\"/portable-check\"")
+  done
   if [[ $file == *.hpp ]]; then
     local root=${file%%/*}
     echo "#include \"${file#"$root"/}\"" | "$compiler" "${flags[@]}" -x c++ - >"$log" 2>&1

@@ -10,6 +10,7 @@
 
 #include "app/command_line.hpp"
 #include "app/usage.hpp"
+#include "config/file_locations.hpp"
 #include "config/settings.hpp"
 #include "history/history_import.hpp"
 #include "mqtt/mqtt_forget.hpp"
@@ -55,7 +56,8 @@ std::string ApplicationErrorText(const std::exception& error, const std::string&
 
 int RunProgram(const std::vector<std::string>& parameters, const TProgramHosts& hosts) {
   switch (InfoRequested(parameters)) {
-    case TInfoRequest::help: return PrintToStdout(UsageText(ProgramFolder()));
+    case TInfoRequest::help:
+      return PrintToStdout(UsageText(FileLocationsFor(TProgramMode::kSystem), FileLocationsFor(TProgramMode::kWindow)));
     case TInfoRequest::version: return PrintToStdout(VersionText());
     case TInfoRequest::none: break;
   }

@@ -2,10 +2,53 @@
 
 #include "app/build_info.hpp"
 #include "app/startup.hpp"
+#include "runtime/program_folder.hpp"
 
 namespace helvanta {
 
-std::string UsageText(const std::string& programFolder) {
+namespace {
+
+constexpr const char* kSettingsKeys =
+    "port, connection window, template, output folder,\n"
+    "                   interval; [Ports] COM1=/dev/ttyUSB0 names a port's device;\n"
+    "                   [MQTT] Host=... publishes the values to an MQTT broker;\n"
+    "                   [Web] Listen=127.0.0.1:8480 serves a page with live values\n"
+    "                   and charts\n";
+
+std::string OwnFolderFilesText(const TFileLocations& files) {
+  const std::string folder = files.settingsFile.substr(0, files.settingsFile.rfind(kPathSeparator) + 1);
+  std::string text = "Files beside the executable, in " + folder + ":\n" +
+                     "  Helvanta.ini     settings: " + kSettingsKeys +
+                     "  Helvanta.lng     optional texts that replace the English ones\n"
+                     "  Template.csv     the default log template; logs go to <OutputFolder>/yymmdd.csv\n"
+                     "                   and every minute to <OutputFolder>/helvanta.sqlite ([History])\n";
+  if (kBuildHasWindow) text += "  helvanta-window  the desktop window, started by helvanta\n";
+  return text;
+}
+
+// An installed copy: the service and the tools read the box's settings, the window the
+// user's own.
+std::string InstalledFilesText(const TFileLocations& system, const TFileLocations& window) {
+  std::string text = "Files of this installed copy:\n";
+  const auto entry = [&text](const std::string& path, const std::string& what) {
+    text.append("  ").append(path).append("\n      ").append(what).append("\n");
+  };
+  entry(system.settingsFile, "settings of the service, -import and -mqtt-forget");
+  if (!window.settingsSource.empty()) {
+    entry(window.settingsFile, "settings of the window, made from " + window.settingsSource + " on its first start");
+  }
+  entry(system.languageFile, "optional texts that replace the English ones");
+  entry(system.templateFile, "the default log template");
+  entry(system.outputFolder, "the service's default OutputFolder: daily logs yymmdd.csv, helvanta.sqlite");
+  entry(window.outputFolder, "the window's default OutputFolder");
+  entry(window.windowProgram, "the desktop window, started by helvanta (package helvanta-window)");
+  text += std::string("  Helvanta.ini     settings: ") + kSettingsKeys;
+  return text;
+}
+
+}  // namespace
+
+std::string UsageText(const TFileLocations& system, const TFileLocations& window) {
   std::string text =
       "Usage:\n"
       "  helvanta                                the desktop window\n"
@@ -30,19 +73,8 @@ std::string UsageText(const std::string& programFolder) {
       "-service, -install, -uninstall and -silent may also start with / and ignore letter\n"
       "case; without -service the other three do nothing. Unknown switches are ignored\n"
       "after a warning.\n"
-      "\n"
-      "Files beside the executable, in " +
-      programFolder +
-      ":\n"
-      "  Helvanta.ini     settings: port, connection window, template, output folder,\n"
-      "                   interval; [Ports] COM1=/dev/ttyUSB0 names a port's device;\n"
-      "                   [MQTT] Host=... publishes the values to an MQTT broker;\n"
-      "                   [Web] Listen=127.0.0.1:8480 serves a page with live values\n"
-      "                   and charts\n"
-      "  Helvanta.lng     optional texts that replace the English ones\n"
-      "  Template.csv     the default log template; logs go to <OutputFolder>/yymmdd.csv\n"
-      "                   and every minute to <OutputFolder>/helvanta.sqlite ([History])\n";
-  if (kBuildHasWindow) text += "  helvanta-window  the desktop window, started by helvanta\n";
+      "\n";
+  text += system.installed ? InstalledFilesText(system, window) : OwnFolderFilesText(window);
   text +=
       "\n"
       "The service's events go to the system log (journalctl -t HelvantaService) and,\n"

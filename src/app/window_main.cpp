@@ -1,7 +1,11 @@
+#include <cstdio>
 #include <exception>
+#include <string>
 
 #include "app/startup.hpp"
 #include "app/window_error.hpp"
+#include "config/file_locations.hpp"
+#include "config/user_files.hpp"
 #include "ui/window_mode.hpp"
 
 // helvanta-window: window mode, started by helvanta with its own arguments once it has
@@ -10,6 +14,11 @@
 int main(int argc, char** argv) {
   using namespace helvanta;
   PrepareProgram();
+  SetProgramMode(TProgramMode::kWindow);
+  // A file that could not be made shows again where the window reads or saves it.
+  for (const std::string& failure : PrepareUserFiles(CurrentFileLocations())) {
+    std::fprintf(stderr, "helvanta: %s\n", failure.c_str());
+  }
   try {
     return RunWindowMode(argc, argv);
   } catch (const std::exception&) {

@@ -6,17 +6,22 @@
 #include <string>
 
 #include "app/window_program.hpp"
-#include "runtime/program_folder.hpp"
+#include "config/file_locations.hpp"
 
 namespace helvanta {
 
 int StartWindowProgram(char** argv) {
-  const std::string program = ProgramFolder() + "helvanta-window";
+  const TFileLocations files = CurrentFileLocations();
+  const std::string& program = files.windowProgram;
   // Warnings already written must not be lost or repeated by the new image.
   std::fflush(nullptr);
   execv(program.c_str(), argv);
   const int error = errno;
-  std::fprintf(stderr, "helvanta: cannot start the window: %s: %s\n", program.c_str(), std::strerror(error));
+  if (files.installed && error == ENOENT) {
+    std::fprintf(stderr, "helvanta: the window is in the package helvanta-window; install it, or start -service\n");
+  } else {
+    std::fprintf(stderr, "helvanta: cannot start the window: %s: %s\n", program.c_str(), std::strerror(error));
+  }
   return 1;
 }
 

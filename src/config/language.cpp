@@ -1,7 +1,7 @@
 #include "config/language.hpp"
 
 #include "config/file_access.hpp"
-#include "runtime/program_folder.hpp"
+#include "config/file_locations.hpp"
 #include "text/ascii_text.hpp"
 
 namespace helvanta {
@@ -61,7 +61,7 @@ std::string TLanguageList::LookupText(std::string_view key) const {
   return {};
 }
 
-std::string LanguageFilePath() { return ProgramFolder() + "Helvanta.lng"; }
+std::string LanguageFilePath() { return CurrentFileLocations().languageFile; }
 
 std::string ComposeMessage(std::string_view text, std::string_view argument, std::string_view lineBreak) {
   // The text is cut at its own markers before the argument goes in, so that a backslash

@@ -29,7 +29,7 @@ class TLanguageList {
   std::vector<std::string> lines_;
 };
 
-// Full path of Helvanta.lng beside the executable.
+// Full path of Helvanta.lng: CurrentFileLocations().languageFile.
 std::string LanguageFilePath();
 
 // The built-in English text of a key ("0001" ... "3012", "2001" ... "2030", "4001" ...);

@@ -5,12 +5,12 @@
 #include <utility>
 
 #include "config/file_access.hpp"
+#include "config/file_locations.hpp"
 #include "config/ini_file.hpp"
 #include "config/ini_text.hpp"
 #include "config/language.hpp"
 #include "config/text_keys.hpp"
 #include "config/time_of_day.hpp"
-#include "runtime/program_folder.hpp"
 #include "text/com_port_name.hpp"
 
 namespace helvanta {
@@ -31,12 +31,12 @@ constexpr std::array<std::int32_t, 10> kRequestIntervals{1, 2, 3, 4, 5, 6, 10, 1
 constexpr std::array<std::string_view, 7> kDataLoggingKeys{
     "ComPort", "From", "Till", "TemplateFile", "OutputFolder", "RequestInterval", "ReceivePseudoData"};
 
-std::string DefaultTemplateFile() { return ProgramFolder() + "Template.csv"; }
-std::string DefaultOutputFolder() { return ProgramFolder() + "Data"; }
+std::string DefaultTemplateFile() { return CurrentFileLocations().templateFile; }
+std::string DefaultOutputFolder() { return CurrentFileLocations().outputFolder; }
 
 }  // namespace
 
-std::string SettingsFilePath() { return ProgramFolder() + "Helvanta.ini"; }
+std::string SettingsFilePath() { return CurrentFileLocations().settingsFile; }
 
 bool SettingsFileExists() { return RegularFileExists(SettingsFilePath()); }
 

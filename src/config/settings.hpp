@@ -20,7 +20,7 @@ struct TAppSettings {
 // The program-wide settings record.
 extern TAppSettings AppSettings;
 
-// Full path of Helvanta.ini beside the executable (ProgramFolder()).
+// Full path of Helvanta.ini: CurrentFileLocations().settingsFile.
 std::string SettingsFilePath();
 bool SettingsFileExists();
 

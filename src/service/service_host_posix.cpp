@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "config/file_locations.hpp"
 #include "config/mqtt_settings.hpp"
 #include "config/settings.hpp"
 #include "config/web_settings.hpp"
@@ -25,7 +26,17 @@ namespace helvanta {
 
 namespace {
 
+// The package ships the unit; a second one in /etc/systemd/system would hide it.
+bool RefusedForPackage() {
+  if (!CurrentFileLocations().installed) return false;
+  std::fprintf(stderr,
+               "helvanta: this copy is installed with its unit; use systemctl enable --now HelvantaService "
+               "(or disable --now), and systemctl edit HelvantaService to change it\n");
+  return true;
+}
+
 int Install(bool silent) {
+  if (RefusedForPackage()) return 1;
   // The unit opens up the configured log folder, so the settings are read first.
   if (SettingsFileExists()) LoadSettings();
   ValidateSettings();
@@ -42,6 +53,7 @@ int Install(bool silent) {
 }
 
 int Uninstall(bool silent) {
+  if (RefusedForPackage()) return 1;
   const TServiceInstallResult result = UninstallService(DefaultInstallPlace());
   if (!result.ok) {
     std::fprintf(stderr, "%s\n", result.message.c_str());

@@ -26,6 +26,10 @@ struct TServiceUnitSettings {
   // The service talks over IP (to an MQTT broker or as the web page); without it the
   // unit gives the service no network at all.
   bool network = false;
+  // The package's unit: systemd makes /var/lib/<stateDirectory> the service's, and
+  // documentation (a URI) replaces README.md in programFolder. Empty: neither.
+  std::string stateDirectory{};
+  std::string documentation{};
 };
 
 // Full path of the unit file in a folder.

@@ -53,7 +53,9 @@ std::string ServiceUnitText(const TServiceUnitSettings& settings) {
   text += "[Unit]\n";
   text += "Description=Helvanta 1.2 for Siemens SPN1000 (HelvantaService)\n";
   text.append("Documentation=")
-      .append(FileUri(WithoutTrailingSlash(settings.programFolder).append("/README.md")))
+      .append(settings.documentation.empty()
+                  ? FileUri(WithoutTrailingSlash(settings.programFolder).append("/README.md"))
+                  : settings.documentation)
       .append("\n");
   // Log records carry the wall-clock time.
   text += "After=time-sync.target\n";
@@ -70,6 +72,7 @@ std::string ServiceUnitText(const TServiceUnitSettings& settings) {
   // Everything is read-only but the output folder; '-' lets the unit start while that
   // folder's file system is not mounted yet.
   text += "ProtectSystem=strict\n";
+  if (!settings.stateDirectory.empty()) text.append("StateDirectory=").append(settings.stateDirectory).append("\n");
   text.append("ReadWritePaths=")
       .append(UnitWord(std::string("-").append(WithoutTrailingSlash(settings.outputFolder))))
       .append("\n");

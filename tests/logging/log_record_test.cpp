@@ -353,7 +353,8 @@ TEST_F(LogRecordTest, PackagedTemplateMakesOneFieldPerColumn) {
   EXPECT_EQ(CountOf(header, ";"), 33u);
   EXPECT_EQ(CountOf(record, ";"), 33u);
   EXPECT_EQ(header.substr(0, 28), "Date;Time;Voltage (AC) [V];C");
-  EXPECT_NE(header.find("Cooler temperature [\xB0"
+  // The template is UTF-8 and its bytes go into the file as they are.
+  EXPECT_NE(header.find("Cooler temperature [\xC2\xB0"
                         "C]"),
             std::string::npos);
   EXPECT_EQ(record.find('%'), std::string::npos);
