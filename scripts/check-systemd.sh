@@ -13,6 +13,7 @@
 # The checks are functions that check() calls.
 # shellcheck disable=SC2317
 set -uo pipefail
+leader=
 root=$(cd "$(dirname "$0")/.." && pwd)
 cache=${HELVANTA_CHECK_CACHE:-/var/cache/helvanta-check}
 base=$cache/bookworm
@@ -45,7 +46,13 @@ must() {
 }
 finish() {
   echo "$failures failed"
-  [ "$failures" -eq 0 ] || echo "container console: $cache/console.log"
+  if [ "$failures" -gt 0 ]; then
+    if [ -n "$leader" ]; then
+      echo "the service's journal in the container:"
+      inside journalctl -q -b -u HelvantaService -n 30 --no-pager | sed 's/^/  /'
+    fi
+    echo "container console: $cache/console.log; apt: $cache/apt.log"
+  fi
   exit $((failures > 0))
 }
 
@@ -71,13 +78,17 @@ fi
 
 # The first Debian mirror named in this machine's apt sources, one-line or deb822.
 host_mirror() {
-  local files=()
-  [ -f /etc/apt/sources.list ] && files+=(/etc/apt/sources.list)
-  files+=(/etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources)
+  local files=() file
+  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+    [ -f "$file" ] && files+=("$file")
+  done
+  [ ${#files[@]} -gt 0 ] || return 0
   awk '
     /^[[:space:]]*deb[[:space:]]/ {
-      for (i = 2; i <= NF; i++) if ($i !~ /^\[/ && $i !~ /\]$/) break
-      if ($(i + 1) == "bookworm") { print $i; exit }
+      line = $0
+      sub(/\[[^]]*\]/, "", line)
+      split(line, field)
+      if (field[3] == "bookworm") { print field[2]; exit }
     }
     /^[[:space:]]*$/ { uris = ""; suites = "" }
     /^URIs:/ { uris = $2 }
@@ -108,7 +119,6 @@ cp "$deb" "$tree/root/helvanta.deb"
 systemd-nspawn --quiet --register=no --keep-unit --machine="$machine" -D "$tree" --boot \
   </dev/null >"$cache/console.log" 2>&1 &
 nspawn_pid=$!
-leader=
 stop_container() {
   kill -0 "$nspawn_pid" 2>/dev/null || return 0
   # nspawn turns SIGTERM into an orderly shutdown of the container.
