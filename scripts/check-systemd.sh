@@ -28,12 +28,14 @@ skip() {
   echo "skipped: $*"
   exit 0
 }
+passed=0
 failures=0
 check() {
   local what=$1
   shift
   if "$@"; then
     echo "ok: $what"
+    passed=$((passed + 1))
   else
     echo "FAILED: $what"
     failures=$((failures + 1))
@@ -45,7 +47,7 @@ must() {
   if [ "$failures" -gt 0 ]; then finish; fi
 }
 finish() {
-  echo "$failures failed"
+  echo "$passed passed, $failures failed"
   if [ "$failures" -gt 0 ]; then
     if [ -n "$leader" ]; then
       echo "the service's journal in the container:"
@@ -132,7 +134,7 @@ stop_container() {
 trap stop_container EXIT
 
 # The container's PID 1 is the process whose parent is nspawn and whose command is systemd.
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   for pid in $(pgrep -P "$nspawn_pid"); do
     [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = systemd ] && leader=$pid
   done
