@@ -1,16 +1,28 @@
 #!/usr/bin/env bash
 # Builds the Debian packages helvanta and helvanta-window from debian/ with
 # dpkg-buildpackage, in a copy of the source tree, and checks them with lintian.
-#   packaging/build-deb.sh [build folder, default build/deb] [output folder, default build]
+#   packaging/build-deb.sh [--arch arm64|armhf] [build folder, default build/deb] [output folder, default build]
 # The packages' version is the newest entry of debian/changelog; the .debs, .buildinfo
-# and .changes go to the output folder.
+# and .changes go to the output folder. With --arch the package helvanta alone is
+# cross-built for that architecture (profile pkg.helvanta.nowindow: the machine has no
+# Qt for it); debhelper then takes the cross compiler, pkg-config and strip.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+arch=$(dpkg-architecture -qDEB_BUILD_ARCH)
+cross=()
+if [ "${1:-}" = --arch ]; then
+  arch=${2:?--arch needs arm64 or armhf}
+  shift 2
+fi
 build=$(realpath -m "${1:-$root/build/deb}")
 out=$(realpath -m "${2:-$root/build}")
 umask 022
 
 "$root/scripts/install-deps.sh"
+if [ "$arch" != "$(dpkg-architecture -qDEB_BUILD_ARCH)" ]; then
+  "$root/scripts/install-cross-deps.sh" "$arch"
+  cross=("--host-arch=$arch" --build-profiles=pkg.helvanta.nowindow)
+fi
 # The packaging tools: debhelper and dpkg-buildpackage, rsvg-convert for the icons, lintian.
 tools=(debhelper dpkg-dev librsvg2-bin lintian)
 missing=()
@@ -32,13 +44,13 @@ mkdir -p "$source"
 (cd "$root" && git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf -) | tar -xf - -C "$source"
 rm -f "$build"/*.deb "$build"/*.buildinfo "$build"/*.changes
 export CCACHE_BASEDIR=$source CCACHE_NOHASHDIR=1
-(cd "$source" && dpkg-buildpackage -us -uc -b)
+(cd "$source" && dpkg-buildpackage -us -uc -b "${cross[@]}")
 
 mkdir -p "$out"
 debs=("$build"/*.deb)
 mv "${debs[@]}" "$build"/*.buildinfo "$build"/*.changes "$out/"
 version=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
-changes=$out/helvanta_${version}_$(dpkg-architecture -qDEB_HOST_ARCH).changes
+changes=$out/helvanta_${version}_$arch.changes
 echo "Built:"
 printf '  %s\n' "${debs[@]/#$build/$out}"
 # lintian refuses to run as root; a user that may read the packages runs it.

@@ -78,26 +78,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   fi
 fi
 
-# The first Debian mirror named in this machine's apt sources, one-line or deb822.
-host_mirror() {
-  local files=() file
-  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
-    [ -f "$file" ] && files+=("$file")
-  done
-  [ ${#files[@]} -gt 0 ] || return 0
-  awk '
-    /^[[:space:]]*deb[[:space:]]/ {
-      line = $0
-      sub(/\[[^]]*\]/, "", line)
-      split(line, field)
-      if (field[3] == "bookworm") { print field[2]; exit }
-    }
-    /^[[:space:]]*$/ { uris = ""; suites = "" }
-    /^URIs:/ { uris = $2 }
-    /^Suites:/ { suites = $0 }
-    uris != "" && suites ~ /[[:space:]]bookworm([[:space:]]|$)/ { print uris; exit }
-  ' "${files[@]}" 2>/dev/null
-}
+# shellcheck source=scripts/debian-mirror.sh
+source "$root/scripts/debian-mirror.sh"
 
 if [ ! -x "$base/lib/systemd/systemd" ]; then
   mirror=$(host_mirror)
