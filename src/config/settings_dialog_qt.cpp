@@ -12,13 +12,17 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
+#include <QTabWidget>
 #include <QTimeEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <array>
+#include <initializer_list>
 #include <optional>
 
 #include "config/language.hpp"
 #include "config/mqtt_settings_page_qt.hpp"
+#include "config/section_page_qt.hpp"
 #include "config/serial_devices.hpp"
 #include "config/settings.hpp"
 #include "config/text_keys.hpp"
@@ -173,7 +177,15 @@ TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
   loggingLayout->addWidget(SpeedButton2, 2, 4);
   loggingLayout->setRowStretch(3, 1);
 
-  MqttPage = new TMqttSettingsPage(languageList_, this);
+  OutputPages = new QTabWidget(this);
+  OutputPages->setObjectName(QStringLiteral("OutputPages"));
+  MqttPage = new TMqttSettingsPage(languageList_, OutputPages);
+  HistoryPage = new TSectionPage(languageList_, HistoryPageLayout(), OutputPages);
+  WebPage = new TSectionPage(languageList_, WebPageLayout(), OutputPages);
+  PVOutputPage = new TSectionPage(languageList_, PVOutputPageLayout(), OutputPages);
+  for (QGroupBox* page : std::initializer_list<QGroupBox*>{MqttPage, HistoryPage, WebPage, PVOutputPage}) {
+    OutputPages->addTab(page, page->title());
+  }
 
   Button1 = new QPushButton(QStringLiteral("OK"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
@@ -194,7 +206,7 @@ TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 8);
   layout->addLayout(groups);
-  layout->addWidget(MqttPage);
+  layout->addWidget(OutputPages);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -277,6 +289,7 @@ void TFormSettings::FillFromSettings() {
   Edit1->setText(ToDisplay(shownTemplate_));
   Edit2->setText(ToDisplay(shownFolder_));
   MqttPage->Fill();
+  for (TSectionPage* page : SectionPages()) page->Fill();
   ListBox1->setFocus();
 }
 
@@ -335,6 +348,13 @@ void TFormSettings::accept() {
                  std::string(kApplicationTitle));
     return;
   }
+  for (const TSectionPage* page : SectionPages()) {
+    if (const std::string problem = page->Problem(); !problem.empty()) {
+      ShowErrorBox(this, ComposeKeyMessage(languageList_, text_key::kSettingInvalid, problem, "\r\n"),
+                   std::string(kApplicationTitle));
+      return;
+    }
+  }
   for (const TPortDevice& choice : ChangedDevices()) {
     const SerialDeviceCheck check = CheckSerialDevice(choice.device);
     if (check != SerialDeviceCheck::kCharacterDevice) {
@@ -357,7 +377,9 @@ void TFormSettings::Execute() {
   }
   const std::vector<TPortDevice> devices = ChangedDevices();
   StoreIntoSettings();
-  if (!SavePortDevices(devices) || !SaveDialogSettings() || !MqttPage->Save()) {
+  bool saved = SavePortDevices(devices) && SaveDialogSettings() && MqttPage->Save();
+  for (const TSectionPage* page : SectionPages()) saved = saved && page->Save();
+  if (!saved) {
     ShowErrorBox(this, ComposeKeyMessage(languageList_, text_key::kSettingsNotSaved, SettingsFilePath(), "\r\n"),
                  std::string(kApplicationTitle));
   }

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QTabWidget;
 class QTimeEdit;
 class QToolButton;
 
@@ -18,6 +20,7 @@ namespace helvanta {
 
 class TLanguageList;
 class TMqttSettingsPage;
+class TSectionPage;
 struct TPortDevice;
 
 // The settings dialog: port, daily connection window, template file and output folder,
@@ -54,7 +57,12 @@ class TFormSettings : public QDialog {
   QLabel* Label4;
   QLineEdit* Edit2;
   QToolButton* SpeedButton2;
+  // The outputs' sections, a tab each: MQTT, then the history, the web page and PVOutput.
+  QTabWidget* OutputPages;
   TMqttSettingsPage* MqttPage;
+  TSectionPage* HistoryPage;
+  TSectionPage* WebPage;
+  TSectionPage* PVOutputPage;
   QPushButton* Button1;
   QPushButton* Button2;
 
@@ -67,6 +75,7 @@ class TFormSettings : public QDialog {
   void DeviceEdited(const QString& text);
   std::vector<TPortDevice> ChangedDevices() const;
   std::string Text(std::string_view key) const;
+  std::array<TSectionPage*, 3> SectionPages() const { return {HistoryPage, WebPage, PVOutputPage}; }
 
   const TLanguageList& languageList_;
   // What the dialog was filled with, so an untouched field keeps its exact bytes.

@@ -109,5 +109,22 @@ inline constexpr std::string_view kChartsDayPower = "4101";
 inline constexpr std::string_view kChartsMonthEnergy = "4102";
 inline constexpr std::string_view kChartsNoHistory = "4103";
 inline constexpr std::string_view kChartsUnreadable = "4104";
+inline constexpr std::string_view kSettingInvalid = "4200";
+inline constexpr std::string_view kPageEnabled = "4201";
+inline constexpr std::string_view kHistoryPage = "4202";
+inline constexpr std::string_view kHistoryDatabase = "4203";
+inline constexpr std::string_view kHistoryDatabaseHint = "4204";
+inline constexpr std::string_view kHistoryKeepDays = "4205";
+inline constexpr std::string_view kHistoryKeepDaysHint = "4206";
+inline constexpr std::string_view kWebPage = "4207";
+inline constexpr std::string_view kWebListen = "4208";
+inline constexpr std::string_view kWebListenHint = "4209";
+inline constexpr std::string_view kPVOutputPage = "4210";
+inline constexpr std::string_view kPVOutputSystemId = "4211";
+inline constexpr std::string_view kPVOutputSystemIdHint = "4212";
+inline constexpr std::string_view kPVOutputApiKey = "4213";
+inline constexpr std::string_view kPVOutputApiKeyFile = "4214";
+inline constexpr std::string_view kPVOutputInterval = "4215";
+inline constexpr std::string_view kPVOutputUrl = "4216";
 
 }  // namespace helvanta::text_key
