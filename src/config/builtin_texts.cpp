@@ -153,12 +153,16 @@ constexpr auto kBuiltinTexts = std::to_array<BuiltinTextEntry>({
     {"4201", "Enabled:"},
     {"4202", "History"},
     {"4203", "Database:"},
-    {"4204", "The minute history's database file; empty means helvanta.sqlite in the output folder. Changes count from the next start."},
+    {"4204",
+     "The minute history's database file; empty means helvanta.sqlite in the output folder. Changes count from the "
+     "next start."},
     {"4205", "Days kept:"},
     {"4206", "Days of minute rows kept, 0 to 36500; 0 keeps them all. Daily energies are always kept."},
     {"4207", "Web page"},
     {"4208", "Listen on:"},
-    {"4209", "Address and port, such as 127.0.0.1:8480 or [::]:8480; empty turns the page off. Any other than a loopback address needs a user and a password. Changes count from the next start."},
+    {"4209",
+     "Address and port, such as 127.0.0.1:8480 or [::]:8480; empty turns the page off. Any other than a loopback "
+     "address needs a user and a password. Changes count from the next start."},
     {"4210", "PVOutput"},
     {"4211", "System ID:"},
     {"4212", "Your system's number on PVOutput; empty turns uploads off. Changes count from the next start."},
