@@ -158,7 +158,7 @@ INI
 # The service as its unit runs it: as helvanta, from /etc/helvanta into /var/lib/helvanta.
 service_run() {
   echo "  running the service for $run_seconds s"
-  inside timeout --preserve-status -s TERM "$run_seconds" runuser -u helvanta -- /usr/bin/helvanta -service \
+  inside runuser -u helvanta -- timeout --preserve-status -s TERM "$run_seconds" /usr/bin/helvanta -service \
     >>"$log" 2>&1
 }
 check "the service runs $run_seconds s and stops in order on SIGTERM" service_run
