@@ -16,3 +16,30 @@ peak_rss() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
 free_loopback_port() {
   python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
+
+# How late in its wall-clock second each request telegram arrived (ms), from a
+# simulator's --log, over the whole run and between two times (seconds since the epoch)
+# during which something was held up, named by the last argument.
+#   request_lateness <telegram log> <from> <till> <what happened meanwhile>
+request_lateness() {
+  python3 - "$@" <<'PY'
+import sys, datetime
+path, since, till, what = sys.argv[1], float(sys.argv[2]), float(sys.argv[3]), sys.argv[4]
+every, held = [], []
+for line in open(path):
+    words = line.split()
+    if len(words) < 3 or words[2] != "rx":
+        continue
+    t = datetime.datetime.strptime(words[0], "%Y-%m-%dT%H:%M:%S.%f")
+    ms = t.microsecond / 1000
+    every.append(ms)
+    if since <= t.timestamp() <= till:
+        held.append(ms)
+def show(values):
+    if not values:
+        return "none"
+    values = sorted(values)
+    return "n=%d median %.0f ms, max %.0f ms" % (len(values), values[len(values) // 2], values[-1])
+print(show(every) + " | while " + what + ": " + show(held))
+PY
+}

@@ -77,31 +77,6 @@ for run in off on; do
 done
 [ -n "$subscriber_pid" ] && kill "$subscriber_pid" 2>/dev/null || true
 
-# How late in its wall-clock second each request arrived (ms), over the whole run and
-# while the broker was stopped.
-lateness() {
-  python3 - "$1" "$stop_from" "$stop_till" <<'PY'
-import sys, datetime
-path, since, till = sys.argv[1], float(sys.argv[2]), float(sys.argv[3])
-every, stopped = [], []
-for line in open(path):
-    words = line.split()
-    if len(words) < 3 or words[2] != "rx":
-        continue
-    t = datetime.datetime.strptime(words[0], "%Y-%m-%dT%H:%M:%S.%f")
-    ms = t.microsecond / 1000
-    every.append(ms)
-    if since <= t.timestamp() <= till:
-        stopped.append(ms)
-def show(values):
-    if not values:
-        return "none"
-    values = sorted(values)
-    return "n=%d median %.0f ms, max %.0f ms" % (len(values), values[len(values) // 2], values[-1])
-print(show(every) + " | while the broker was stopped: " + show(stopped))
-PY
-}
-
 echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
 echo "duration ${duration} s, broker stopped for ${stop} s from second ${stop_at}"
 for run in off on; do
@@ -112,7 +87,7 @@ awk -v on="${cpu[on]}" -v off="${cpu[off]}" -v ron="${rss[on]}" -v roff="${rss[o
   printf "MQTT on - off: CPU %+.3f s (%+.0f %%, target <= +10 %%), peak RSS %+d kB (target <= +2048 kB)\n", on - off, pct, ron - roff
 }'
 for run in off on; do
-  echo "request lateness, MQTT ${run}: $(lateness "$work/$run/sim-telegrams.log")"
+  echo "request lateness, MQTT ${run}: $(request_lateness "$work/$run/sim-telegrams.log" "$stop_from" "$stop_till" "the broker was stopped")"
 done
 if [ -n "$subscriber_pid" ]; then
   echo "received: $(grep -c '^helvanta/state ' "$work/received.txt" || true) states," \
