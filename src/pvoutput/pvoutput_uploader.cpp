@@ -16,7 +16,8 @@ namespace {
 constexpr std::int64_t kMinuteMs = 60'000;
 constexpr std::int64_t kMinutesPerDay = 1440;
 constexpr std::int64_t kHourMs = 3'600'000;
-// PVOutput counts every request against the hourly limit, failed ones too.
+// Retries from 30 s up to 5 min apart: PVOutput counts every request against the hourly
+// limit, failed ones too.
 constexpr std::int64_t kFirstRetryMs = 30'000;
 constexpr std::int64_t kLongestRetryMs = 300'000;
 constexpr std::size_t kMaxDetailBytes = 200;

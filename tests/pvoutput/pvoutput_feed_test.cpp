@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -219,6 +220,26 @@ TEST_F(PvoutputFeedTest, ACertificateForAnotherHostIsRefused) {
   EXPECT_FALSE(feed->Connected());
   EXPECT_EQ(Count(Severity::kError, "PVOutput: cannot upload"), 1) << AllMessages();
   EXPECT_NE(AllMessages().find("certificate"), std::string::npos) << AllMessages();
+}
+
+// While a request waits for a silent PVOutput, the ticks go on at once.
+TEST_F(PvoutputFeedTest, ATickNeverWaitsForAnAnswer) {
+  WriteRows(At(7, 6, 0), At(7, 18, 0));
+  StartFeed(standIn->CaFile());
+  RunUntil(At(7, 10, 0));
+  standIn->Control("/mode?name=slow&delay=5");
+  auto longest = std::chrono::steady_clock::duration::zero();
+  for (int second = 0; second < 60; ++second) {
+    clock.clock.Advance(1'000);
+    const auto start = std::chrono::steady_clock::now();
+    Collect(feed->Tick({clock.clock.Read(), true, "COM1", "", db, list, " "}));
+    longest = std::max(longest, std::chrono::steady_clock::now() - start);
+  }
+  feed->WaitIdle();
+  EXPECT_LT(longest, std::chrono::milliseconds(100));
+  EXPECT_EQ(standIn->Requests(), 1);
+  Collect(feed->Tick({clock.clock.Read(), true, "COM1", "", db, list, " "}));
+  EXPECT_EQ(Count(Severity::kError, "Operation timed out"), 1) << AllMessages();
 }
 
 // One fault for an hour in the middle of the day, then PVOutput as usual.
