@@ -8,9 +8,9 @@
 #   src/ui, *_qt.*, and any file that includes a Qt header or one from src/ui
 #                           Qt for Windows is not installed here.
 # Nothing else is left out. The libraries both hosts use (SQLite, libmosquitto,
-# libmicrohttpd) ship the same portable headers on Windows, so the compiler sees the
-# Debian copies of exactly sqlite3.h, mosquitto.h and microhttpd.h and none of the
-# other system headers.
+# libmicrohttpd, libcurl) ship the same portable headers on Windows, so the compiler sees
+# the Debian copies of exactly sqlite3.h, mosquitto.h, microhttpd.h and curl/ and none of
+# the other system headers.
 #
 # MinGW-w64 supplies some POSIX headers of its own (unistd.h, sys/stat.h, pthread.h...),
 # so those are refused by name before compiling.
@@ -36,6 +36,13 @@ for header in sqlite3.h mosquitto.h microhttpd.h; do
   fi
   ln -s "/usr/include/$header" "$scratch/include/$header"
 done
+# libcurl's headers lie in the multiarch folder; they are the same on every platform.
+curl_headers="/usr/include/$(gcc -print-multiarch)/curl"
+if [ ! -f "$curl_headers/curl.h" ]; then
+  echo "check-portable: $curl_headers/curl.h is missing; scripts/install-deps.sh installs it" >&2
+  exit 1
+fi
+ln -s "$curl_headers" "$scratch/include/curl"
 
 files=()
 while IFS= read -r file; do

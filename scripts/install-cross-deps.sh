@@ -20,6 +20,7 @@ sudo_cmd=()
 # The :$arch libraries must be the same versions as the host's, so an update can also
 # bring newer host packages of the same names.
 packages=("crossbuild-essential-$arch" "libsqlite3-dev:$arch" "libmosquitto-dev:$arch" "libmicrohttpd-dev:$arch"
+          "libcurl4-openssl-dev:$arch"
           "libgtest-dev:$arch" "libgmock-dev:$arch" "libfaketime:$arch" "pkg-config:$arch"
           qemu-user-static binfmt-support)
 missing=()

@@ -1,6 +1,7 @@
 #include <optional>
 
 #include "config/ini_file.hpp"
+#include "config/pvoutput_settings.hpp"
 #include "config/section_page_qt.hpp"
 #include "config/text_keys.hpp"
 #include "config/web_settings.hpp"
@@ -18,18 +19,9 @@ bool IsKeepDays(std::string_view value) {
 
 bool IsListenAddress(std::string_view value) { return ParseListenAddress(value).has_value(); }
 
-bool IsSystemId(std::string_view value) {
-  const std::optional<std::int32_t> id = ParseIniInteger(value);
-  return id && *id > 0 && value.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-bool IsStatusInterval(std::string_view value) { return value == "5" || value == "10" || value == "15"; }
-
-bool IsServiceAddress(std::string_view value) {
-  const auto after = [value](std::string_view scheme) {
-    return value.starts_with(scheme) && value.size() > scheme.size();
-  };
-  return after("https://") || after("http://");
+bool IsStatusInterval(std::string_view value) {
+  const std::optional<std::int32_t> minutes = ParseIniInteger(value);
+  return minutes && IsValidPvoutputInterval(*minutes);
 }
 
 }  // namespace
@@ -58,15 +50,16 @@ TSectionPageLayout WebPageLayout() {
 }
 
 TSectionPageLayout PVOutputPageLayout() {
-  return {"PVOutput",
+  return {kPvoutputSection,
           text_key::kPVOutputPage,
           false,
           {
-              {"SystemId", text_key::kPVOutputSystemId, Kind::kText, "", text_key::kPVOutputSystemIdHint, IsSystemId},
+              {"SystemId", text_key::kPVOutputSystemId, Kind::kText, "", text_key::kPVOutputSystemIdHint,
+               IsValidPvoutputSystemId},
               {"ApiKey", text_key::kPVOutputApiKey, Kind::kSecret},
               {"ApiKeyFile", text_key::kPVOutputApiKeyFile},
               {"Interval", text_key::kPVOutputInterval, Kind::kText, "5", {}, IsStatusInterval},
-              {"Url", text_key::kPVOutputUrl, Kind::kText, "https://pvoutput.org", {}, IsServiceAddress},
+              {"Url", text_key::kPVOutputUrl, Kind::kText, kDefaultPvoutputUrl.data(), {}, IsValidPvoutputUrl},
           }};
 }
 

@@ -97,7 +97,15 @@ void VersionTwo(SqliteConnection& db) {
       "UPDATE day SET energy_minute = energy_minute - local_offset(energy_minute) WHERE energy_minute IS NOT NULL;");
 }
 
-constexpr std::array<void (*)(SqliteConnection&), 2> kSteps{VersionOne, VersionTwo};
+// Version 3: what the PVOutput uploads last had accepted, so that a restart neither
+// sends a status again nor leaves one out. One row at most.
+void VersionThree(SqliteConnection& db) {
+  db.Exec(
+      "CREATE TABLE upload_mark(id INTEGER PRIMARY KEY CHECK (id = 1), status_minute INTEGER NOT NULL, "
+      "output_day INTEGER NOT NULL);");
+}
+
+constexpr std::array<void (*)(SqliteConnection&), 3> kSteps{VersionOne, VersionTwo, VersionThree};
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "link/measurands.hpp"
 #include "link/polling_cycle.hpp"
 #include "mqtt/mqtt_feed.hpp"
+#include "pvoutput/pvoutput_feed.hpp"
 #include "runtime/clock.hpp"
 #include "serial/comport.hpp"
 #include "web/web_feed.hpp"
@@ -20,6 +21,7 @@ std::vector<std::unique_ptr<THostOutput>> OtherOutputs() {
   std::vector<std::unique_ptr<THostOutput>> outputs;
   outputs.push_back(std::make_unique<TWebFeed>());
   outputs.push_back(std::make_unique<TMqttFeed>());
+  outputs.push_back(std::make_unique<TPvoutputFeed>());
   return outputs;
 }
 

@@ -39,7 +39,8 @@ TEST(BuiltinTexts, HoldEveryKeyOnce) {
                                     {4015, 4034},
                                     {4040, 4060},
                                     {4070, 4075},
-                                    {4080, 4082},
+                                    {4080, 4085},
+                                    {4090, 4099},
                                     {4100, 4104},
                                     {4200, 4216}}) {
     for (int key = first; key <= last; ++key) {
