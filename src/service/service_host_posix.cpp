@@ -80,10 +80,10 @@ class TStopSignals {
       throw std::system_error(error, std::generic_category(), "signalfd");
     }
   }
-  ~TStopSignals() {
-    close(fd_);
-    pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
-  }
+  // The signals stay blocked: the service is ending, and a second stop signal (a stop
+  // and a shutdown at once) waiting in the mask would otherwise kill it on the way out,
+  // with a signal's exit status after an orderly stop.
+  ~TStopSignals() { close(fd_); }
   TStopSignals(const TStopSignals&) = delete;
   TStopSignals& operator=(const TStopSignals&) = delete;
 

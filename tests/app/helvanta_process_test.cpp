@@ -123,6 +123,8 @@ TEST_F(HelvantaProcessTest, ServiceReportsReadyAfterItsStartLoadsNoQtAndStopsOnS
 
   kill(pid, SIGTERM);
   EXPECT_EQ(notify.Next(), "STOPPING=1");
+  // A second stop signal while it stops (a stop and a shutdown at once) must not kill it.
+  kill(pid, SIGTERM);
   EXPECT_EQ(Wait(pid), 0);
   EXPECT_NE(Err().find("Service stopped.\nConnection closed."), std::string::npos) << Err();
 }
