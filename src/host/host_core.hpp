@@ -67,6 +67,7 @@ class THostCore {
  private:
   void ReportAll(const std::vector<THostMessage>& messages) const;
   void ReportLoggerOutcome(const LogOutcome& outcome);
+  void UpdateFigures(const TComPort& port);
 
   TLanguageList& language_;
   std::int32_t& measurandIndex_;
@@ -81,6 +82,8 @@ class THostCore {
   // The history first, then the others: started, ticked and told of the logger in this
   // order, stopped in the reverse one.
   std::vector<THostOutput*> outputs_;
+  THostFigures figures_;
+  std::uint64_t portOpenings_ = 0;
 };
 
 }  // namespace helvanta

@@ -36,6 +36,10 @@ std::int64_t SteadyMs() {
       .count();
 }
 
+std::int64_t UnixSeconds() {
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
 struct TMqttClient::Worker {
@@ -125,6 +129,8 @@ struct TMqttClient::Worker {
       return;
     }
     phase = Phase::kConnected;
+    connected.store(true);
+    lastSuccessUnix.store(UnixSeconds());
     const bool recovered = schedule.Succeeded(SteadyMs());
     failedAttempts.store(0);
     if (recovered) {
@@ -151,6 +157,7 @@ struct TMqttClient::Worker {
   void Fail(const std::string& reason) {
     const bool wasConnected = phase == Phase::kConnected;
     phase = Phase::kIdle;
+    connected.store(false);
     const std::int64_t now = SteadyMs();
     const std::string detail = settings.Where() + ": " + (wasConnected ? "connection lost: " : "") + reason;
     const FailureReport report = schedule.Failed(now);
@@ -176,6 +183,7 @@ struct TMqttClient::Worker {
       freshState.reset();
     }
     Publish(settings.StateTopic(), lastState, 0, false);
+    lastSuccessUnix.store(UnixSeconds());
     return true;
   }
 
@@ -201,6 +209,8 @@ struct TMqttClient::Worker {
   int wakeFd = -1;
   std::atomic<bool> stopping{false};
   std::atomic<std::size_t> failedAttempts{0};
+  std::atomic<bool> connected{false};
+  std::atomic<std::int64_t> lastSuccessUnix{0};  // 0: never
 
   // Shared with the host's thread, under the mutex.
   std::mutex mutex;
@@ -228,6 +238,13 @@ TMqttClient::~TMqttClient() {
 }
 
 std::size_t TMqttClient::FailedAttempts() const { return worker_->failedAttempts.load(); }
+
+bool TMqttClient::Connected() const { return worker_->connected.load(); }
+
+std::optional<std::int64_t> TMqttClient::LastSuccessUnix() const {
+  const std::int64_t seconds = worker_->lastSuccessUnix.load();
+  return seconds > 0 ? std::optional(seconds) : std::nullopt;
+}
 
 void TMqttClient::OfferState(std::string json) {
   {

@@ -73,6 +73,11 @@ std::vector<THostMessage> TMqttFeed::Start(const THostStart& start) {
 
 void TMqttFeed::Stop() { client_.reset(); }
 
+std::optional<TOutputLink> TMqttFeed::Link() const {
+  if (!client_) return std::nullopt;
+  return TOutputLink{"mqtt", client_->Connected(), client_->LastSuccessUnix()};
+}
+
 void TMqttFeed::AfterLogger(const THostLogged& logged) {
   if (!client_ || !(logged.recordWritten || logged.measurandIndex == kMeasurandCount - 1)) return;
   const ClockReading now = ProgramClock().Read();

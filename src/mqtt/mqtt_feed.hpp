@@ -37,6 +37,7 @@ class TMqttFeed : public THostOutput {
   void AfterLogger(const THostLogged& logged) override;
   // The connection thread's reports, worded.
   std::vector<THostMessage> Tick(const THostTick& tick) override;
+  std::optional<TOutputLink> Link() const override;
 
  private:
   std::unique_ptr<TMqttClient> client_;
