@@ -149,6 +149,9 @@ constexpr auto kBuiltinTexts = std::to_array<BuiltinTextEntry>({
     {"4102", "Energy per day of the month (kWh)"},
     {"4103", "No history for this day."},
     {"4104", "The history cannot be read: %s"},
+    {"4110", "The inverter reports an error: %s."},
+    {"4111", "The inverter's error registers are clear again: %s."},
+    {"4112", "MQTT: the client id cannot be kept in %s, so Home Assistant sees a new device at every start."},
 });
 
 }  // namespace

@@ -109,5 +109,8 @@ inline constexpr std::string_view kChartsDayPower = "4101";
 inline constexpr std::string_view kChartsMonthEnergy = "4102";
 inline constexpr std::string_view kChartsNoHistory = "4103";
 inline constexpr std::string_view kChartsUnreadable = "4104";
+inline constexpr std::string_view kInverterError = "4110";
+inline constexpr std::string_view kInverterErrorCleared = "4111";
+inline constexpr std::string_view kMqttIdNotKept = "4112";
 
 }  // namespace helvanta::text_key

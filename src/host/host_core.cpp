@@ -66,6 +66,10 @@ void THostCore::NoteClock() {
 
 void THostCore::TickOutputs(const TComPort& port) {
   UpdateFigures(port);
+  if (const std::optional<THostMessage> change =
+          errors_.Note(ErrorRegisters(ProgramClock().ElapsedMs()), language_, lineBreak_)) {
+    report_(*change);
+  }
   const THostTick tick{ProgramClock().Read(), port.Connected(), port.Port(), port.DevicePath(),
                        HistoryPath(),         language_,        lineBreak_,  figures_};
   for (THostOutput* output : outputs_) ReportAll(output->Tick(tick));

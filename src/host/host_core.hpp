@@ -9,6 +9,7 @@
 
 #include "config/settings.hpp"
 #include "history/history_recorder.hpp"
+#include "host/error_watch.hpp"
 #include "link/answer_router.hpp"
 #include "logging/log_marks.hpp"
 #include "logging/record_gaps.hpp"
@@ -83,6 +84,7 @@ class THostCore {
   // order, stopped in the reverse one.
   std::vector<THostOutput*> outputs_;
   THostFigures figures_;
+  TErrorWatch errors_;
   std::uint64_t portOpenings_ = 0;
 };
 

@@ -40,7 +40,10 @@ class TMqttFeed : public THostOutput {
   std::optional<TOutputLink> Link() const override;
 
  private:
+  void OfferState();
+
   std::unique_ptr<TMqttClient> client_;
+  bool lineUp_ = false;
   std::string where_;
 };
 

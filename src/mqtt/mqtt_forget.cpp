@@ -68,8 +68,8 @@ TMqttForgetResult ForgetMqttSensors() {
   Mosquitto().disconnect(client.get());
   Mosquitto().loop(client.get(), 100, 1);
   if (!taken) return {false, where + ": the broker did not take every removal in time"};
-  return {true, "Removed " + std::to_string(connection.discovery.size()) + " sensors under " + prefix + "/sensor/" +
-                    connection.clientId + " on " + where};
+  return {true, "Removed " + std::to_string(connection.discovery.size()) + " entities of " + connection.clientId +
+                    " under " + prefix + " on " + where};
 }
 
 }  // namespace helvanta

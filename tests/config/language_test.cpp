@@ -40,7 +40,8 @@ TEST(BuiltinTexts, HoldEveryKeyOnce) {
                                     {4040, 4060},
                                     {4070, 4075},
                                     {4080, 4082},
-                                    {4100, 4104}}) {
+                                    {4100, 4104},
+                                    {4110, 4112}}) {
     for (int key = first; key <= last; ++key) {
       char buf[8];
       std::snprintf(buf, sizeof buf, "%04d", key);
