@@ -125,7 +125,7 @@ struct TMqttClient::Worker {
 
   void OnConnect(int rc) {
     if (rc != 0) {
-      Fail(Mosquitto().connack_string(rc));
+      Fail(ConnackReason(rc));
       return;
     }
     phase = Phase::kConnected;
@@ -146,6 +146,12 @@ struct TMqttClient::Worker {
 
   void OnDisconnect(int rc, int savedErrno) {
     if (phase == Phase::kIdle || stopping.load()) return;
+    // Otherwise two copies with one id take turns to push each other off, and only
+    // "connection lost" would say so.
+    if (rc == MQTT_RC_SESSION_TAKEN_OVER) {
+      Fail("another client with the same id (" + settings.clientId + ") connected to the broker");
+      return;
+    }
     Fail(Reason(rc, savedErrno));
   }
 

@@ -60,7 +60,7 @@ TMqttForgetResult ForgetMqttSensors() {
   if (!serveUntil([&] { return progress.connack >= 0; })) {
     return {false, where + ": " + (rc != MOSQ_ERR_SUCCESS ? MosquittoReason(rc, errno) : "no answer from the broker")};
   }
-  if (progress.connack != 0) return {false, where + ": " + Mosquitto().connack_string(progress.connack)};
+  if (progress.connack != 0) return {false, where + ": " + ConnackReason(progress.connack)};
   for (const RetainedMessage& config : connection.discovery) {
     Mosquitto().publish(client.get(), nullptr, config.topic.c_str(), 0, nullptr, 1, true);
   }
