@@ -9,8 +9,8 @@
 #                           Qt for Windows is not installed here.
 # Nothing else is left out. The libraries both hosts use (SQLite, libmosquitto,
 # libmicrohttpd, libcurl) ship the same portable headers on Windows, so the compiler sees
-# the Debian copies of exactly sqlite3.h, mosquitto.h, microhttpd.h and curl/ and none of
-# the other system headers.
+# the Debian copies of exactly sqlite3.h, mosquitto.h (with its mqtt_protocol.h),
+# microhttpd.h and curl/ and none of the other system headers.
 #
 # MinGW-w64 supplies some POSIX headers of its own (unistd.h, sys/stat.h, pthread.h...),
 # so those are refused by name before compiling.
@@ -29,7 +29,7 @@ fi
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 mkdir "$scratch/include"
-for header in sqlite3.h mosquitto.h microhttpd.h; do
+for header in sqlite3.h mosquitto.h mqtt_protocol.h microhttpd.h; do
   if [ ! -f "/usr/include/$header" ]; then
     echo "check-portable: /usr/include/$header is missing; scripts/install-deps.sh installs it" >&2
     exit 1

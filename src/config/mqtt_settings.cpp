@@ -7,6 +7,7 @@
 
 #include "config/ini_file.hpp"
 #include "config/ini_text.hpp"
+#include "config/kept_id.hpp"
 
 namespace helvanta {
 
@@ -61,13 +62,7 @@ bool IsValidMqttClientId(std::string_view id) {
   return true;
 }
 
-std::string DefaultMqttClientId() {
-  std::string id = "helvanta-" + MachineHostName();
-  for (char& c : id) {
-    if (!IsClientIdCharacter(c)) c = '-';
-  }
-  return id.substr(0, kMaxClientIdBytes);
-}
+std::string DefaultMqttClientId() { return KeptId().id; }
 
 std::vector<TReplacedSetting> ValidateMqttSettings(TMqttSettings& s) {
   std::vector<TReplacedSetting> replaced;
@@ -84,7 +79,8 @@ std::vector<TReplacedSetting> ValidateMqttSettings(TMqttSettings& s) {
     replace("Discovery", s.Discovery, std::string(kDefaultDiscoveryPrefix));
   }
   if (s.ClientId.empty()) {
-    s.ClientId = DefaultMqttClientId();
+    // Only a copy that talks to a broker needs an id of its own, and a file to keep it in.
+    if (s.Enabled()) s.ClientId = DefaultMqttClientId();
   } else if (!IsValidMqttClientId(s.ClientId)) {
     replace("ClientId", s.ClientId, DefaultMqttClientId());
   }

@@ -20,7 +20,7 @@ struct TMqttSettings {
   std::string CAFile;
   std::string Topic = "helvanta";
   std::string Discovery = "homeassistant";
-  std::string ClientId;  // empty: "helvanta-" and the host name
+  std::string ClientId;  // empty: the id kept for this copy
 
   bool Enabled() const { return !Host.empty(); }
   // The port to connect to; Port must have passed IsValidMqttPort.
@@ -46,19 +46,17 @@ bool IsValidMqttPort(std::string_view text);
 bool IsValidMqttTopic(std::string_view topic);
 bool IsValidMqttClientId(std::string_view id);
 
-// Replaces every invalid value by its default and fills in the client id; returns what it
-// replaced, keys named "[MQTT] <key>".
+// Replaces every invalid value by its default and, with MQTT on, fills in the client id;
+// returns what it replaced, keys named "[MQTT] <key>".
 std::vector<TReplacedSetting> ValidateMqttSettings(TMqttSettings& settings);
 
-// "helvanta-" and this machine's host name, with any character a client id cannot hold as '-'.
+// The id kept for this copy (see KeptId).
 std::string DefaultMqttClientId();
 
 // Writes the keys that differ from `shown` (what the dialog was filled with), so an
 // untouched dialog never adds the section; false when a write failed.
 bool SaveMqttSettings(const TMqttSettings& settings, const TMqttSettings& shown);
 
-// The host name of this machine ("" when it cannot be read).
-std::string MachineHostName();
 // Whether users other than the owner and the file's group may read the file.
 bool OthersCanRead(const std::string& path);
 

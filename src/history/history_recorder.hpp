@@ -42,6 +42,8 @@ class THistoryRecorder : public THostOutput {
   std::string DatabasePath() const { return HistoryDatabasePath(settings_); }
   // For tests: waits until the rows handed over are written.
   void WaitIdle();
+  // Minute rows the writer stored since it started.
+  std::uint64_t RowsWritten() const { return writer_ ? writer_->RowsWritten() : 0; }
 
  private:
   THistorySettings settings_;

@@ -99,6 +99,7 @@ void THistoryWriter::Handle(const Item& item) {
     }
     return;
   }
+  if (row != nullptr) rowsWritten_.fetch_add(1);
   std::size_t dropped = 0;
   {
     const std::lock_guard lock(mutex_);

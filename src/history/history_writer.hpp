@@ -1,7 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -58,6 +60,8 @@ class THistoryWriter {
   std::vector<THistoryEvent> TakeEvents();
   // Returns once every row handed over has been written or given up.
   void WaitIdle();
+  // Minute rows stored so far (CSV fills aside). Any thread.
+  std::uint64_t RowsWritten() const { return rowsWritten_.load(); }
 
  private:
   struct Item {
@@ -74,6 +78,7 @@ class THistoryWriter {
   std::size_t lost_ = 0;               // rows not stored in the current run of failures (writer thread)
   std::size_t droppedUnreported_ = 0;  // dropped rows not reported yet (writer thread)
   std::int64_t lastDropReportMs_ = 0;
+  std::atomic<std::uint64_t> rowsWritten_{0};
 
   std::mutex mutex_;
   std::condition_variable wake_;

@@ -1,11 +1,13 @@
 #include "host/host_core.hpp"
 
+#include <algorithm>
 #include <iterator>
 
 #include "config/file_access.hpp"
 #include "config/language.hpp"
 #include "link/measurands.hpp"
 #include "link/polling_cycle.hpp"
+#include "logging/measurand_presence.hpp"
 #include "mqtt/mqtt_feed.hpp"
 #include "pvoutput/pvoutput_feed.hpp"
 #include "runtime/clock.hpp"
@@ -65,20 +67,44 @@ void THostCore::NoteClock() {
 }
 
 void THostCore::TickOutputs(const TComPort& port) {
+  UpdateFigures(port);
+  if (const std::optional<THostMessage> change =
+          errors_.Note(ErrorRegisters(ProgramClock().ElapsedMs()), language_, lineBreak_)) {
+    report_(*change);
+  }
   const THostTick tick{ProgramClock().Read(), port.Connected(), port.Port(), port.DevicePath(),
-                       HistoryPath(),         language_,        lineBreak_};
+                       HistoryPath(),         language_,        lineBreak_,  figures_};
   for (THostOutput* output : outputs_) ReportAll(output->Tick(tick));
+}
+
+void THostCore::UpdateFigures(const TComPort& port) {
+  const TAnswerRouter::TCounts& line = router_.Counts();
+  figures_.answersReceived = line.received;
+  figures_.answersMissed = line.missed;
+  figures_.damagedWords = line.damaged;
+  figures_.marksSkipped = recordGaps_.Skipped();
+  figures_.reconnects = portOpenings_ > 0 ? portOpenings_ - 1 : 0;
+  figures_.historyRowsWritten = history_.RowsWritten();
+  const std::int64_t nowMs = ProgramClock().ElapsedMs();
+  figures_.lineUp = port.Connected() && std::any_of(Measurands.begin(), Measurands.begin() + kMeasurandCount,
+                                                    [nowMs](const TMeasurand& m) { return IsPresent(m, nowMs); });
+  figures_.links.clear();
+  for (const THostOutput* output : outputs_) {
+    if (std::optional<TOutputLink> link = output->Link()) figures_.links.push_back(std::move(*link));
+  }
 }
 
 void THostCore::RunConnected(TComPort& port) {
   RunConnectedSteps(port, measurandIndex_, router_, marks_, [this](const LogOutcome& outcome) {
     ReportLoggerOutcome(outcome);
+    if (outcome.Written()) ++figures_.recordsWritten;
     const THostLogged logged{outcome.Written(), measurandIndex_, ProgramClock().Now()};
     for (THostOutput* output : outputs_) output->AfterLogger(logged);
   });
 }
 
 void THostCore::PortOpened() {
+  ++portOpenings_;
   recordGaps_.PortOpened(ProgramClock().ElapsedMs());
   router_.Reset();
 }

@@ -9,6 +9,7 @@
 
 #include "config/settings.hpp"
 #include "history/history_recorder.hpp"
+#include "host/error_watch.hpp"
 #include "link/answer_router.hpp"
 #include "logging/log_marks.hpp"
 #include "logging/record_gaps.hpp"
@@ -67,6 +68,7 @@ class THostCore {
  private:
   void ReportAll(const std::vector<THostMessage>& messages) const;
   void ReportLoggerOutcome(const LogOutcome& outcome);
+  void UpdateFigures(const TComPort& port);
 
   TLanguageList& language_;
   std::int32_t& measurandIndex_;
@@ -81,6 +83,9 @@ class THostCore {
   // The history first, then the others: started, ticked and told of the logger in this
   // order, stopped in the reverse one.
   std::vector<THostOutput*> outputs_;
+  THostFigures figures_;
+  TErrorWatch errors_;
+  std::uint64_t portOpenings_ = 0;
 };
 
 }  // namespace helvanta

@@ -15,6 +15,7 @@ std::string_view RequestCode(std::int32_t index) {
 }  // namespace
 
 void TAnswerRouter::Requested(std::int32_t index) {
+  if (previous_ >= 0 && !previousAnswered_) ++counts_.missed;
   previous_ = current_;
   previousAnswered_ = currentAnswered_;
   current_ = index >= 0 && index < kMeasurandCount ? index : -1;
@@ -23,6 +24,8 @@ void TAnswerRouter::Requested(std::int32_t index) {
 }
 
 void TAnswerRouter::Reset() {
+  if (previous_ >= 0 && !previousAnswered_) ++counts_.missed;
+  if (current_ >= 0 && !currentAnswered_) ++counts_.missed;
   current_ = previous_ = -1;
   currentAnswered_ = previousAnswered_ = false;
   packetsThisRequest_ = 0;
@@ -35,6 +38,8 @@ bool TAnswerRouter::Names(std::string_view packet, std::size_t offset, std::int3
 }
 
 void TAnswerRouter::Deliver(std::string_view packet) {
+  ++counts_.received;
+  if (!HasDataWord(packet)) ++counts_.damaged;
   if (current_ < 0) return;
   Learn(packet);
   if (trusted_) {

@@ -48,6 +48,16 @@ class TAnswerRouter {
   // Packets dropped because they named no open request.
   std::uint64_t Dropped() const { return dropped_; }
 
+  // What the line brought since the start: every packet, the requests that closed without
+  // a good answer (pushed out by two newer ones, or open when the port was opened again),
+  // and the packets whose data word was damaged.
+  struct TCounts {
+    std::uint64_t received = 0;
+    std::uint64_t missed = 0;
+    std::uint64_t damaged = 0;
+  };
+  const TCounts& Counts() const { return counts_; }
+
  private:
   static constexpr std::size_t kMaxOffsets = 16;
 
@@ -77,6 +87,7 @@ class TAnswerRouter {
   std::optional<std::size_t> trusted_;
   int misses_ = 0;
   std::uint64_t dropped_ = 0;
+  TCounts counts_;
 };
 
 }  // namespace helvanta

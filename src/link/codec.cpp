@@ -118,6 +118,8 @@ std::string BuildRequest(std::int32_t& MeasurandIndex) {
   return telegram;
 }
 
+bool HasDataWord(std::string_view packet) { return IsDataWord(Slice(packet, kWordOffset, kWordSize)); }
+
 bool DecodeAnswer(std::string_view packet, std::int32_t index) {
   if (index < 0 || index >= kMeasurandCount) return false;
   TMeasurand& entry = Measurands[static_cast<std::size_t>(index)];

@@ -23,4 +23,7 @@ std::string BuildRequest(std::int32_t& MeasurandIndex);
 // value. Never throws.
 bool DecodeAnswer(std::string_view packet, std::int32_t index);
 
+// Whether the packet's data word is four hexadecimal digits (else it is a damaged word).
+bool HasDataWord(std::string_view packet);
+
 }  // namespace helvanta

@@ -32,6 +32,11 @@ std::string EnergyStateClass(std::string_view caption) {
   return "total";
 }
 
+bool IsDiagnostic(std::string_view key) {
+  return key == "version" || key == "busaddress" || key == "count_of_impedance_errors" ||
+         key == "count_of_fequence_errors";
+}
+
 std::vector<SensorRow> BuildRows() {
   std::vector<SensorRow> rows;
   std::set<std::string> taken;
@@ -55,6 +60,9 @@ std::vector<SensorRow> BuildRows() {
       r.deviceClass = DeviceClassOfUnit(unit);
       r.stateClass = unit == "kWh" ? EnergyStateClass(caption) : "measurement";
     }
+    // Long-term statistics of a version number or an error count mean nothing.
+    r.diagnostic = IsDiagnostic(r.key);
+    if (r.diagnostic) r.stateClass.clear();
     rows.push_back(std::move(r));
   }
   return rows;

@@ -16,6 +16,7 @@ struct SensorRow {
   std::string deviceClass;  // Home Assistant device class, or empty
   std::string stateClass;   // "measurement", "total_increasing", "total", or empty for text values
   bool numeric = true;      // false for the error registers and "min:sec": sent as text
+  bool diagnostic = false;  // about the inverter rather than its yield; no statistics kept
 };
 
 // The 32 displayed measurands in row order.

@@ -25,6 +25,7 @@ TRecordGaps::Report TRecordGaps::Note(const LogOutcome& outcome, std::int64_t no
   }
   if (outcome.missing.empty() || (startUp_ && nowMs - openedAtMs_ < kStartUpMs)) return {};
   ++missed_;
+  ++skipped_;
   if (reports_.Failed(nowMs) == FailureReport::kNone) return {};
   return {Kind::kSkipped, ComposeKeyMessage(list, text_key::kRecordSkipped, MissingNames(outcome.missing), lineBreak)};
 }

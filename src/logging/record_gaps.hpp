@@ -35,6 +35,8 @@ class TRecordGaps {
   // The report for one run of the logger at now (every tick while the port is open);
   // messages use lineBreak for "\n".
   Report Note(const LogOutcome& outcome, std::int64_t nowMs, const TLanguageList& list, std::string_view lineBreak);
+  // Marks that counted as passed without a record, since the start.
+  std::uint64_t Skipped() const { return skipped_; }
 
  private:
   RetrySchedule reports_;
@@ -42,6 +44,7 @@ class TRecordGaps {
   std::optional<std::int64_t> lastRunMs_;
   bool startUp_ = false;
   int missed_ = 0;
+  std::uint64_t skipped_ = 0;
 };
 
 }  // namespace helvanta

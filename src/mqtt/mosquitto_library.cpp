@@ -18,6 +18,8 @@ MosquittoLibrary Load() {
   api.tls_opts_set = library.Find<decltype(::mosquitto_tls_opts_set)>("mosquitto_tls_opts_set");
   api.strerror = library.Find<decltype(::mosquitto_strerror)>("mosquitto_strerror");
   api.connack_string = library.Find<decltype(::mosquitto_connack_string)>("mosquitto_connack_string");
+  api.reason_string = library.Find<decltype(::mosquitto_reason_string)>("mosquitto_reason_string");
+  api.int_option = library.Find<decltype(::mosquitto_int_option)>("mosquitto_int_option");
   api.will_set = library.Find<decltype(::mosquitto_will_set)>("mosquitto_will_set");
   api.connect = library.Find<decltype(::mosquitto_connect)>("mosquitto_connect");
   api.connect_async = library.Find<decltype(::mosquitto_connect_async)>("mosquitto_connect_async");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <mosquitto.h>
+#include <mqtt_protocol.h>
 
 namespace helvanta {
 
@@ -16,6 +17,8 @@ struct MosquittoLibrary {
   decltype(&::mosquitto_tls_opts_set) tls_opts_set;
   decltype(&::mosquitto_strerror) strerror;
   decltype(&::mosquitto_connack_string) connack_string;
+  decltype(&::mosquitto_reason_string) reason_string;
+  decltype(&::mosquitto_int_option) int_option;
   decltype(&::mosquitto_will_set) will_set;
   decltype(&::mosquitto_connect) connect;
   decltype(&::mosquitto_connect_async) connect_async;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,10 @@ class TMqttClient {
   std::vector<MqttClientReport> TakeReports();
   // Failed attempts in the current run of failures (0 while connected).
   std::size_t FailedAttempts() const;
+  // Whether the broker took the connection now, and when it last took the connection or
+  // a state (seconds since 1970 UTC; nothing before the first time).
+  bool Connected() const;
+  std::optional<std::int64_t> LastSuccessUnix() const;
 
   struct Worker;
 

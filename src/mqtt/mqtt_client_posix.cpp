@@ -36,6 +36,10 @@ std::int64_t SteadyMs() {
       .count();
 }
 
+std::int64_t UnixSeconds() {
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
 struct TMqttClient::Worker {
@@ -121,10 +125,12 @@ struct TMqttClient::Worker {
 
   void OnConnect(int rc) {
     if (rc != 0) {
-      Fail(Mosquitto().connack_string(rc));
+      Fail(ConnackReason(rc));
       return;
     }
     phase = Phase::kConnected;
+    connected.store(true);
+    lastSuccessUnix.store(UnixSeconds());
     const bool recovered = schedule.Succeeded(SteadyMs());
     failedAttempts.store(0);
     if (recovered) {
@@ -140,6 +146,12 @@ struct TMqttClient::Worker {
 
   void OnDisconnect(int rc, int savedErrno) {
     if (phase == Phase::kIdle || stopping.load()) return;
+    // Otherwise two copies with one id take turns to push each other off, and only
+    // "connection lost" would say so.
+    if (rc == MQTT_RC_SESSION_TAKEN_OVER) {
+      Fail("another client with the same id (" + settings.clientId + ") connected to the broker");
+      return;
+    }
     Fail(Reason(rc, savedErrno));
   }
 
@@ -151,6 +163,7 @@ struct TMqttClient::Worker {
   void Fail(const std::string& reason) {
     const bool wasConnected = phase == Phase::kConnected;
     phase = Phase::kIdle;
+    connected.store(false);
     const std::int64_t now = SteadyMs();
     const std::string detail = settings.Where() + ": " + (wasConnected ? "connection lost: " : "") + reason;
     const FailureReport report = schedule.Failed(now);
@@ -176,6 +189,7 @@ struct TMqttClient::Worker {
       freshState.reset();
     }
     Publish(settings.StateTopic(), lastState, 0, false);
+    lastSuccessUnix.store(UnixSeconds());
     return true;
   }
 
@@ -201,6 +215,8 @@ struct TMqttClient::Worker {
   int wakeFd = -1;
   std::atomic<bool> stopping{false};
   std::atomic<std::size_t> failedAttempts{0};
+  std::atomic<bool> connected{false};
+  std::atomic<std::int64_t> lastSuccessUnix{0};  // 0: never
 
   // Shared with the host's thread, under the mutex.
   std::mutex mutex;
@@ -228,6 +244,13 @@ TMqttClient::~TMqttClient() {
 }
 
 std::size_t TMqttClient::FailedAttempts() const { return worker_->failedAttempts.load(); }
+
+bool TMqttClient::Connected() const { return worker_->connected.load(); }
+
+std::optional<std::int64_t> TMqttClient::LastSuccessUnix() const {
+  const std::int64_t seconds = worker_->lastSuccessUnix.load();
+  return seconds > 0 ? std::optional(seconds) : std::nullopt;
+}
 
 void TMqttClient::OfferState(std::string json) {
   {

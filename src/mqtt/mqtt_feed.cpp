@@ -1,9 +1,11 @@
 #include "mqtt/mqtt_feed.hpp"
 
 #include "config/file_access.hpp"
+#include "config/kept_id.hpp"
 #include "config/language.hpp"
 #include "config/text_keys.hpp"
 #include "link/measurands.hpp"
+#include "logging/error_registers.hpp"
 #include "mqtt/mqtt_payloads.hpp"
 #include "runtime/clock.hpp"
 
@@ -48,11 +50,13 @@ TMqttFeed::~TMqttFeed() { Stop(); }
 
 std::vector<THostMessage> TMqttFeed::Start(const THostStart& start) {
   Stop();
+  lineUp_ = false;
   const TLanguageList& list = start.language;
   const std::string_view lineBreak = start.lineBreak;
   using Severity = THostMessage::Severity;
   std::vector<THostMessage> messages;
   TMqttSettings settings = LoadMqttSettings();
+  const bool keptId = settings.ClientId.empty();
   for (const TReplacedSetting& r : ValidateMqttSettings(settings)) {
     messages.push_back(Compose(list, Severity::kWarning, text_key::kSettingReplaced,
                                r.key + "=" + r.rejected + " (now " + r.replacement + ")", lineBreak));
@@ -62,6 +66,11 @@ std::vector<THostMessage> TMqttFeed::Start(const THostStart& start) {
         Compose(list, Severity::kWarning, text_key::kMqttPasswordReadable, SettingsFilePath(), lineBreak));
   }
   if (!settings.Enabled()) return messages;
+  if (keptId) {
+    if (const TKeptId kept = KeptId(); !kept.kept) {
+      messages.push_back(Compose(list, Severity::kWarning, text_key::kMqttIdNotKept, kept.path, lineBreak));
+    }
+  }
   MqttConnectionSettings connection;
   if (const std::optional<MqttFileProblem> problem = ConnectionSettingsFor(settings, settings.Discovery, connection)) {
     messages.push_back(Compose(list, Severity::kError, problem->key, problem->path, lineBreak));
@@ -73,10 +82,19 @@ std::vector<THostMessage> TMqttFeed::Start(const THostStart& start) {
 
 void TMqttFeed::Stop() { client_.reset(); }
 
+std::optional<TOutputLink> TMqttFeed::Link() const {
+  if (!client_) return std::nullopt;
+  return TOutputLink{"mqtt", client_->Connected(), client_->LastSuccessUnix()};
+}
+
 void TMqttFeed::AfterLogger(const THostLogged& logged) {
   if (!client_ || !(logged.recordWritten || logged.measurandIndex == kMeasurandCount - 1)) return;
+  OfferState();
+}
+
+void TMqttFeed::OfferState() {
   const ClockReading now = ProgramClock().Read();
-  client_->OfferState(StateJson(now.Local(), now.offsetMinutes));
+  client_->OfferState(StateJson(now.Local(), now.offsetMinutes, ErrorRegisters(now.elapsedMs).Problem(), lineUp_));
 }
 
 std::vector<THostMessage> TMqttFeed::Tick(const THostTick& tick) {
@@ -85,6 +103,11 @@ std::vector<THostMessage> TMqttFeed::Tick(const THostTick& tick) {
   using Severity = THostMessage::Severity;
   std::vector<THostMessage> messages;
   if (!client_) return messages;
+  // A line gone quiet brings no more states, so its end is news of its own; its return
+  // comes with the next state.
+  const bool lost = lineUp_ && !tick.figures.lineUp;
+  lineUp_ = tick.figures.lineUp;
+  if (lost) OfferState();
   for (const MqttClientReport& report : client_->TakeReports()) {
     switch (report.kind) {
       case MqttReportKind::kConnected:

@@ -37,9 +37,13 @@ class TMqttFeed : public THostOutput {
   void AfterLogger(const THostLogged& logged) override;
   // The connection thread's reports, worded.
   std::vector<THostMessage> Tick(const THostTick& tick) override;
+  std::optional<TOutputLink> Link() const override;
 
  private:
+  void OfferState();
+
   std::unique_ptr<TMqttClient> client_;
+  bool lineUp_ = false;
   std::string where_;
 };
 

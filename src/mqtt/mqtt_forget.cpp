@@ -60,7 +60,7 @@ TMqttForgetResult ForgetMqttSensors() {
   if (!serveUntil([&] { return progress.connack >= 0; })) {
     return {false, where + ": " + (rc != MOSQ_ERR_SUCCESS ? MosquittoReason(rc, errno) : "no answer from the broker")};
   }
-  if (progress.connack != 0) return {false, where + ": " + Mosquitto().connack_string(progress.connack)};
+  if (progress.connack != 0) return {false, where + ": " + ConnackReason(progress.connack)};
   for (const RetainedMessage& config : connection.discovery) {
     Mosquitto().publish(client.get(), nullptr, config.topic.c_str(), 0, nullptr, 1, true);
   }
@@ -68,8 +68,8 @@ TMqttForgetResult ForgetMqttSensors() {
   Mosquitto().disconnect(client.get());
   Mosquitto().loop(client.get(), 100, 1);
   if (!taken) return {false, where + ": the broker did not take every removal in time"};
-  return {true, "Removed " + std::to_string(connection.discovery.size()) + " sensors under " + prefix + "/sensor/" +
-                    connection.clientId + " on " + where};
+  return {true, "Removed " + std::to_string(connection.discovery.size()) + " entities of " + connection.clientId +
+                    " under " + prefix + " on " + where};
 }
 
 }  // namespace helvanta

@@ -44,5 +44,7 @@ MosquittoHandle NewMosquittoClient(const MqttConnectionSettings& settings, const
 
 // The text of a libmosquitto result; errnoValue is errno as it was right after the call.
 std::string MosquittoReason(int result, int errnoValue);
+// The text of an MQTT 5 reason code the broker refused a connection with.
+std::string ConnackReason(int reasonCode);
 
 }  // namespace helvanta

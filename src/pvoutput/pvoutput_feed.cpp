@@ -79,6 +79,13 @@ std::vector<THostMessage> TPvoutputFeed::Start(const THostStart& start) {
   return messages;
 }
 
+std::optional<TOutputLink> TPvoutputFeed::Link() const {
+  if (!Running()) return std::nullopt;
+  std::optional<std::int64_t> lastSuccessUnix;
+  if (lastSuccessUtcMs_) lastSuccessUnix = *lastSuccessUtcMs_ / 1000;
+  return TOutputLink{"pvoutput", connected_, lastSuccessUnix};
+}
+
 void TPvoutputFeed::Stop() {
   uploader_.reset();
   connected_ = false;

@@ -36,6 +36,8 @@ class TPvoutputFeed : public THostOutput {
   // milliseconds), as of the last tick.
   bool Connected() const { return connected_; }
   std::optional<std::int64_t> LastSuccessUtcMs() const { return lastSuccessUtcMs_; }
+  // The two for the metrics; nothing while uploads are off.
+  std::optional<TOutputLink> Link() const override;
   // For tests: waits until the upload thread has dealt with the last tick.
   void WaitIdle();
 

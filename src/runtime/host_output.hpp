@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "runtime/clock.hpp"
+#include "runtime/host_figures.hpp"
 #include "runtime/host_message.hpp"
 
 namespace helvanta {
@@ -29,6 +31,7 @@ struct THostTick {
   std::string historyPath;  // the history database
   const TLanguageList& language;
   std::string_view lineBreak;
+  const THostFigures& figures;
 };
 
 // What the logger did at a tick with the port open.
@@ -48,6 +51,9 @@ class THostOutput {
   virtual void Stop() = 0;
   virtual std::vector<THostMessage> Tick(const THostTick& tick) = 0;
   virtual void AfterLogger(const THostLogged& logged) = 0;
+  // The output's connection to a service elsewhere, for the metrics; nothing for an
+  // output without one or while it is off.
+  virtual std::optional<TOutputLink> Link() const { return std::nullopt; }
 };
 
 }  // namespace helvanta

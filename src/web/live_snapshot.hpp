@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "runtime/date_time.hpp"
+#include "web/metrics_text.hpp"
 
 namespace helvanta {
 
@@ -48,6 +49,7 @@ std::string LiveChanges(const TLiveParts& before, const TLiveParts& after);
 struct TWebSnapshot {
   TLiveParts parts;
   std::string historyPath;  // the database the history answers come from
+  TMetricsFigures metrics{};
   std::uint64_t version = 0;
 };
 

@@ -67,7 +67,7 @@ std::vector<THostMessage> TWebFeed::Tick(const THostTick& tick) {
   // snapshot every few seconds does (each value is asked for only every 45 s anyway).
   if (slot_.TakeRead() || nowMs - publishedAtMs_ >= kUnreadRefreshMs) {
     slot_.Publish({LiveParts({now, tick.portOpen, tick.port, tick.device, lastRecord_, DailyLogFilePath(now)}),
-                   tick.historyPath});
+                   tick.historyPath, MetricsFigures(tick.port, tick.figures, nowMs)});
     publishedAtMs_ = nowMs;
   }
   if (const std::string logins = routes_->TakeLoginReport(); !logins.empty()) {

@@ -54,7 +54,14 @@ THttpResponse TWebRoutes::Answer(const THttpRequest& request) {
     response.headers.emplace_back("WWW-Authenticate", "Basic realm=\"Helvanta\", charset=\"UTF-8\"");
   } else {
     if (!user_.empty()) logins_.Succeeded(request.client);
-    if (request.path.starts_with("/api/")) {
+    if (request.path == "/metrics") {
+      const std::shared_ptr<const TWebSnapshot> snapshot = slot_.Read();
+      response = snapshot ? THttpResponse{200,
+                                          std::string(kMetricsContentType),
+                                          MetricsText(snapshot->metrics),
+                                          {{"Cache-Control", "no-store"}}}
+                          : PlainText(503, "Starting up.");
+    } else if (request.path.starts_with("/api/")) {
       const std::shared_ptr<const TWebSnapshot> snapshot = slot_.Read();
       response = snapshot ? Api(request, *snapshot) : JsonError(503, "starting up");
     } else {

@@ -42,6 +42,7 @@ TEST(BuiltinTexts, HoldEveryKeyOnce) {
                                     {4080, 4085},
                                     {4090, 4099},
                                     {4100, 4104},
+                                    {4110, 4112},
                                     {4200, 4216}}) {
     for (int key = first; key <= last; ++key) {
       char buf[8];

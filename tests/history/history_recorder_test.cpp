@@ -75,11 +75,11 @@ class HistoryRecorderTest : public ::testing::Test {
   // A tick at the clock's time, then the writer's answer to it, as the next tick collects it.
   std::vector<THostMessage> TickAndSettle(bool portOpen = true) {
     ClockReading now = clock.Read();
-    std::vector<THostMessage> messages = recorder.Tick({now, portOpen, "", "", "", list, " "});
+    std::vector<THostMessage> messages = recorder.Tick({now, portOpen, "", "", "", list, " ", {}});
     recorder.WaitIdle();
     now.utcMs += 1000;
     now.elapsedMs += 1000;
-    for (THostMessage& m : recorder.Tick({now, portOpen, "", "", "", list, " "})) messages.push_back(std::move(m));
+    for (THostMessage& m : recorder.Tick({now, portOpen, "", "", "", list, " ", {}})) messages.push_back(std::move(m));
     recorder.WaitIdle();
     return messages;
   }
@@ -193,7 +193,7 @@ TEST_F(HistoryRecorderTest, AddsTheMinutesOfTheCsvFilesThatTheHistoryLacksAtStar
   clock.Set(local(25, 9, 0));
   StartWith(database);
   recorder.WaitIdle();
-  const std::vector<THostMessage> messages = recorder.Tick({clock.Read(), false, "", "", "", list, " "});
+  const std::vector<THostMessage> messages = recorder.Tick({clock.Read(), false, "", "", "", list, " ", {}});
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].severity, THostMessage::Severity::kInformation);
   EXPECT_EQ(messages[0].text, "History: 5 minutes that the CSV files hold were added from them.");

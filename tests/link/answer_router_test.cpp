@@ -146,5 +146,27 @@ TEST(AnswerRouter, WhileLearningALateAnswerAloneGoesToTheRequestItNames) {
   EXPECT_EQ(Measurands[6].Value, "N/A");
 }
 
+TEST(AnswerRouter, CountsAnswersRequestsLeftWithoutOneAndDamagedWords) {
+  InitMeasurands();
+  TAnswerRouter router;
+  std::int32_t index = 0;
+  const auto request = [&] {
+    BuildRequest(index);
+    router.Requested(index);
+  };
+  request();  // entry 1: answered
+  router.Deliver(kNoCode(1, 0));
+  request();  // entry 2: a damaged word only
+  router.Deliver("XXXXXX12G4XX");
+  request();  // entry 3: nothing
+  request();  // entry 4: answered; 2 is out of reach now
+  router.Deliver(kNoCode(4, 0));
+  EXPECT_EQ(router.Counts().received, 3u);
+  EXPECT_EQ(router.Counts().damaged, 1u);
+  EXPECT_EQ(router.Counts().missed, 1u);
+  router.Reset();  // 3 was still open
+  EXPECT_EQ(router.Counts().missed, 2u);
+}
+
 }  // namespace
 }  // namespace helvanta

@@ -34,14 +34,14 @@ TEST(MqttProcess, AKilledServiceIsOfflineByItsLastWillAndForgetTakesTheSensorsAw
     return n;
   };
   const bool published = subscriber.WaitForPayload("helvanta/status", "online") &&
-                         subscriber.WaitFor([&](const auto& m) { return configs(m) == 32; });
+                         subscriber.WaitFor([&](const auto& m) { return configs(m) == 34; });
   kill(service, SIGKILL);
   WaitExit(service);
   ASSERT_TRUE(published) << ReadBytes(folder.File("service.log"));
   EXPECT_TRUE(subscriber.WaitForPayload("helvanta/status", "offline"));
   EXPECT_EQ(WaitExit(SpawnWithOutput({program, "-mqtt-forget"}, folder.File("forget.log"))), 0)
       << ReadBytes(folder.File("forget.log"));
-  EXPECT_NE(ReadBytes(folder.File("forget.log")).find("Removed 32 sensors"), std::string::npos);
+  EXPECT_NE(ReadBytes(folder.File("forget.log")).find("Removed 34 entities"), std::string::npos);
   TestSubscriber after(broker.port);
   ASSERT_TRUE(after.WaitForPayload("helvanta/status", "offline"));
   EXPECT_EQ(configs(after.Messages()), 0);

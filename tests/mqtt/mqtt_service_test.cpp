@@ -2,6 +2,8 @@
 // real broker; the clock is the test's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "link/measurands.hpp"
 #include "mqtt/test_broker.hpp"
 #include "support/file_bytes.hpp"
@@ -28,6 +30,12 @@ TEST_F(ServiceTest, PublishesTheStateAfterAFullCycleAndAtTheRecord) {
     for (const ReceivedMessage& m : messages) configs += m.topic.starts_with("homeassistant/sensor/box/") ? 1 : 0;
     return configs == kDisplayRowCount;
   }));
+  ASSERT_TRUE(subscriber.WaitFor([](const std::vector<ReceivedMessage>& messages) {
+    return std::count_if(messages.begin(), messages.end(), [](const ReceivedMessage& m) {
+             return m.topic == "homeassistant/binary_sensor/box/problem/config" ||
+                    m.topic == "homeassistant/binary_sensor/box/line/config";
+           }) == 2;
+  }));
 
   // Ticks 12:00:15 to 12:00:59 ask for all 45 measurands; the pseudo answer comes at once.
   for (int second = 15; second <= 59; ++second) TickAt(At(2026, 12, 7, 12, 0, second, 5));
@@ -49,16 +57,21 @@ TEST_F(ServiceTest, PublishesTheStateAfterAFullCycleAndAtTheRecord) {
   EXPECT_NE(state.find("\"workingtime_min_sec\":\"22:76\""), std::string::npos) << state;
   EXPECT_EQ(state.find("null"), std::string::npos) << state;
   EXPECT_NE(state.find("\"time\":\"2026-12-07T12:01:00"), std::string::npos) << state;
+  // The pseudo answer's word is in both error registers too.
+  EXPECT_NE(state.find("\"problem\":\"ON\",\"line\":\"ON\""), std::string::npos) << state;
   TickAt(At(2026, 12, 7, 12, 1, 1, 5));
   service->ServiceStop();
   EXPECT_TRUE(subscriber.WaitForPayload("pv/status", "offline"));
   ASSERT_EQ(states(subscriber.Messages()).size(), 1u);
   bool connectedEvent = false;
+  int errorEvents = 0;
   for (const RecordedEvent& e : eventLog.events) {
     EXPECT_NE(e.type, TEventType::etError) << e.message;
     connectedEvent |= e.type == TEventType::etInformation && e.message.starts_with("MQTT: connected to the broker");
+    errorEvents += e.message == "The inverter reports an error: Error specification 08E4, Error state 08E4." ? 1 : 0;
   }
   EXPECT_TRUE(connectedEvent);
+  EXPECT_EQ(errorEvents, 1);
 }
 
 }  // namespace

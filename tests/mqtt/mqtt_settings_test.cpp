@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <regex>
+
 #include "config/language.hpp"
 #include "config/mqtt_settings.hpp"
 #include "mqtt/mqtt_feed.hpp"
@@ -72,6 +74,20 @@ TEST_F(MqttSettingsTest, DefaultsAndThePortThatFollowsTls) {
   EXPECT_TRUE(IsValidMqttClientId(settings.ClientId)) << settings.ClientId;
   settings.CAFile = "/ca.crt";
   EXPECT_EQ(settings.EffectivePort(), 8883);
+}
+
+TEST_F(MqttSettingsTest, TheDefaultIdIsMadeOnceKeptAndNotBuiltFromTheHostName) {
+  Write("Host=\n");
+  TMqttSettings off = LoadMqttSettings();
+  ValidateMqttSettings(off);
+  EXPECT_FALSE(folder.Exists("Helvanta.id")) << "no broker, no id";
+  const std::string id = DefaultMqttClientId();
+  EXPECT_TRUE(std::regex_match(id, std::regex("helvanta-[0-9a-f]{16}"))) << id;
+  EXPECT_EQ(folder.ReadFile("Helvanta.id"), id + "\n");
+  EXPECT_EQ(DefaultMqttClientId(), id);
+  TempFolder other;
+  SetProgramFolder(other.Path());
+  EXPECT_NE(DefaultMqttClientId(), id);
 }
 
 TEST_F(MqttSettingsTest, StartReportsUnreadableFilesAndAPasswordOthersCanRead) {

@@ -105,7 +105,7 @@ class PvoutputFeedTest : public ::testing::Test {
   void RunUntil(const DateTime& until) {
     while (clock.clock.Now() < until) {
       clock.clock.Advance(kMinuteMs);
-      Collect(feed->Tick({clock.clock.Read(), true, "COM1", "", db, list, " "}));
+      Collect(feed->Tick({clock.clock.Read(), true, "COM1", "", db, list, " ", {}}));
       feed->WaitIdle();
     }
   }
@@ -139,6 +139,12 @@ TEST_F(PvoutputFeedTest, SendsEachMarkOnceAndTheDaysOutputAfterTen) {
   EXPECT_TRUE(feed->Connected());
   ASSERT_TRUE(feed->LastSuccessUtcMs().has_value());
   EXPECT_EQ(*feed->LastSuccessUtcMs(), ToEpochMilliseconds(At(7, 11, 56)) - kOffset * kMinuteMs);
+  // The same two figures for the metrics, in seconds.
+  const std::optional<TOutputLink> link = feed->Link();
+  ASSERT_TRUE(link.has_value());
+  EXPECT_EQ(link->output, "pvoutput");
+  EXPECT_TRUE(link->connected);
+  EXPECT_EQ(link->lastSuccessUnix, *feed->LastSuccessUtcMs() / 1000);
   RunUntil(At(7, 22, 5));
   EXPECT_EQ(standIn->Statuses(), Marks(At(7, 10, 0), At(7, 18, 0)));
   // The energy of the last minute, the first minute of the highest power (699 W at 11:39).
@@ -232,13 +238,13 @@ TEST_F(PvoutputFeedTest, ATickNeverWaitsForAnAnswer) {
   for (int second = 0; second < 60; ++second) {
     clock.clock.Advance(1'000);
     const auto start = std::chrono::steady_clock::now();
-    Collect(feed->Tick({clock.clock.Read(), true, "COM1", "", db, list, " "}));
+    Collect(feed->Tick({clock.clock.Read(), true, "COM1", "", db, list, " ", {}}));
     longest = std::max(longest, std::chrono::steady_clock::now() - start);
   }
   feed->WaitIdle();
   EXPECT_LT(longest, std::chrono::milliseconds(100));
   EXPECT_EQ(standIn->Requests(), 1);
-  Collect(feed->Tick({clock.clock.Read(), true, "COM1", "", db, list, " "}));
+  Collect(feed->Tick({clock.clock.Read(), true, "COM1", "", db, list, " ", {}}));
   EXPECT_EQ(Count(Severity::kError, "Operation timed out"), 1) << AllMessages();
 }
 

@@ -55,9 +55,13 @@ TEST_F(ServiceTest, AWholeDayFollowsTheConnectionWindow) {
   EXPECT_EQ(changes[1], std::make_pair(At(2026, 12, 8, 4, 30, 1), true));
   EXPECT_EQ(requestBytes, std::size_t{kTelegramSize} * (70200 + 1800));
 
-  // Nothing but the start event: the automatic connects and disconnects are silent.
-  ASSERT_EQ(eventLog.events.size(), 1u);
+  // Nothing but the start event and the pseudo answer's word in the error registers: the
+  // automatic connects and disconnects are silent.
+  ASSERT_EQ(eventLog.events.size(), 2u);
   EXPECT_EQ(eventLog.events[0].type, TEventType::etInformation);
+  EXPECT_EQ(eventLog.events[1], (RecordedEvent{TEventType::etWarning,
+                                               "The inverter reports an error: Error specification "
+                                               "08E4, Error state 08E4."}));
 
   // One record a minute while open, from the first minute after all 45 answered.
   const auto day1 = CsvLines(ReadBytes(folder.File("Data/261207.csv")));

@@ -39,7 +39,9 @@ TEST_F(ServiceTest, WithEveryRequestAnsweredOnTheLineTheMinuteIsLogged) {
   service->Timer1Timer();
   // 0100 is 256, times 0.1 for the AC voltage.
   EXPECT_EQ(ReadBytes(folder.File("Data/261207.csv")), "    12:01:00,       25.60\r\n");
-  EXPECT_EQ(eventLog.events.size(), 1u);  // the start event only
+  // The start event, and the word in the error registers.
+  ASSERT_EQ(eventLog.events.size(), 2u);
+  EXPECT_EQ(eventLog.events[1].message, "The inverter reports an error: Error specification 0100, Error state 0100.");
   service->ServiceStop();
 }
 

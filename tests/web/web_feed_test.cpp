@@ -31,14 +31,21 @@ class WebFeedTest : public ::testing::Test {
 
   std::vector<std::string> Tick(int second) {
     std::vector<std::string> texts;
-    const THostTick tick{
-        ReadingAt({2026, 3, 2, 12, 0, second, 0}), true, "COM1", "/dev/ttyS0", folder.File("h.sqlite"), list, " "};
+    const THostTick tick{ReadingAt({2026, 3, 2, 12, 0, second, 0}),
+                         true,
+                         "COM1",
+                         "/dev/ttyS0",
+                         folder.File("h.sqlite"),
+                         list,
+                         " ",
+                         figures};
     for (const THostMessage& m : feed.Tick(tick)) texts.push_back(m.text);
     return texts;
   }
 
   TempFolder folder;
   TLanguageList list;
+  THostFigures figures;
   TWebFeed feed;
 };
 
