@@ -59,7 +59,7 @@ void TSectionPage::Fill() {
       const bool on = number ? *number != 0 : std::string_view(field.defaultValue) == "1";
       Flags[i]->setChecked(on);
       // A flag shows on or off, so what it showed is stored as such.
-      value = on ? "1" : "0";
+      value = std::string(on ? "1" : "0");
     } else {
       Edits[i]->setText(ToDisplay(value));
     }
@@ -86,7 +86,9 @@ std::string TSectionPage::Problem() const {
     if (entered[i] == shown_[i]) continue;
     const bool usable = entered[i].empty() || field.valid == nullptr || field.valid(entered[i]);
     if (!usable || !IsWritableIniEntry(layout_.section, field.key, entered[i])) {
-      return "[" + std::string(layout_.section) + "] " + field.key + "=" + entered[i];
+      std::string entry = "[";
+      entry.append(layout_.section).append("] ").append(field.key).append("=").append(entered[i]);
+      return entry;
     }
   }
   return {};
