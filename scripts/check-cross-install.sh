@@ -10,7 +10,7 @@
 # uses a fresh copy of it. The simulator is $HELVANTA_SIM, else the one of the default
 # build, else helvanta-sim on the PATH. Prints each check with ok or FAILED and exits 1
 # after a failure; exits 0 with "skipped: <reason>" where the tree cannot be run here.
-# shellcheck disable=SC2317
+# shellcheck disable=SC2317,SC2016
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 arch=${1:-}
@@ -29,32 +29,9 @@ link=/run/helvanta-sim/COM1
 data=/var/lib/helvanta/Data
 run_seconds=${HELVANTA_RUN_SECONDS:-180}
 
-skip() {
-  echo "skipped: $*"
-  exit 0
-}
-passed=0
-failures=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-    passed=$((passed + 1))
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
-  fi
-}
-finish() {
-  echo "$passed passed, $failures failed"
-  [ "$failures" -eq 0 ] || echo "apt and the service's output: $log"
-  exit $((failures > 0))
-}
-must() {
-  check "$@" || true
-  [ "$failures" -eq 0 ] || finish
-}
+# shellcheck source=scripts/check-steps.sh
+source "$root/scripts/check-steps.sh"
+failure_details() { echo "apt and the service's output: $log"; }
 
 [ "$(id -u)" -eq 0 ] || skip "needs root for debootstrap and systemd-nspawn"
 mkdir -p "$cache"
@@ -69,8 +46,8 @@ sim=${HELVANTA_SIM:-$root/build/default/tools/sim/helvanta-sim}
   { echo "no simulator: build it with cmake --build --preset default" >&2; exit 1; }
 
 "$root/scripts/install-cross-deps.sh" "$arch" >>"$log" 2>&1 || skip "could not install the cross tools; see $log"
-qemu=qemu-aarch64
-[ "$arch" = arm64 ] || qemu=qemu-arm
+qemu="qemu-aarch64"
+[ "$arch" = arm64 ] || qemu="qemu-arm"
 grep -qx enabled "/proc/sys/fs/binfmt_misc/$qemu" 2>/dev/null ||
   skip "the kernel does not run $arch programs through $qemu (binfmt_misc)"
 missing=()

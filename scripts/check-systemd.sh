@@ -24,38 +24,14 @@ data=/var/lib/helvanta/Data
 # The unit's sandbox is meant to stay at or below this exposure level.
 max_exposure=2.0
 
-skip() {
-  echo "skipped: $*"
-  exit 0
-}
-passed=0
-failures=0
-check() {
-  local what=$1
-  shift
-  if "$@"; then
-    echo "ok: $what"
-    passed=$((passed + 1))
-  else
-    echo "FAILED: $what"
-    failures=$((failures + 1))
+# shellcheck source=scripts/check-steps.sh
+source "$root/scripts/check-steps.sh"
+failure_details() {
+  if [ -n "$leader" ]; then
+    echo "the service's journal in the container:"
+    inside journalctl -q -b -u HelvantaService -n 30 --no-pager | sed 's/^/  /'
   fi
-}
-# A step that later checks build on: without it the run ends here.
-must() {
-  check "$@" || true
-  if [ "$failures" -gt 0 ]; then finish; fi
-}
-finish() {
-  echo "$passed passed, $failures failed"
-  if [ "$failures" -gt 0 ]; then
-    if [ -n "$leader" ]; then
-      echo "the service's journal in the container:"
-      inside journalctl -q -b -u HelvantaService -n 30 --no-pager | sed 's/^/  /'
-    fi
-    echo "container console: $cache/console.log; apt: $cache/apt.log"
-  fi
-  exit $((failures > 0))
+  echo "container console: $cache/console.log; apt: $cache/apt.log"
 }
 
 [ "$(id -u)" -eq 0 ] || skip "needs root for debootstrap and systemd-nspawn"

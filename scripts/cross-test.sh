@@ -12,8 +12,8 @@ export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 
 arch=${1:-}
 case "$arch" in
-  arm64) qemu=qemu-aarch64 ;;
-  armhf) qemu=qemu-arm ;;
+  arm64) qemu="qemu-aarch64" ;;
+  armhf) qemu="qemu-arm" ;;
   *)
     echo "usage: scripts/cross-test.sh <arm64|armhf> [ctest arguments...]" >&2
     exit 2

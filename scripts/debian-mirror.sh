@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the check scripts that make Debian 12 trees with debootstrap.
 # Prints the first Debian mirror named for bookworm in this machine's apt sources,
 # one-line or deb822; prints nothing when there is none.

@@ -8,8 +8,8 @@
 set -euo pipefail
 arch=$1
 case "$arch" in
-  arm64) qemu=qemu-aarch64 ;;
-  armhf) qemu=qemu-arm ;;
+  arm64) qemu="qemu-aarch64" ;;
+  armhf) qemu="qemu-arm" ;;
   *)
     echo "usage: scripts/install-cross-deps.sh <arm64|armhf>" >&2
     exit 2
