@@ -43,3 +43,16 @@ def show(values):
 print(show(every) + " | while " + what + ": " + show(held))
 PY
 }
+
+# Reads the CPU time and peak RSS of each named run's service, ${service_pid[run]}, into
+# cpu[run] and rss[run], then stops it; the caller declares the three associative arrays.
+measure_and_stop_services() {
+  local run
+  for run in "$@"; do
+    kill -0 "${service_pid[$run]}" 2>/dev/null || { echo "the $run service ended early" >&2; exit 1; }
+    cpu[$run]=$(process_cpu_seconds "${service_pid[$run]}")
+    rss[$run]=$(peak_rss "${service_pid[$run]}")
+    kill -TERM "${service_pid[$run]}"
+    wait "${service_pid[$run]}" || true
+  done
+}

@@ -68,13 +68,7 @@ kill -CONT "$broker_pid"
 stop_till=$(date +%s.%N)
 sleep $(( duration - stop_at - stop ))
 
-for run in off on; do
-  kill -0 "${service_pid[$run]}" 2>/dev/null || { echo "the $run service ended early" >&2; exit 1; }
-  cpu[$run]=$(process_cpu_seconds "${service_pid[$run]}")
-  rss[$run]=$(peak_rss "${service_pid[$run]}")
-  kill -TERM "${service_pid[$run]}"
-  wait "${service_pid[$run]}" || true
-done
+measure_and_stop_services off on
 [ -n "$subscriber_pid" ] && kill "$subscriber_pid" 2>/dev/null || true
 
 echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"

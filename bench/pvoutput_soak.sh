@@ -78,13 +78,7 @@ kill -CONT "$standin_pid"
 stall_till=$(date +%s.%N)
 sleep $(( started + duration - $(date +%s) ))
 
-for run in off on; do
-  kill -0 "${service_pid[$run]}" 2>/dev/null || { echo "the $run service ended early" >&2; exit 1; }
-  cpu[$run]=$(process_cpu_seconds "${service_pid[$run]}")
-  rss[$run]=$(peak_rss "${service_pid[$run]}")
-  kill -TERM "${service_pid[$run]}"
-  wait "${service_pid[$run]}" || true
-done
+measure_and_stop_services off on
 
 echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
 echo "duration ${duration} s, stand-in stopped for ${stall} s from $(date -d "@${stall_from%.*}" +%T)"

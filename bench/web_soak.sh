@@ -103,13 +103,7 @@ wait "$client_pid" || true
 awk '/^[0-9a-f]+-[0-9a-f]+ / { name = $6 == "" ? "[anonymous]" : $6 } /^Rss:/ { rss[name] += $2 }
      END { for (n in rss) if (rss[n] >= 100) print rss[n], n }' "/proc/${service_pid[on]}/smaps" |
   sort -rn >"$work/on-mappings.txt"
-for run in off on; do
-  kill -0 "${service_pid[$run]}" 2>/dev/null || { echo "the $run service ended early" >&2; exit 1; }
-  cpu[$run]=$(process_cpu_seconds "${service_pid[$run]}")
-  rss[$run]=$(peak_rss "${service_pid[$run]}")
-  kill -TERM "${service_pid[$run]}"
-  wait "${service_pid[$run]}" || true
-done
+measure_and_stop_services off on
 
 echo "machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at the end"
 echo "duration ${duration} s"
