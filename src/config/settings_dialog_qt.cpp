@@ -185,6 +185,9 @@ TFormSettings::TFormSettings(const TLanguageList& languageList, QWidget* parent)
   PVOutputPage = new TSectionPage(languageList_, PVOutputPageLayout(), OutputPages);
   for (QGroupBox* page : std::initializer_list<QGroupBox*>{MqttPage, HistoryPage, WebPage, PVOutputPage}) {
     OutputPages->addTab(page, page->title());
+    // The tab names the page, so the box around it needs no caption of its own.
+    page->setTitle(QString());
+    page->setFlat(true);
   }
 
   Button1 = new QPushButton(QStringLiteral("OK"), this);
