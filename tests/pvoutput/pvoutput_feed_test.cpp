@@ -243,7 +243,10 @@ TEST_F(PvoutputFeedTest, ATickNeverWaitsForAnAnswer) {
   }
   feed->WaitIdle();
   EXPECT_LT(longest, std::chrono::milliseconds(100));
-  EXPECT_EQ(standIn->Requests(), 1);
+  // One request, or two when the upload thread's turn fell early enough in the minute
+  // for its retry, 30 s after the first, to come within it; never one a tick.
+  EXPECT_GE(standIn->Requests(), 1);
+  EXPECT_LE(standIn->Requests(), 2);
   Collect(feed->Tick({clock.clock.Read(), true, "COM1", "", db, list, " ", {}}));
   EXPECT_EQ(Count(Severity::kError, "Operation timed out"), 1) << AllMessages();
 }
