@@ -8,7 +8,7 @@ namespace helvanta {
 std::optional<THostMessage> TErrorWatch::Note(const TErrorRegisters& registers, const TLanguageList& list,
                                               std::string_view lineBreak) {
   // The two are asked for a second apart: the message waits for both, to name both.
-  if (!registers.specification || !registers.state) return std::nullopt;
+  if (!registers.errorCode || !registers.state) return std::nullopt;
   const std::optional<bool> problem = registers.Problem();
   if (!problem || *problem == set_) return std::nullopt;
   set_ = *problem;

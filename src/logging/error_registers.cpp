@@ -9,7 +9,7 @@ namespace helvanta {
 
 namespace {
 
-constexpr int kSpecificationRow = 28;
+constexpr int kErrorCodeRow = 28;
 constexpr int kStateRow = 29;
 
 std::optional<std::string> Register(int row, std::int64_t nowMs) {
@@ -28,17 +28,17 @@ bool IsSet(const std::string& text) {
 }  // namespace
 
 std::optional<bool> TErrorRegisters::Problem() const {
-  if (!specification && !state) return std::nullopt;
-  return (specification && IsSet(*specification)) || (state && IsSet(*state));
+  if (!errorCode && !state) return std::nullopt;
+  return (errorCode && IsSet(*errorCode)) || (state && IsSet(*state));
 }
 
 std::string TErrorRegisters::Text() const {
-  return std::string(RowCaption(kSpecificationRow)) + " " + specification.value_or("?") + ", " +
+  return std::string(RowCaption(kErrorCodeRow)) + " " + errorCode.value_or("?") + ", " +
          std::string(RowCaption(kStateRow)) + " " + state.value_or("?");
 }
 
 TErrorRegisters ErrorRegisters(std::int64_t nowMs) {
-  return {Register(kSpecificationRow, nowMs), Register(kStateRow, nowMs)};
+  return {Register(kErrorCodeRow, nowMs), Register(kStateRow, nowMs)};
 }
 
 }  // namespace helvanta

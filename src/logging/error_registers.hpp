@@ -8,7 +8,7 @@ namespace helvanta {
 
 // The inverter's two error registers as last answered within the presence window.
 struct TErrorRegisters {
-  std::optional<std::string> specification;  // the hexadecimal text received ("0000")
+  std::optional<std::string> errorCode;  // the hexadecimal text received ("0000")
   std::optional<std::string> state;
 
   // Whether either register is non-zero; nothing while neither has an answer.

@@ -13,7 +13,7 @@ TEST(ErrorWatch, TellsEachChangeBetweenClearAndSetOnce) {
   const TLanguageList english;
   TErrorWatch watch;
   struct Step {
-    std::optional<std::string> specification;
+    std::optional<std::string> errorCode;
     std::optional<std::string> state;
     std::string message;  // "" for none
   };
@@ -28,7 +28,7 @@ TEST(ErrorWatch, TellsEachChangeBetweenClearAndSetOnce) {
       {"zz", "0000", "The inverter reports an error: Error specification zz, Error state 0000."},
   };
   for (const Step& step : steps) {
-    const std::optional<THostMessage> message = watch.Note({step.specification, step.state}, english, " ");
+    const std::optional<THostMessage> message = watch.Note({step.errorCode, step.state}, english, " ");
     EXPECT_EQ(message ? message->text : "", step.message);
     if (message) {
       EXPECT_EQ(message->severity, step.message.find("reports") != std::string::npos
