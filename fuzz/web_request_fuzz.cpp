@@ -79,8 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while (!token.empty() && token.back() == ' ') token.remove_suffix(1);
     Require(authorization.size() > 6 && token.size() == 16 && token.starts_with("dXNlcjpzZWNyZX"),
             "answered without the login");
-    Require(path == "/" || path.starts_with("/api/") || path.ends_with(".js") || path.ends_with(".css") ||
-                path.ends_with(".html"),
+    Require(path == "/" || path == "/metrics" || path.starts_with("/api/") || path.ends_with(".js") ||
+                path.ends_with(".css") || path.ends_with(".html"),
             "answered an address the page does not have");
   }
   return 0;
