@@ -11,7 +11,8 @@ struct DateTimeSeparators {
   char time = ':';
 };
 
-// The separators of the process locale's LC_TIME, or those set by
+// The separators of the user's locale (LC_TIME on Linux, the regional settings on
+// Windows), or those set by
 // SetDateTimeSeparators.
 DateTimeSeparators CurrentDateTimeSeparators();
 

@@ -1,6 +1,7 @@
 #include "mqtt/mosquitto_library.hpp"
 
 #include "mqtt/mqtt_session.hpp"
+#include "runtime/optional_libraries.hpp"
 #include "runtime/shared_library.hpp"
 
 namespace helvanta {
@@ -8,7 +9,7 @@ namespace helvanta {
 namespace {
 
 MosquittoLibrary Load() {
-  static const SharedLibrary library("libmosquitto.so.1");
+  static const SharedLibrary library(kMosquittoLibraryFile);
   MosquittoLibrary api{};
   api.lib_init = library.Find<decltype(::mosquitto_lib_init)>("mosquitto_lib_init");
   api.new_ = library.Find<decltype(::mosquitto_new)>("mosquitto_new");

@@ -1,5 +1,6 @@
 #include "pvoutput/curl_library.hpp"
 
+#include "runtime/optional_libraries.hpp"
 #include "runtime/shared_library.hpp"
 
 namespace helvanta {
@@ -7,7 +8,7 @@ namespace helvanta {
 namespace {
 
 CurlLibrary Load() {
-  static const SharedLibrary library("libcurl.so.4");
+  static const SharedLibrary library(kCurlLibraryFile);
   CurlLibrary api{};
   api.global_init = library.Find<decltype(::curl_global_init)>("curl_global_init");
   api.easy_init = library.Find<decltype(::curl_easy_init)>("curl_easy_init");

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "runtime/native_handle.hpp"
 #include "runtime/sync_queue.hpp"
@@ -37,6 +38,16 @@ class MainLoop {
   bool QuitRequested() const { return quit_.load(); }
 
  private:
+  // The platform's wait of at most waitMs (-1: no limit) on the wait set: runs the
+  // queue's hand-overs when it was woken and gives the watched handles that are readable.
+  std::vector<NativeHandle> Wait(int waitMs);
+  void WakeForQuit();
+  void ResetQuitWake();
+  // Milliseconds of the monotonic clock, which no setting of the time moves, and of
+  // the wall clock, whose seconds the ticks follow.
+  static std::int64_t MonotonicMs();
+  static std::int64_t WallMs();
+
   SyncQueue& queue_;
   NativeHandle waitSet_;  // what the loop sleeps on, with the queue's wake and quitWake_
   NativeHandle quitWake_;

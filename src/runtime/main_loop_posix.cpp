@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <ctime>
 #include <system_error>
-#include <vector>
 
 #include "runtime/main_loop.hpp"
 #include "runtime/native_handle_posix.hpp"
@@ -21,22 +20,6 @@ std::int64_t MillisecondsOf(clockid_t clock) {
   return static_cast<std::int64_t>(ts.tv_sec) * 1000 + ts.tv_nsec / 1'000'000;
 }
 
-// The waits run on the monotonic clock, which no setting of the time moves, so that a
-// clock set back never stalls the ticks and one set forward never bursts them.
-std::int64_t MonotonicMs() { return MillisecondsOf(CLOCK_MONOTONIC); }
-
-// A tick fires this long after the second begins, so that the clock it reads is
-// safely inside the new second.
-constexpr std::int64_t kTickOffsetMs = 5;
-
-// The monotonic time at which the wall clock's next second begins (plus the offset),
-// taken afresh at every tick, so the ticks follow the wall clock's seconds after a step.
-std::int64_t NextSecondStart() {
-  const std::int64_t wall = MillisecondsOf(CLOCK_REALTIME);
-  const std::int64_t intoSecond = ((wall % 1000) + 1000) % 1000;
-  return MonotonicMs() + (1000 - intoSecond) + kTickOffsetMs;
-}
-
 void ThrowIfFailed(int result, const char* what) {
   if (result < 0) throw std::system_error(errno, std::generic_category(), what);
 }
@@ -49,6 +32,10 @@ epoll_event EventFor(int fd, std::uint32_t events) {
 }
 
 }  // namespace
+
+std::int64_t MainLoop::MonotonicMs() { return MillisecondsOf(CLOCK_MONOTONIC); }
+
+std::int64_t MainLoop::WallMs() { return MillisecondsOf(CLOCK_REALTIME); }
 
 MainLoop::MainLoop(SyncQueue& queue) : queue_(queue) {
   waitSet_ = HandleOfFd(epoll_create1(EPOLL_CLOEXEC));
@@ -92,31 +79,19 @@ void MainLoop::UnwatchHandle(NativeHandle handle) {
   }
 }
 
-int MainLoop::AddTick(std::function<void()> onTick) {
-  const int id = nextTickId_++;
-  ticks_[id] = std::move(onTick);
-  return id;
-}
-
-void MainLoop::RemoveTick(int id) { ticks_.erase(id); }
-
-void MainLoop::Quit(int code) {
-  exitCode_.store(code);
-  quit_.store(true);
+void MainLoop::WakeForQuit() {
   const std::uint64_t one = 1;
   [[maybe_unused]] const ssize_t n = write(FdOf(quitWake_), &one, sizeof one);
 }
 
-void MainLoop::RunOnce(int timeoutMs) {
-  std::int64_t now = MonotonicMs();
-  int wait = timeoutMs;
-  if (!ticks_.empty()) {
-    if (nextTickAtMs_ == 0) nextTickAtMs_ = NextSecondStart();
-    const std::int64_t untilTick = nextTickAtMs_ > now ? nextTickAtMs_ - now : 0;
-    if (wait < 0 || untilTick < wait) wait = static_cast<int>(untilTick);
-  }
+void MainLoop::ResetQuitWake() {
+  std::uint64_t value = 0;
+  [[maybe_unused]] const ssize_t n = read(FdOf(quitWake_), &value, sizeof value);
+}
+
+std::vector<NativeHandle> MainLoop::Wait(int waitMs) {
   std::array<epoll_event, 8> events{};
-  const int ready = epoll_wait(FdOf(waitSet_), events.data(), static_cast<int>(events.size()), wait);
+  const int ready = epoll_wait(FdOf(waitSet_), events.data(), static_cast<int>(events.size()), waitMs);
   if (ready < 0 && errno != EINTR) throw std::system_error(errno, std::generic_category(), "epoll_wait");
   const int queueFd = FdOf(queue_.WakeHandle());
   std::vector<NativeHandle> readable;
@@ -128,45 +103,7 @@ void MainLoop::RunOnce(int timeoutMs) {
       readable.push_back(HandleOfFd(fd));
     }
   }
-  for (const NativeHandle handle : readable) {
-    const auto it = watched_.find(handle);
-    if (it != watched_.end()) {
-      const auto fn = it->second;  // the handler may unwatch itself
-      fn();
-    }
-  }
-  if (ticks_.empty()) {
-    nextTickAtMs_ = 0;
-    return;
-  }
-  now = MonotonicMs();
-  if (now >= nextTickAtMs_) {
-    // Realign to the next second from now: a late or long tick never causes a burst.
-    nextTickAtMs_ = NextSecondStart();
-    std::vector<std::function<void()>> due;
-    for (const auto& [id, fn] : ticks_) due.push_back(fn);
-    for (const auto& fn : due) fn();
-  }
-}
-
-int MainLoop::Run() {
-  while (!quit_.load()) RunOnce(-1);
-  std::uint64_t value = 0;
-  [[maybe_unused]] const ssize_t n = read(FdOf(quitWake_), &value, sizeof value);
-  quit_.store(false);
-  return exitCode_.load();
-}
-
-void SecondTimer::SetEnabled(bool enabled) {
-  if (enabled == Enabled()) return;
-  if (enabled) {
-    id_ = loop_.AddTick([this] {
-      if (OnTimer) OnTimer();
-    });
-  } else {
-    loop_.RemoveTick(id_);
-    id_ = 0;
-  }
+  return readable;
 }
 
 }  // namespace helvanta

@@ -13,6 +13,10 @@ void SetProgramFolder(std::string folder);
 std::string ExecutablePath();
 
 // The platform's path separator.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
 inline constexpr char kPathSeparator = '/';
+#endif
 
 }  // namespace helvanta

@@ -63,7 +63,11 @@ class SyncQueue {
 
   static void AwaitDone(Request& request);
   static void MarkDone(Request& request);
+  // The platform's wait on a word while it holds value, and the wake-up of one waiter.
+  static void SleepWhile(std::atomic<std::uint32_t>& word, std::uint32_t value);
+  static void WakeOne(std::atomic<std::uint32_t>& word);
 
+  void SignalWake();
   void DrainWake();
   int RunQueued();
 

@@ -19,52 +19,10 @@ SyncQueue::SyncQueue() : owner_(std::this_thread::get_id()) {
 
 SyncQueue::~SyncQueue() { close(FdOf(wake_)); }
 
-void SyncQueue::BindToCurrentThread() {
-  std::lock_guard lock(mutex_);
-  owner_ = std::this_thread::get_id();
-}
-
-bool SyncQueue::OnOwnerThread() const {
-  std::lock_guard lock(mutex_);
-  return owner_ == std::this_thread::get_id();
-}
-
-void SyncQueue::Synchronize(const std::function<void()>& fn) {
-  if (OnOwnerThread()) {
-    fn();
-    return;
-  }
-  Request request{&fn, nullptr};
-  {
-    std::lock_guard lock(mutex_);
-    pending_.push_back(&request);
-  }
-  // Outside the lock, so that the woken main thread does not block on it at once.
+void SyncQueue::SignalWake() {
   const std::uint64_t one = 1;
   // A full counter still leaves the descriptor readable, so a failed write loses nothing.
   [[maybe_unused]] const ssize_t n = write(FdOf(wake_), &one, sizeof one);
-  changed_.notify_all();
-  AwaitDone(request);
-  if (request.error) std::rethrow_exception(request.error);
-}
-
-// The caller sleeps on the request's own word: one call to sleep and one to be woken,
-// where a condition variable with its mutex takes more.
-void SyncQueue::AwaitDone(Request& request) {
-  std::uint32_t seen = kQueued;
-  if (!request.state.compare_exchange_strong(seen, kAsleep) && seen == kDone) return;
-  while (request.state.load() != kDone) {
-    // Returns at once when the word is no longer kAsleep, and may return early.
-    syscall(SYS_futex, &request.state, FUTEX_WAIT_PRIVATE, kAsleep, nullptr, nullptr, 0);
-  }
-}
-
-void SyncQueue::MarkDone(Request& request) {
-  // Only the address is passed on: the caller may already have returned and let the
-  // request go, and a wake-up for a word nobody sleeps on does nothing.
-  if (request.state.exchange(kDone) == kAsleep) {
-    syscall(SYS_futex, &request.state, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
-  }
 }
 
 void SyncQueue::DrainWake() {
@@ -72,56 +30,15 @@ void SyncQueue::DrainWake() {
   [[maybe_unused]] const ssize_t n = read(FdOf(wake_), &value, sizeof value);
 }
 
-int SyncQueue::RunPending() {
-  // Before the requests are taken, so that a request queued after them makes the handle
-  // readable again; outside the lock, so that no caller waits on it meanwhile.
-  DrainWake();
-  return RunQueued();
+// A futex on the request's own word: one call to sleep and one to be woken, where a
+// condition variable with its mutex takes more. Returns at once when the word no longer
+// holds value, and may return early.
+void SyncQueue::SleepWhile(std::atomic<std::uint32_t>& word, std::uint32_t value) {
+  syscall(SYS_futex, &word, FUTEX_WAIT_PRIVATE, value, nullptr, nullptr, 0);
 }
 
-int SyncQueue::RunWoken() { return RunQueued(); }
-
-int SyncQueue::RunQueued() {
-  // The requests waiting now; one queued meanwhile wakes the owner again.
-  std::deque<Request*> taken;
-  {
-    std::lock_guard lock(mutex_);
-    taken.swap(pending_);
-  }
-  for (Request* r : taken) {
-    try {
-      (*r->fn)();
-    } catch (...) {
-      r->error = std::current_exception();
-    }
-    MarkDone(*r);
-  }
-  return static_cast<int>(taken.size());
+void SyncQueue::WakeOne(std::atomic<std::uint32_t>& word) {
+  syscall(SYS_futex, &word, FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
 }
-
-void SyncQueue::ServeUntil(const std::function<bool()>& done) {
-  for (;;) {
-    RunPending();
-    // done() is tested under the lock that Wake() takes, so no wake-up slips in between.
-    std::unique_lock lock(mutex_);
-    if (pending_.empty() && done()) return;
-    changed_.wait(lock, [&] { return !pending_.empty() || done(); });
-  }
-}
-
-void SyncQueue::Wake() {
-  std::lock_guard lock(mutex_);
-  changed_.notify_all();
-}
-
-SyncQueue& MainSyncQueue() {
-  static SyncQueue queue;
-  return queue;
-}
-
-namespace {
-// Construct the queue while the program loads, so that it belongs to the main thread.
-[[maybe_unused]] SyncQueue& gMainQueueAtLoad = MainSyncQueue();
-}  // namespace
 
 }  // namespace helvanta

@@ -1,5 +1,6 @@
 #include "web/microhttpd_library.hpp"
 
+#include "runtime/optional_libraries.hpp"
 #include "runtime/shared_library.hpp"
 
 namespace helvanta {
@@ -7,7 +8,7 @@ namespace helvanta {
 namespace {
 
 MicrohttpdLibrary Load() {
-  static const SharedLibrary library("libmicrohttpd.so.12");
+  static const SharedLibrary library(kMicrohttpdLibraryFile);
   MicrohttpdLibrary api{};
   api.lookup_connection_value = library.Find<decltype(::MHD_lookup_connection_value)>("MHD_lookup_connection_value");
   api.create_response_from_buffer =

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace helvanta {
+
+// Texts are UTF-8 bytes everywhere in the program; the W calls of Windows take UTF-16.
+std::wstring WideOf(std::string_view utf8);
+std::string Utf8Of(std::wstring_view wide);
+
+// The system's message for an error code (GetLastError, WSAGetLastError), in UTF-8
+// without the trailing line break; "error <code>" when the system has no text for it.
+std::string SystemMessage(unsigned long code);
+
+}  // namespace helvanta
