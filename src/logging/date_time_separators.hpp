@@ -12,8 +12,7 @@ struct DateTimeSeparators {
 };
 
 // The separators of the user's locale (LC_TIME on Linux, the regional settings on
-// Windows), or those set by
-// SetDateTimeSeparators.
+// Windows), or those set by SetDateTimeSeparators.
 DateTimeSeparators CurrentDateTimeSeparators();
 
 // Fixes the separators (tests, or a host that wants its own); nothing goes back to
