@@ -72,7 +72,7 @@ void CloseListenSocket(std::intptr_t handle) {
 }
 
 std::string AddressText(const void* socketAddress) {
-  if (socketAddress == nullptr) return {};
+  if (socketAddress == nullptr || StartWinsock() != 0) return {};
   char text[INET6_ADDRSTRLEN] = {};
   const auto* address = static_cast<const sockaddr*>(socketAddress);
   if (address->sa_family == AF_INET) {
