@@ -1,8 +1,3 @@
-#include <poll.h>
-#include <signal.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -15,6 +10,7 @@
 
 #include "mqtt/mosquitto_library.hpp"
 #include "mqtt/mqtt_client.hpp"
+#include "mqtt/mqtt_socket_wait.hpp"
 #include "runtime/retry_schedule.hpp"
 
 namespace helvanta {
@@ -45,17 +41,9 @@ std::int64_t UnixSeconds() {
 struct TMqttClient::Worker {
   enum class Phase { kIdle, kConnecting, kConnected };
 
-  explicit Worker(MqttConnectionSettings s) : settings(std::move(s)) {
-    wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (wakeFd < 0) throw EMqttSetup("eventfd failed");
-  }
-  ~Worker() { close(wakeFd); }
+  explicit Worker(MqttConnectionSettings s) : settings(std::move(s)) {}
 
-  void Wake() const {
-    const std::uint64_t one = 1;
-    // A full counter still wakes the thread, so a failed write loses nothing.
-    [[maybe_unused]] const ssize_t n = write(wakeFd, &one, sizeof one);
-  }
+  void Wake() const { wait.Wake(); }
 
   void Report(MqttReportKind kind, std::string detail) {
     const std::lock_guard lock(mutex);
@@ -65,11 +53,7 @@ struct TMqttClient::Worker {
   // --- the connection thread from here on ---
 
   void Run() {
-    // A write to a socket the broker closed must fail with EPIPE, not end the process.
-    sigset_t pipe;
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    TMqttSocketWait::PrepareThread();
     try {
       client = NewMosquittoClient(settings, settings.clientId, this);
     } catch (const EMqttSetup& error) {
@@ -106,18 +90,11 @@ struct TMqttClient::Worker {
 
   // Waits up to timeoutMs for the socket or a wake-up and lets the library do its part.
   void Serve(std::int64_t timeoutMs) {
-    pollfd fds[2] = {{wakeFd, POLLIN, 0}, {-1, 0, 0}};
     const int sock = Mosquitto().socket(client.get());
-    if (sock >= 0)
-      fds[1] = {sock, static_cast<short>(POLLIN | (Mosquitto().want_write(client.get()) ? POLLOUT : 0)), 0};
-    if (poll(fds, sock >= 0 ? 2 : 1, static_cast<int>(timeoutMs)) < 0 && errno != EINTR) return;
-    if ((fds[0].revents & POLLIN) != 0) {
-      std::uint64_t count = 0;
-      [[maybe_unused]] const ssize_t n = read(wakeFd, &count, sizeof count);
-    }
-    if (sock >= 0 && (fds[1].revents & (POLLIN | POLLERR | POLLHUP)) != 0) Mosquitto().loop_read(client.get(), 1);
-    if (Mosquitto().socket(client.get()) >= 0 && (fds[1].revents & POLLOUT) != 0)
-      Mosquitto().loop_write(client.get(), 1);
+    const MqttSocketReady ready = wait.Wait(sock, sock >= 0 && Mosquitto().want_write(client.get()), timeoutMs);
+    if (ready.failed) return;
+    if (sock >= 0 && ready.readable) Mosquitto().loop_read(client.get(), 1);
+    if (Mosquitto().socket(client.get()) >= 0 && ready.writable) Mosquitto().loop_write(client.get(), 1);
     if (Mosquitto().socket(client.get()) >= 0) Mosquitto().loop_misc(client.get());
     // The library closed the socket without a word (a failed TLS handshake says why in its log).
     if (phase != Phase::kIdle && Mosquitto().socket(client.get()) < 0) Fail(Reason(MOSQ_ERR_TLS, 0));
@@ -205,14 +182,13 @@ struct TMqttClient::Worker {
     Mosquitto().disconnect(client.get());
     const std::int64_t deadline = SteadyMs() + kGoodbyeMs;
     while (Mosquitto().socket(client.get()) >= 0 && Mosquitto().want_write(client.get()) && SteadyMs() < deadline) {
-      pollfd fd{Mosquitto().socket(client.get()), POLLOUT, 0};
-      if (poll(&fd, 1, static_cast<int>(deadline - SteadyMs())) <= 0) break;
+      if (!TMqttSocketWait::WaitWritable(Mosquitto().socket(client.get()), deadline - SteadyMs())) break;
       Mosquitto().loop_write(client.get(), 1);
     }
   }
 
   const MqttConnectionSettings settings;
-  int wakeFd = -1;
+  TMqttSocketWait wait;
   std::atomic<bool> stopping{false};
   std::atomic<std::size_t> failedAttempts{0};
   std::atomic<bool> connected{false};
