@@ -1,7 +1,7 @@
 #include <cstring>
 
 #include "mqtt/mosquitto_errno.hpp"
-#include "runtime/system_message_win32.hpp"
+#include "runtime/wide_text_win32.hpp"
 
 namespace helvanta {
 
@@ -13,7 +13,7 @@ constexpr int kFirstWinsockCode = 10000;
 }  // namespace
 
 std::string MosquittoErrnoText(int errnoValue) {
-  if (errnoValue >= kFirstWinsockCode) return SystemMessageText(static_cast<unsigned long>(errnoValue));
+  if (errnoValue >= kFirstWinsockCode) return SystemMessage(static_cast<unsigned long>(errnoValue));
   return std::strerror(errnoValue);
 }
 

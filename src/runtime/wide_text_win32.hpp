@@ -10,7 +10,8 @@ std::wstring WideOf(std::string_view utf8);
 std::string Utf8Of(std::wstring_view wide);
 
 // The system's message for an error code (GetLastError, WSAGetLastError), in UTF-8
-// without the trailing line break; "error <code>" when the system has no text for it.
+// without the trailing line break ("Unknown error <code>" when the system has none), as
+// strerror() words errno.
 std::string SystemMessage(unsigned long code);
 
 }  // namespace helvanta

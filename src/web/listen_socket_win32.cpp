@@ -1,9 +1,7 @@
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include "runtime/system_message_win32.hpp"
+#include "runtime/wide_text_win32.hpp"
 #include "web/listen_socket.hpp"
 
 namespace helvanta {
@@ -12,7 +10,7 @@ namespace {
 
 TListenSocket Failed(SOCKET socket, int error) {
   if (socket != INVALID_SOCKET) closesocket(socket);
-  return {-1, 0, SystemMessageText(static_cast<unsigned long>(error))};
+  return {-1, 0, SystemMessage(static_cast<unsigned long>(error))};
 }
 
 // Winsock is started once per process, by the first socket's opening, and stays up.
