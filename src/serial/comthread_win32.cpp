@@ -49,6 +49,10 @@ class Event {
   HANDLE handle_;
 };
 
+// How often the thread looks at the device again when a wait cannot be kept up: bytes
+// that the last delivery did not take, or a wait that the driver ended early.
+constexpr DWORD kUntakenBytesRecheckMs = 50;
+
 }  // namespace
 
 TComThread::TComThread(TCustomComPort* port)
@@ -98,46 +102,79 @@ void TComThread::Execute() {
   MainSyncQueue().Wake();
 }
 
+int TComThread::WaitingBytes() const {
+  COMSTAT status{};
+  DWORD errors = 0;
+  return ::ClearCommError(HandleOf(deviceHandle_), &errors, &status) ? static_cast<int>(status.cbInQue) : -1;
+}
+
 void TComThread::Loop() {
   const HANDLE device = HandleOf(deviceHandle_);
   const HANDLE stop = HandleOf(stopHandle_);
   const bool wantInput = mask_.Contains(TComEvent::evRxChar);
+  // Sleeps on the stop signal; true when it came.
+  auto stopped = [stop](DWORD milliseconds) { return ::WaitForSingleObject(stop, milliseconds) != WAIT_TIMEOUT; };
   Event commEvent;
   // Without input wanted the wait still ends when the device goes away.
   bool lineGone = commEvent.Get() == nullptr || !::SetCommMask(device, wantInput ? EV_RXCHAR : EV_ERR);
+  bool untaken = false;  // bytes wait that the last delivery did not take
+  int untakenCount = 0;
   while (!lineGone) {
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = commEvent.Get();
-    DWORD events = 0;
-    bool failed = false;
-    if (!::WaitCommEvent(device, &events, &overlapped)) {
-      failed = ::GetLastError() != ERROR_IO_PENDING;
-      if (!failed) {
+    bool input = false;
+    if (untaken) {
+      // wine reports input for as long as bytes wait, so a wait would end at once again
+      // and again: look whether more have come instead.
+      if (stopped(kUntakenBytesRecheckMs)) return;
+      const int waiting = WaitingBytes();
+      lineGone = waiting < 0;
+      input = waiting != untakenCount;
+    } else {
+      OVERLAPPED overlapped{};
+      overlapped.hEvent = commEvent.Get();
+      DWORD events = 0;
+      DWORD error = ERROR_SUCCESS;
+      if (!::WaitCommEvent(device, &events, &overlapped)) error = ::GetLastError();
+      if (error == ERROR_IO_PENDING) {
         const HANDLE waited[2] = {stop, commEvent.Get()};
         const DWORD woken = ::WaitForMultipleObjects(2, waited, FALSE, INFINITE);
+        DWORD ignored = 0;
         if (woken != WAIT_OBJECT_0 + 1) {
           // Stopped (or the wait itself failed): the overlapped record must outlive the
           // cancelled wait.
           ::CancelIo(device);
-          DWORD ignored = 0;
           ::GetOverlappedResult(device, &overlapped, &ignored, TRUE);
           if (woken == WAIT_OBJECT_0) return;
-          failed = true;
+          error = ::GetLastError();
         } else {
-          DWORD ignored = 0;
-          failed = !::GetOverlappedResult(device, &overlapped, &ignored, FALSE);
+          error = ::GetOverlappedResult(device, &overlapped, &ignored, FALSE) ? ERROR_SUCCESS : ::GetLastError();
         }
       }
+      if (stopped(0)) return;  // the stop signal wins over line events
+      if (error == ERROR_OPERATION_ABORTED && WaitingBytes() >= 0) {
+        // The driver ended the wait but the device still answers: wine does so for a port
+        // without modem lines, a few milliseconds into every wait. An adapter pulled
+        // fails the question as well.
+        if (stopped(kUntakenBytesRecheckMs)) return;
+        continue;
+      }
+      // Any other failure means the device is gone (an adapter pulled answers bad
+      // command or access denied), and every later wait would fail at once.
+      lineGone = error != ERROR_SUCCESS;
+      input = (events & EV_RXCHAR) != 0;
     }
-    if (::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return;  // the stop signal wins over line events
-    // A wait that fails on an open device means the device is gone (an adapter pulled
-    // answers aborted, bad command or access denied); every later wait would fail at once.
-    lineGone = failed;
     // Told before the delivery, which may fail on the dead device and end this thread.
     if (lineGone) port_->hungUp_ = true;
-    if (wantInput && (lineGone || (events & EV_RXCHAR) != 0)) {
-      lastEvents_ = TComEvents{TComEvent::evRxChar}.Bits();
-      DispatchComMsg();
+    if (!wantInput || !(input || lineGone)) continue;
+    untaken = false;
+    lastEvents_ = TComEvents{TComEvent::evRxChar}.Bits();
+    const std::uint64_t readsBefore = port_->readCount_.load();
+    DispatchComMsg();
+    // Nothing taken and nothing new since the delivery counted the bytes: wait for a
+    // change instead of for the device.
+    const int told = port_->rxCountTold_.load();
+    if (!lineGone && port_->readCount_.load() == readsBefore && told > 0 && WaitingBytes() == told) {
+      untakenCount = told;
+      untaken = true;
     }
   }
   // Also where the wait could not even be set up: a port that hears nothing is reported

@@ -47,7 +47,32 @@ int Transfer(HANDLE handle, bool write, char* bytes, int count, int& done) {
   if (error == 0 && !::GetOverlappedResult(handle, &overlapped, &transferred, TRUE)) error = LastError();
   ::CloseHandle(overlapped.hEvent);
   done = static_cast<int>(transferred);
-  return error;
+  // Time up is the end of the transfer, not a failure: what came in time is the result.
+  // Windows reports it as success, wine as a timeout error.
+  return error == ERROR_TIMEOUT || error == ERROR_SEM_TIMEOUT ? 0 : error;
+}
+
+// The bytes the driver holds. The same call hands out and clears the line error flags,
+// so ClearErrors reports the errors since the last count asked for, not since its own
+// last call.
+int WaitingCount(HANDLE handle, int& count) {
+  count = 0;
+  COMSTAT status{};
+  DWORD errors = 0;
+  if (!::ClearCommError(handle, &errors, &status)) return LastError();
+  count = static_cast<int>(status.cbInQue);
+  return 0;
+}
+
+// Takes what waits, up to capacity, without waiting for more. Reads that return at once
+// by their timeouts would do it alone on Windows, but wine waits in them for a first
+// byte; reading no more than the driver holds ends at once under any timeouts.
+int TakeWaiting(HANDLE handle, char* buffer, int capacity, int& read) {
+  read = 0;
+  int waiting = 0;
+  if (const int error = WaitingCount(handle, waiting); error != 0) return error;
+  if (waiting == 0) return 0;
+  return Transfer(handle, false, buffer, std::min(waiting, capacity), read);
 }
 
 COMMTIMEOUTS ToWin32(const CommTimeouts& t) {
@@ -55,9 +80,7 @@ COMMTIMEOUTS ToWin32(const CommTimeouts& t) {
                       t.WriteTotalTimeoutMultiplier, t.WriteTotalTimeoutConstant};
 }
 
-// Reads that hand over what waits and return at once.
-constexpr COMMTIMEOUTS kReadAtOnce{MAXDWORD, 0, 0, 0, 0};
-
+// Interval "infinite" with no total time: hand over what is waiting, even nothing.
 bool ReadsAtOnce(const CommTimeouts& t) {
   return t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
 }
@@ -123,7 +146,17 @@ int SerialDevice::SetState(const Dcb& dcb) {
   state.ErrorChar = dcb.ErrorChar;
   state.EofChar = dcb.EofChar;
   state.EvtChar = dcb.EvtChar;
-  return ::SetCommState(HandleOf(handle_), &state) ? 0 : LastError();
+  if (::SetCommState(HandleOf(handle_), &state)) return 0;
+  const DWORD error = ::GetLastError();
+  // A port without parity (wine's mapping of a pseudo-terminal) refuses the line
+  // control and so the whole record; all but parity and byte size then still applies.
+  DCB applied{};
+  applied.DCBlength = sizeof applied;
+  if (error != ERROR_INVALID_PARAMETER || !::GetCommState(HandleOf(handle_), &applied)) return static_cast<int>(error);
+  state.fParity = applied.fParity;
+  state.Parity = applied.Parity;
+  state.ByteSize = applied.ByteSize;
+  return ::SetCommState(HandleOf(handle_), &state) ? 0 : static_cast<int>(error);
 }
 
 int SerialDevice::SetInputThreshold(int count) {
@@ -157,38 +190,20 @@ int SerialDevice::Write(const char* bytes, int count, int& written) {
 int SerialDevice::Read(char* buffer, int count, int& read) {
   read = 0;
   if (!handle_.IsValid()) return ERROR_INVALID_HANDLE;
+  if (ReadsAtOnce(timeouts_)) return TakeWaiting(HandleOf(handle_), buffer, count, read);
   return Transfer(HandleOf(handle_), false, buffer, count, read);
 }
 
 int SerialDevice::ReadWaiting(char* buffer, int capacity, int& read) {
   read = 0;
   if (!handle_.IsValid()) return ERROR_INVALID_HANDLE;
-  // Asking for the count first would clear the line errors, which are ClearErrors'
-  // to report; reads that return at once take what waits without it.
-  const HANDLE handle = HandleOf(handle_);
-  const bool switchTimeouts = !ReadsAtOnce(timeouts_);
-  if (switchTimeouts) {
-    COMMTIMEOUTS atOnce = kReadAtOnce;
-    atOnce.WriteTotalTimeoutMultiplier = timeouts_.WriteTotalTimeoutMultiplier;
-    atOnce.WriteTotalTimeoutConstant = timeouts_.WriteTotalTimeoutConstant;
-    if (!::SetCommTimeouts(handle, &atOnce)) return LastError();
-  }
-  const int error = Transfer(handle, false, buffer, capacity, read);
-  if (switchTimeouts) {
-    COMMTIMEOUTS own = ToWin32(timeouts_);
-    if (!::SetCommTimeouts(handle, &own) && error == 0) return LastError();
-  }
-  return error;
+  return TakeWaiting(HandleOf(handle_), buffer, capacity, read);
 }
 
 int SerialDevice::InputCount(int& count) const {
   count = 0;
   if (!handle_.IsValid()) return ERROR_INVALID_HANDLE;
-  COMSTAT status{};
-  DWORD errors = 0;
-  if (!::ClearCommError(HandleOf(handle_), &errors, &status)) return LastError();
-  count = static_cast<int>(status.cbInQue);
-  return 0;
+  return WaitingCount(HandleOf(handle_), count);
 }
 
 int SerialDevice::ModemStatus(TComSignals& signals) const {
