@@ -79,7 +79,9 @@ std::vector<std::string> DosDeviceNames() {
 }
 
 // "\\.\COM3" and "COM3" name the same device.
-std::string WithoutDeviceNamespace(const std::string& path) { return path.rfind("\\\\.\\", 0) == 0 ? path.substr(4) : path; }
+std::string WithoutDeviceNamespace(const std::string& path) {
+  return path.rfind("\\\\.\\", 0) == 0 ? path.substr(4) : path;
+}
 
 }  // namespace
 

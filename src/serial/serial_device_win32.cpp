@@ -6,10 +6,13 @@
 #include <cstdint>
 #include <string>
 
+#include "serial/modem_lines_win32.hpp"
 #include "serial/serial_device.hpp"
 
 namespace helvanta {
 namespace {
+
+static_assert(NoModemLines(ERROR_INVALID_PARAMETER) && NoModemLines(ERROR_NOT_SUPPORTED));
 
 HANDLE HandleOf(NativeHandle handle) { return reinterpret_cast<HANDLE>(handle.Value()); }
 
@@ -25,9 +28,6 @@ std::wstring DevicePath(const std::string& port) {
   const std::wstring wide = Wide(port);
   return wide.rfind(L"\\\\", 0) == 0 ? wide : L"\\\\.\\" + wide;
 }
-
-// A port without modem lines (a virtual or pseudo-terminal port) refuses the line calls.
-bool NoModemLines(DWORD error) { return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED; }
 
 int LastError() { return static_cast<int>(::GetLastError()); }
 
@@ -178,7 +178,7 @@ int SerialDevice::SetTimeouts(const CommTimeouts& timeouts) {
 int SerialDevice::SetupBuffers(int inputSize, int outputSize) {
   if (!handle_.IsValid()) return ERROR_INVALID_HANDLE;
   return ::SetupComm(HandleOf(handle_), static_cast<DWORD>(inputSize), static_cast<DWORD>(outputSize)) ? 0
-                                                                                                         : LastError();
+                                                                                                       : LastError();
 }
 
 int SerialDevice::Write(const char* bytes, int count, int& written) {
