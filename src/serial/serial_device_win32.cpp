@@ -237,8 +237,8 @@ int SerialDevice::ClearErrors(bool reportParity, TComErrors& errors) {
 
 int SerialDevice::AbortPending() const {
   if (!handle_.IsValid()) return ERROR_INVALID_HANDLE;
-  // Only this thread's transfers are cancelled; each of them is waited for by the call
-  // that started it, so there is none unless a handler runs inside one.
+  // Every transfer is waited for by the call that started it, so this normally finds
+  // nothing of this thread's to cancel.
   if (::CancelIo(HandleOf(handle_))) return 0;
   const DWORD error = ::GetLastError();
   return error == ERROR_NOT_FOUND ? 0 : static_cast<int>(error);
