@@ -10,6 +10,7 @@
 #include "config/ini_text.hpp"
 #include "config/language.hpp"
 #include "config/text_keys.hpp"
+#include "runtime/serial_port_device.hpp"
 #include "config/time_of_day.hpp"
 #include "text/com_port_name.hpp"
 
@@ -164,7 +165,7 @@ std::string DeviceForPort(const std::string& portName) {
   const IniFile ini(SettingsFilePath());
   std::string device = ini.ReadString(kPorts, "COM" + std::to_string(*number), "");
   if (!device.empty()) return device;
-  return "/dev/ttyS" + std::to_string(*number - 1);
+  return BuiltInSerialDevice(*number);
 }
 
 std::vector<TPortDevice> ChangedPortDevices(const std::vector<TPortDevice>& choices) {

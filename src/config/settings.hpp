@@ -68,7 +68,8 @@ WindowPlacement LoadWindowPlacement();
 // Writes Top and Left (unless maximised) and then InitMax; false when a write failed.
 bool SaveWindowPlacement(int top, int left, bool maximised);
 
-// Device for a port name COM1..COM9: key COMn of section "Ports", else /dev/ttyS<n-1>.
+// Device for a port name COM1..COM9: key COMn of section "Ports", else the machine's
+// own port (BuiltInSerialDevice).
 // Any other name is returned as it is.
 std::string DeviceForPort(const std::string& portName);
 

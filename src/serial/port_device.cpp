@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "runtime/serial_port_device.hpp"
 #include "text/com_port_name.hpp"
 
 namespace helvanta {
@@ -29,7 +30,7 @@ std::string PortDevicePath(const std::string& portName) {
 std::string DefaultPortDevicePath(const std::string& portName) {
   const std::optional<unsigned> number = ComPortNumber(portName);
   if (!number) return portName;
-  return "/dev/ttyS" + std::to_string(*number - 1);
+  return BuiltInSerialDevice(*number);
 }
 
 }  // namespace helvanta

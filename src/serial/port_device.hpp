@@ -15,7 +15,8 @@ void SetPortDeviceResolver(PortDeviceResolver resolver);
 std::string PortDevicePath(const std::string& portName);
 
 // A name starting with '/' is a path already; "COMn" (n >= 1, any letter case, as port
-// names are on the system they come from) is "/dev/ttyS<n-1>"; anything else as is.
+// names are on the system they come from) is the machine's own port of that number
+// (BuiltInSerialDevice); anything else as is.
 std::string DefaultPortDevicePath(const std::string& portName);
 
 }  // namespace helvanta
