@@ -6,7 +6,8 @@ SERVICE_STATUS ServiceStatusFor(DWORD state, DWORD checkPoint, bool failed) {
   SERVICE_STATUS status{};
   status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
   status.dwCurrentState = state;
-  status.dwControlsAccepted = state == SERVICE_START_PENDING ? 0 : SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN;
+  const bool controllable = state == SERVICE_RUNNING || state == SERVICE_STOP_PENDING;
+  status.dwControlsAccepted = controllable ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
   const bool pending = state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING;
   status.dwWaitHint = pending ? kServiceWaitHintMs : 0;
   status.dwCheckPoint = pending ? checkPoint : 0;

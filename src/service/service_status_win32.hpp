@@ -15,9 +15,9 @@ namespace helvanta {
 // How long the control manager is to wait for a pending start or stop to move on.
 inline constexpr DWORD kServiceWaitHintMs = 5000;
 
-// The status reported for a state: the controls accepted (stop and shutdown, none while
-// the start is pending), the wait hint and check point of a pending state, and the exit
-// code once stopped (0, or failed as the service's own code 1).
+// The status reported for a state: the controls accepted (stop and shutdown; none while
+// the start is pending or once stopped), the wait hint and check point of a pending
+// state, and the exit code once stopped (0, or failed as the service's own code 1).
 SERVICE_STATUS ServiceStatusFor(DWORD state, DWORD checkPoint, bool failed);
 
 // Tells the control manager the service's state through SetServiceStatus, from the
