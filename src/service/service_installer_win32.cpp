@@ -56,8 +56,7 @@ std::string CheckOutputFolder(const TServiceUnitSettings& settings) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(path, error);
   if (error) {
-    return "the output folder " + folder + " cannot be used: " + error.message() +
-           " (create it, then install again)";
+    return "the output folder " + folder + " cannot be used: " + error.message() + " (create it, then install again)";
   }
   if (!std::filesystem::is_directory(status)) return "the output folder " + folder + " is not a folder";
   const std::wstring output = FolderKey(path);
@@ -140,9 +139,9 @@ TServiceInstallResult InstallService(const TServiceInstallPlace& /*place*/, cons
   if (!service && GetLastError() == ERROR_SERVICE_EXISTS) {
     // Installing again takes up this executable's place (a copy moved elsewhere).
     service.reset(OpenServiceW(manager.get(), name.c_str(), SERVICE_CHANGE_CONFIG));
-    if (service && !ChangeServiceConfigW(service.get(), SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START,
-                                         SERVICE_ERROR_NORMAL, commandLine.c_str(), nullptr, nullptr, nullptr,
-                                         nullptr, nullptr, name.c_str())) {
+    if (service &&
+        !ChangeServiceConfigW(service.get(), SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
+                              commandLine.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr, name.c_str())) {
       return Failed(CallFailure("changing the installed service", GetLastError()));
     }
   }
