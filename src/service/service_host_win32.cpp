@@ -2,8 +2,8 @@
 #define NOMINMAX
 #include <windows.h>
 
-#include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -90,7 +90,9 @@ int RunUntilStopped(MainLoop& loop, TEventLog& eventLog, TStateReport& report) {
 struct TControlledService {
   TServiceStatusReporter* status = nullptr;
   TEventLog* eventLog = nullptr;
-  std::atomic<MainLoop*> loop{nullptr};
+  // Guarded, so that a control never reaches a loop that is going away.
+  std::mutex loopMutex;
+  MainLoop* loop = nullptr;
   int exitCode = 0;
 };
 TControlledService gService;
@@ -99,6 +101,11 @@ void ReportStatus(DWORD state, bool failed = false) {
   if (const DWORD error = gService.status->Report(state, failed); error != 0) {
     gService.eventLog->Write(TEventType::etError, WindowsErrorText(error));
   }
+}
+
+void SetServiceLoop(MainLoop* loop) {
+  const std::lock_guard lock(gService.loopMutex);
+  gService.loop = loop;
 }
 
 class TControlManagerReport final : public TStateReport {
@@ -111,9 +118,12 @@ DWORD WINAPI ControlHandler(DWORD control, DWORD /*eventType*/, void* /*eventDat
   switch (control) {
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_SHUTDOWN:
-      // Stop pending at once, so that the control manager waits for the orderly stop.
-      ReportStatus(SERVICE_STOP_PENDING);
-      if (MainLoop* loop = gService.loop.load(); loop != nullptr) loop->Quit(0);
+      // Stop pending at once, so that the control manager waits for the orderly stop. Once
+      // the loop is gone the service is stopping already.
+      if (const std::lock_guard lock(gService.loopMutex); gService.loop != nullptr) {
+        ReportStatus(SERVICE_STOP_PENDING);
+        gService.loop->Quit(0);
+      }
       return NO_ERROR;
     case SERVICE_CONTROL_INTERROGATE: return NO_ERROR;
     default: return ERROR_CALL_NOT_IMPLEMENTED;
@@ -136,11 +146,11 @@ void WINAPI ServiceMain(DWORD /*argc*/, wchar_t** /*argv*/) {
   MainSyncQueue().BindToCurrentThread();
   {
     MainLoop loop;
-    gService.loop.store(&loop);
+    SetServiceLoop(&loop);
     ReportStatus(SERVICE_START_PENDING);
     TControlManagerReport report;
     gService.exitCode = RunUntilStopped(loop, eventLog, report);
-    gService.loop.store(nullptr);
+    SetServiceLoop(nullptr);
   }
   ReportStatus(SERVICE_STOPPED, gService.exitCode != 0);
 }
@@ -154,9 +164,10 @@ class TConsoleStop final : public TStateReport {
     stopped_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (stopped_ == nullptr) throw std::runtime_error("CreateEvent failed: " + WindowsErrorText(GetLastError()));
     gStopped = stopped_;
-    gLoop.store(&loop);
+    SetLoop(&loop);
     if (!SetConsoleCtrlHandler(OnControl, TRUE)) {
       const DWORD error = GetLastError();
+      SetLoop(nullptr);
       CloseHandle(stopped_);
       throw std::runtime_error("SetConsoleCtrlHandler failed: " + WindowsErrorText(error));
     }
@@ -164,7 +175,7 @@ class TConsoleStop final : public TStateReport {
   ~TConsoleStop() override {
     SetEvent(stopped_);
     SetConsoleCtrlHandler(OnControl, FALSE);
-    gLoop.store(nullptr);
+    SetLoop(nullptr);
   }
   TConsoleStop(const TConsoleStop&) = delete;
   TConsoleStop& operator=(const TConsoleStop&) = delete;
@@ -174,16 +185,26 @@ class TConsoleStop final : public TStateReport {
 
  private:
   static BOOL WINAPI OnControl(DWORD event) {
-    if (MainLoop* loop = gLoop.load(); loop != nullptr) loop->Quit(0);
+    {
+      const std::lock_guard lock(gLoopMutex);
+      if (gLoop != nullptr) gLoop->Quit(0);
+    }
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
       WaitForSingleObject(gStopped, INFINITE);
     }
     return TRUE;
   }
 
+  // Guarded, so that the handler's thread never reaches a loop that is going away.
+  static void SetLoop(MainLoop* loop) {
+    const std::lock_guard lock(gLoopMutex);
+    gLoop = loop;
+  }
+
   // The handle stays open for a handler still waiting on it while the process ends.
   HANDLE stopped_ = nullptr;
-  static inline std::atomic<MainLoop*> gLoop{nullptr};
+  static inline std::mutex gLoopMutex;
+  static inline MainLoop* gLoop = nullptr;
   static inline HANDLE gStopped = nullptr;
 };
 
