@@ -31,15 +31,19 @@ std::string Utf8Of(std::wstring_view wide) {
 
 std::string SystemMessage(unsigned long code) {
   wchar_t* buffer = nullptr;
-  const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-      0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   if (length == 0 || buffer == nullptr) return "Unknown error " + std::to_string(code);
   std::wstring_view text(buffer, length);
   while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.remove_suffix(1);
   std::string result = Utf8Of(text);
   LocalFree(buffer);
   return result;
+}
+
+std::string WindowsErrorText(unsigned long code) {
+  return SystemMessage(code) + " (win error code: " + std::to_string(code) + ")";
 }
 
 }  // namespace helvanta

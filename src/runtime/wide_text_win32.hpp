@@ -13,5 +13,8 @@ std::string Utf8Of(std::wstring_view wide);
 // without the trailing line break ("Unknown error <code>" when the system has none), as
 // strerror() words errno.
 std::string SystemMessage(unsigned long code);
+// The same with the code itself, as every Windows error is shown to the user:
+// "Access is denied. (win error code: 5)".
+std::string WindowsErrorText(unsigned long code);
 
 }  // namespace helvanta

@@ -1,5 +1,3 @@
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <windows.h>
 
 #include <cstdio>
@@ -17,7 +15,7 @@
 #include "service/service_messages.hpp"
 #include "service/service_status_win32.hpp"
 #include "service/syslog_event_log.hpp"
-#include "service/wide_text_win32.hpp"
+#include "runtime/wide_text_win32.hpp"
 #include "service/windows_event_log.hpp"
 
 namespace helvanta {
@@ -134,7 +132,7 @@ void WINAPI ServiceMain(DWORD /*argc*/, wchar_t** /*argv*/) {
   TWindowsEventLog eventLog(false);
   gService.eventLog = &eventLog;
   const SERVICE_STATUS_HANDLE handle =
-      RegisterServiceCtrlHandlerExW(WideText(kServiceName).c_str(), ControlHandler, nullptr);
+      RegisterServiceCtrlHandlerExW(WideOf(kServiceName).c_str(), ControlHandler, nullptr);
   if (handle == nullptr) {
     eventLog.Write(TEventType::etError, WindowsErrorText(GetLastError()));
     gService.exitCode = 1;
@@ -216,7 +214,7 @@ int RunFromConsole() {
 }
 
 int RunService() {
-  std::wstring name = WideText(kServiceName);
+  std::wstring name = WideOf(kServiceName);
   const SERVICE_TABLE_ENTRYW table[] = {{name.data(), ServiceMain}, {nullptr, nullptr}};
   if (StartServiceCtrlDispatcherW(table)) return gService.exitCode;
   const DWORD error = GetLastError();

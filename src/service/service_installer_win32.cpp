@@ -1,5 +1,3 @@
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <windows.h>
 
 #include <algorithm>
@@ -12,7 +10,7 @@
 #include "service/service_installer.hpp"
 #include "service/service_installer_win32.hpp"
 #include "service/syslog_event_log.hpp"
-#include "service/wide_text_win32.hpp"
+#include "runtime/wide_text_win32.hpp"
 
 namespace helvanta {
 
@@ -49,7 +47,7 @@ std::wstring FolderKey(const std::filesystem::path& folder) {
 // only: not in the program's own folder.
 std::string CheckOutputFolder(const TServiceUnitSettings& settings) {
   const std::string& folder = settings.outputFolder;
-  const std::filesystem::path path(WideText(folder));
+  const std::filesystem::path path(WideOf(folder));
   if (folder.empty() || !path.is_absolute()) {
     return "the output folder \"" + folder + "\" is not an absolute path; set OutputFolder in Helvanta.ini";
   }
@@ -60,7 +58,7 @@ std::string CheckOutputFolder(const TServiceUnitSettings& settings) {
   }
   if (!std::filesystem::is_directory(status)) return "the output folder " + folder + " is not a folder";
   const std::wstring output = FolderKey(path);
-  const std::wstring program = FolderKey(std::filesystem::path(WideText(settings.programFolder)));
+  const std::wstring program = FolderKey(std::filesystem::path(WideOf(settings.programFolder)));
   if (!output.empty() && !program.empty() && program.starts_with(output)) {
     return "the output folder " + folder + " holds the program's folder " + settings.programFolder +
            ", which the service must not write; give the logs a folder of their own";
@@ -71,11 +69,11 @@ std::string CheckOutputFolder(const TServiceUnitSettings& settings) {
 // Names the executable as the event source's message file.
 std::string RegisterEventSource(const std::string& executable) {
   HKEY key = nullptr;
-  const std::wstring keyName = WideText(kEventSourceKey);
+  const std::wstring keyName = WideOf(kEventSourceKey);
   LSTATUS status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                                    KEY_SET_VALUE, nullptr, &key, nullptr);
   if (status != ERROR_SUCCESS) return CallFailure("registering the event source", static_cast<DWORD>(status));
-  const std::wstring file = WideText(executable);
+  const std::wstring file = WideOf(executable);
   const DWORD types = kEventTypesSupported;
   status = RegSetValueExW(key, L"EventMessageFile", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(file.c_str()),
                           static_cast<DWORD>((file.size() + 1) * sizeof(wchar_t)));
@@ -88,7 +86,7 @@ std::string RegisterEventSource(const std::string& executable) {
 }
 
 std::string UnregisterEventSource() {
-  const LSTATUS status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, WideText(kEventSourceKey).c_str());
+  const LSTATUS status = RegDeleteKeyW(HKEY_LOCAL_MACHINE, WideOf(kEventSourceKey).c_str());
   if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
     return CallFailure("removing the event source", static_cast<DWORD>(status));
   }
@@ -131,8 +129,8 @@ TServiceInstallResult InstallService(const TServiceInstallPlace& /*place*/, cons
   if (std::string error = CheckOutputFolder(settings); !error.empty()) return Failed(error);
   const TServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager) return Failed(CallFailure("installing the service", GetLastError()));
-  const std::wstring name = WideText(kServiceName);
-  const std::wstring commandLine = WideText(ServiceCommandLine(settings.executable));
+  const std::wstring name = WideOf(kServiceName);
+  const std::wstring commandLine = WideOf(ServiceCommandLine(settings.executable));
   TServiceHandle service(CreateServiceW(manager.get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS,
                                         SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
                                         commandLine.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
@@ -156,7 +154,7 @@ TServiceInstallResult UninstallService(const TServiceInstallPlace& /*place*/) {
   const TServiceHandle manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
   if (!manager) return Failed(CallFailure("removing the service", GetLastError()));
   const TServiceHandle service(
-      OpenServiceW(manager.get(), WideText(kServiceName).c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
+      OpenServiceW(manager.get(), WideOf(kServiceName).c_str(), SERVICE_STOP | SERVICE_QUERY_STATUS | DELETE));
   if (!service) {
     const DWORD error = GetLastError();
     if (error == ERROR_SERVICE_DOES_NOT_EXIST) return Failed("the service is not installed");

@@ -1,11 +1,9 @@
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <windows.h>
 
 #include <cstdio>
 
 #include "service/syslog_event_log.hpp"
-#include "service/wide_text_win32.hpp"
+#include "runtime/wide_text_win32.hpp"
 #include "service/windows_event_log.hpp"
 
 namespace helvanta {
@@ -61,7 +59,7 @@ TWindowsEventLog::~TWindowsEventLog() {
 void TWindowsEventLog::Write(TEventType type, const std::string& message) {
   if (echoToStderr_) std::fprintf(stderr, "%s: %s: %s\n", kServiceName, TypeName(type), message.c_str());
   if (source_ == nullptr) {
-    source_ = RegisterEventSourceW(nullptr, WideText(kServiceName).c_str());
+    source_ = RegisterEventSourceW(nullptr, WideOf(kServiceName).c_str());
     if (source_ == nullptr) {
       // Standard error is all that is left; a service's goes nowhere, a console's shows it.
       std::fprintf(stderr, "%s: cannot open the event log: %s\n", kServiceName,
@@ -69,7 +67,7 @@ void TWindowsEventLog::Write(TEventType type, const std::string& message) {
       return;
     }
   }
-  const std::wstring text = WideText(EventLogText(message));
+  const std::wstring text = WideOf(EventLogText(message));
   const wchar_t* strings[] = {text.c_str()};
   if (!ReportEventW(source_, EventLogType(type), 0, EventMessageId(type), nullptr, 1, 0, strings, nullptr)) {
     std::fprintf(stderr, "%s: cannot write to the event log: %s\n", kServiceName,

@@ -2,7 +2,7 @@
 
 #include "service/service_installer_win32.hpp"
 #include "service/service_status_win32.hpp"
-#include "service/wide_text_win32.hpp"
+#include "runtime/wide_text_win32.hpp"
 #include "service/windows_event_log.hpp"
 
 namespace helvanta::testing {
@@ -51,9 +51,9 @@ TEST(ServiceWin32, StatusAcceptsStopAndShutdownOnlyOnceStarted) {
 
 TEST(ServiceWin32, TextsCrossTheWideSeamUnchanged) {
   const std::string text = "Z\xC3\xA4hler \xE2\x82\xAC";  // "Zähler €"
-  EXPECT_EQ(WideText(text), L"Z\u00E4hler \u20AC");
-  EXPECT_EQ(Utf8Text(WideText(text)), text);
-  EXPECT_EQ(WideText(""), L"");
+  EXPECT_EQ(WideOf(text), L"Z\u00E4hler \u20AC");
+  EXPECT_EQ(Utf8Of(WideOf(text)), text);
+  EXPECT_EQ(WideOf(""), L"");
 }
 
 TEST(ServiceWin32, ErrorTextsEndInTheirCode) {
