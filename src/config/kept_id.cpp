@@ -7,6 +7,7 @@
 #include "config/file_access.hpp"
 #include "config/file_locations.hpp"
 #include "config/mqtt_settings.hpp"
+#include "runtime/program_folder.hpp"
 
 namespace helvanta {
 
@@ -14,7 +15,8 @@ namespace {
 
 std::string KeptIdPath() {
   const std::string data = CurrentFileLocations().outputFolder;
-  const std::size_t slash = data.find_last_of('/');
+  // Windows takes either separator in a folder that the settings name.
+  const std::size_t slash = data.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
   return (slash == std::string::npos ? std::string() : data.substr(0, slash + 1)) + "Helvanta.id";
 }
 

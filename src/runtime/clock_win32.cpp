@@ -21,12 +21,12 @@ FILETIME FileTimeOf(std::int64_t hundreds) {
 // The offset of the zone's local time at a UTC instant, with the rules of that instant's
 // year, so that records around a change to or from summer time get the right hour.
 int OffsetAt(const FILETIME& utc) {
-  DYNAMIC_TIME_ZONE_INFORMATION zone{};
   SYSTEMTIME utcParts{};
+  TIME_ZONE_INFORMATION zone{};
   SYSTEMTIME localParts{};
   FILETIME local{};
-  if (GetDynamicTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID || !FileTimeToSystemTime(&utc, &utcParts) ||
-      !SystemTimeToTzSpecificLocalTimeEx(&zone, &utcParts, &localParts) || !SystemTimeToFileTime(&localParts, &local)) {
+  if (!FileTimeToSystemTime(&utc, &utcParts) || !GetTimeZoneInformationForYear(utcParts.wYear, nullptr, &zone) ||
+      !SystemTimeToTzSpecificLocalTime(&zone, &utcParts, &localParts) || !SystemTimeToFileTime(&localParts, &local)) {
     return 0;
   }
   return static_cast<int>((Hundreds(local) - Hundreds(utc)) / 600'000'000LL);
