@@ -2,23 +2,30 @@
 
 #include "app/build_info.hpp"
 #include "app/startup.hpp"
+#include "app/usage_platform.hpp"
 #include "runtime/program_folder.hpp"
 
 namespace helvanta {
 
 namespace {
 
-constexpr const char* kSettingsKeys =
-    "port, connection window, template, output folder,\n"
-    "                   interval; [Ports] COM1=/dev/ttyUSB0 names a port's device;\n"
-    "                   [MQTT] Host=... publishes the values to an MQTT broker;\n"
-    "                   [Web] Listen=127.0.0.1:8480 serves a page with live values\n"
-    "                   and charts\n";
+std::string SettingsKeys() {
+  std::string keys =
+      "port, connection window, template, output folder,\n"
+      "                   interval; ";
+  keys += kUsagePlatform.portsExample;
+  keys +=
+      "\n"
+      "                   [MQTT] Host=... publishes the values to an MQTT broker;\n"
+      "                   [Web] Listen=127.0.0.1:8480 serves a page with live values\n"
+      "                   and charts\n";
+  return keys;
+}
 
 std::string OwnFolderFilesText(const TFileLocations& files) {
   const std::string folder = files.settingsFile.substr(0, files.settingsFile.rfind(kPathSeparator) + 1);
   std::string text = "Files beside the executable, in " + folder + ":\n" +
-                     "  Helvanta.ini     settings: " + kSettingsKeys +
+                     "  Helvanta.ini     settings: " + SettingsKeys() +
                      "  Helvanta.lng     optional texts that replace the English ones\n"
                      "  Template.csv     the default log template; logs go to <OutputFolder>/yymmdd.csv\n"
                      "                   and every minute to <OutputFolder>/helvanta.sqlite ([History])\n";
@@ -42,7 +49,7 @@ std::string InstalledFilesText(const TFileLocations& system, const TFileLocation
   entry(system.outputFolder, "the service's default OutputFolder: daily logs yymmdd.csv, helvanta.sqlite");
   entry(window.outputFolder, "the window's default OutputFolder");
   entry(window.windowProgram, "the desktop window, started by helvanta (package helvanta-window)");
-  text += std::string("  Helvanta.ini     settings: ") + kSettingsKeys;
+  text += "  Helvanta.ini     settings: " + SettingsKeys();
   return text;
 }
 
@@ -54,8 +61,9 @@ std::string UsageText(const TFileLocations& system, const TFileLocations& window
       "  helvanta                                the desktop window\n"
       "  helvanta -service                       the service; started by hand it runs in\n"
       "                                          the foreground until Ctrl-C\n"
-      "  helvanta -service -install [-silent]    write and enable the systemd unit\n"
-      "                                          HelvantaService\n"
+      "  helvanta -service -install [-silent]    ";
+  text += kUsagePlatform.install;
+  text +=
       "  helvanta -service -uninstall [-silent]  disable and remove it\n"
       "  helvanta -import FILE...                add daily CSV files to the history database,\n"
       "                                          reading them through the template's record\n"
@@ -75,9 +83,9 @@ std::string UsageText(const TFileLocations& system, const TFileLocations& window
       "after a warning.\n"
       "\n";
   text += system.installed ? InstalledFilesText(system, window) : OwnFolderFilesText(window);
+  text += "\n";
+  text += kUsagePlatform.eventsGoTo;
   text +=
-      "\n"
-      "The service's events go to the system log (journalctl -t HelvantaService) and,\n"
       "when it was started by hand, to standard error. The window shows its messages in\n"
       "its status bar and in message boxes.\n";
   return text;

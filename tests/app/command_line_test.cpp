@@ -117,7 +117,12 @@ TEST(Startup, HelpAndVersionRunNoHostAndUnknownSwitchesAreWarnedOf) {
   EXPECT_EQ(RunProgram({"-service", "--help"}, fake.Hosts()), 0);
   std::string out = ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(out.find("Usage:\n"), 0u) << out;
+  // Where the events go is the platform's own log.
+#ifdef _WIN32
+  EXPECT_NE(out.find("Event Viewer"), std::string::npos) << out;
+#else
   EXPECT_NE(out.find("journalctl -t HelvantaService"), std::string::npos) << out;
+#endif
   ::testing::internal::CaptureStdout();
   EXPECT_EQ(RunProgram({"--version"}, fake.Hosts()), 0);
   out = ::testing::internal::GetCapturedStdout();
