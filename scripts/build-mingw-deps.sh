@@ -16,23 +16,17 @@ cache=${HELVANTA_MINGW_DEPS:-/var/cache/helvanta-mingw}
 toolchain=$PWD/cmake/toolchains/mingw64.cmake
 host=x86_64-w64-mingw32
 jobs=2
-mkdir -p "$cache/stamps" "$cache/src" "$cache/include" "$cache/lib" "$cache/bin"
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-
-tools=(g++-mingw-w64-x86-64-posix tcl dpkg-dev cmake ninja-build make autoconf automake libtool
-       libgtest-dev libgmock-dev libcurl4-openssl-dev)
-missing=()
-for p in "${tools[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 update
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y \
-    --no-install-recommends "${missing[@]}"
+# /var/cache is root's: the cache folder is made once and given to the user building.
+if [ ! -d "$cache" ] && ! mkdir -p "$cache" 2>/dev/null; then
+  "${sudo_cmd[@]}" mkdir -p "$cache"
+  "${sudo_cmd[@]}" chown "$(id -u):$(id -g)" "$cache"
 fi
+mkdir -p "$cache/stamps" "$cache/src" "$cache/include" "$cache/lib" "$cache/bin"
+
+scripts/install-windows-deps.sh
 
 # The newest source version apt knows of; empty without a deb-src line.
 source_version() {

@@ -15,9 +15,14 @@ namespace helvanta::testing {
 
 namespace {
 
+// The code base's strings are UTF-8; Windows paths are wide.
 std::string Utf8(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
+}
+
+std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
 }  // namespace
@@ -44,18 +49,18 @@ TempFolder::~TempFolder() {
   // A test may have made a file read-only; the removal is best effort, as a failure here
   // must not hide the test's own result.
   std::error_code ignored;
-  std::filesystem::remove_all(std::filesystem::u8path(path_), ignored);
+  std::filesystem::remove_all(PathOf(path_), ignored);
 }
 
 void TempFolder::WriteFile(const std::string& name, const std::string& bytes) const { WriteBytes(File(name), bytes); }
 
 std::string TempFolder::ReadFile(const std::string& name) const { return ReadBytes(File(name)); }
 
-bool TempFolder::Exists(const std::string& name) const { return std::filesystem::exists(std::filesystem::u8path(File(name))); }
+bool TempFolder::Exists(const std::string& name) const { return std::filesystem::exists(PathOf(File(name))); }
 
 std::vector<std::string> TempFolder::Entries() const {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::u8path(path_)))
+  for (const auto& entry : std::filesystem::directory_iterator(PathOf(path_)))
     names.push_back(Utf8(entry.path().filename()));
   return names;
 }
