@@ -22,9 +22,9 @@ finish() {
 }
 trap finish EXIT
 
-"$wine" wineboot -i >/dev/null 2>&1
 # One server for the whole run, so that each test program starts quickly.
 "$wineserver" -p
+"$wine" wineboot -i >/dev/null 2>&1
 status=0
 ctest --preset windows "$@" || status=$?
 "$wineserver" -k
