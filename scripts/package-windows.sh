@@ -21,8 +21,9 @@ stage=build/windows-package/$name
 rm -rf build/windows-package
 mkdir -p "$stage"
 # The build keeps its debug information; the package does not need it.
-x86_64-w64-mingw32-strip -o "$stage/helvanta.exe" build/windows/src/app/helvanta.exe
-cp build/windows/src/app/*.dll "$stage/"
+for file in build/windows/src/app/helvanta.exe build/windows/src/app/*.dll; do
+  x86_64-w64-mingw32-strip -o "$stage/$(basename "$file")" "$file"
+done
 cp packaging/Template.csv packaging/Helvanta.ini packaging/windows/README-windows.txt "$stage/"
 
 zip_file=build/$name.zip

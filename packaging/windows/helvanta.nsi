@@ -1,7 +1,8 @@
 ; Installer for Helvanta on Windows, built by scripts/package-windows.sh:
 ;   makensis -DVERSION=<version> -DSTAGE=<folder with the zip's files> -DOUTFILE=<setup.exe>
 ; Installs into Program Files, adds the service, and removes it again on uninstall.
-Unicode true
+; A 64-bit installer for a 64-bit program (and one that wine64 alone can run).
+Target amd64-unicode
 
 Name "Helvanta ${VERSION}"
 OutFile "${OUTFILE}"
