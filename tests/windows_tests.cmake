@@ -13,7 +13,7 @@
 #     service/service_messages_test (syslog), service/simulated_week_test, service/line_checks_test
 #   Linux's own layout, compiled but untrue on Windows: config/file_locations_test (the
 #     installed folders /usr/bin, /etc/helvanta), config/serial_devices_test (/dev and its
-#     symbolic links)
+#     symbolic links), serial/port_device_test (COMn as /dev/ttyS<n-1>)
 #   the locale fixture sets variables with setenv: link/codec_test,
 #     logging/record_pattern_test, service/service_locale_test
 #   the simulator's own tests: tools/sim is Linux-only.
@@ -59,7 +59,7 @@ helvanta_add_test(history_tests
   LABELS threaded)
 helvanta_add_test(serial_tests
   SOURCES serial/comdatapacket_binding_test.cpp serial/comdatapacket_test.cpp serial/component_test.cpp
-    serial/dcb_test.cpp serial/port_device_test.cpp serial/port_settings_test.cpp
+    serial/dcb_test.cpp serial/port_settings_test.cpp
     ${serial_win32_tests}
   LIBS helvanta_serial
   LABELS threaded
@@ -83,7 +83,7 @@ helvanta_add_test(pvoutput_tests
     ${pvoutput_win32_tests}
   LIBS helvanta_pvoutput helvanta_history)
 helvanta_add_test(web_tests
-  SOURCES web/history_api_test.cpp web/login_guard_test.cpp
+  SOURCES web/history_api_test.cpp web/listen_socket_test.cpp web/login_guard_test.cpp
     ${web_win32_tests}
   LIBS helvanta_web
   LABELS threaded)
