@@ -20,14 +20,18 @@ exe=$build/src/app/helvanta.exe
 [ -f "$exe" ] || { echo "no $exe: build the windows preset first" >&2; exit 1; }
 [ -x "$sim" ] || { echo "no simulator at $sim: build the default preset first" >&2; exit 1; }
 
+# wine64 itself: Debian's wine wrapper prefers a 32-bit loader of any architecture.
+wine() { /usr/lib/wine/wine64 "$@"; }
+wineserver() { /usr/lib/wine/wineserver64 "$@"; }
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+export WINEPREFIX=$work/prefix WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
 folder=$WINEPREFIX/drive_c/Helvanta
 data=$folder/Data
 events=$work/events.log
 sim_pid=
 keeper_pid=
 cleanup() {
+  exec 3>&-
   [ -n "$keeper_pid" ] && kill "$keeper_pid" 2>/dev/null
   wineserver -k 2>/dev/null || true
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
@@ -35,6 +39,8 @@ cleanup() {
 }
 trap cleanup EXIT
 failure_details() {
+  echo "--- install"
+  tail -n 5 "$work/install.log" 2>/dev/null || true
   echo "--- events"
   tail -n 20 "$events" 2>/dev/null || true
   echo "--- simulator"
@@ -59,7 +65,7 @@ prefix_made() {
 }
 must "a wine prefix with COM1 on $pty" prefix_made
 
-mkdir -p "$folder"
+mkdir -p "$data"
 cp "$build"/src/app/*.exe "$build"/src/app/*.dll "$folder"/ 2>/dev/null || cp "$build"/src/app/*.exe "$folder"/
 cp "$root/packaging/Template.csv" "$folder/"
 printf '[Data Logging]\r\nComPort=COM1\r\nFrom=00:00:00\r\nTill=23:59:59\r\nRequestInterval=1\r\nReceivePseudoData=0\r\n\r\n[Web]\r\nListen=127.0.0.1:%s\r\n' \
@@ -67,16 +73,30 @@ printf '[Data Logging]\r\nComPort=COM1\r\nFrom=00:00:00\r\nTill=23:59:59\r\nRequ
 
 # Wine ends its services when its last ordinary process does: this one stays. Every wine
 # process of the prefix, the service among them, prints its events on this one's stderr.
-sleep infinity | WINEDEBUG=-all,+eventlog wine cmd >/dev/null 2>"$events" &
+mkfifo "$work/keeper"
+WINEDEBUG=-all,+eventlog wine cmd <"$work/keeper" >/dev/null 2>"$events" &
 keeper_pid=$!
+exec 3>"$work/keeper"  # cmd waits for input while this stays open
 sleep 2
 
 installed() { (cd "$folder" && wine helvanta.exe -service -install -silent) >>"$work/install.log" 2>&1; }
 must "helvanta.exe -service -install -silent" installed
-check "the service is registered with the control manager" \
-  sh -c 'wine sc qc HelvantaService 2>/dev/null | grep -q "helvanta.exe"'
-must "sc start HelvantaService" sh -c 'wine sc start HelvantaService >/dev/null 2>&1'
-check "the service reports running" sh -c 'sleep 5; wine sc query HelvantaService 2>/dev/null | grep -q RUNNING'
+# wine's sc has no qc: the control manager's own key tells.
+registered() {
+  wine reg query 'HKLM\System\CurrentControlSet\Services\HelvantaService' /v ImagePath 2>/dev/null |
+    grep -q 'helvanta.exe" -service'
+}
+check "the service is registered with the control manager" registered
+started() { wine sc start HelvantaService >/dev/null 2>&1; }
+must "sc start HelvantaService" started
+state_is() {
+  for _ in $(seq 30); do
+    wine sc query HelvantaService 2>/dev/null | grep -q "$1" && return 0
+    sleep 1
+  done
+  return 1
+}
+check "the service reports running" state_is RUNNING
 
 live=
 live_answered() {
@@ -89,15 +109,9 @@ live_answered() {
 check "/api/live answers over loopback" live_answered
 echo "  running the service for $run_seconds s"
 sleep "$run_seconds"
-check "sc stop HelvantaService" sh -c 'wine sc stop HelvantaService >/dev/null 2>&1'
-stopped() {
-  for _ in $(seq 30); do
-    wine sc query HelvantaService 2>/dev/null | grep -q STOPPED && return 0
-    sleep 1
-  done
-  return 1
-}
-check "the service stops" stopped
+stop() { wine sc stop HelvantaService >/dev/null 2>&1; }
+check "sc stop HelvantaService" stop
+check "the service stops" state_is STOPPED
 
 requests() {
   local count
@@ -127,5 +141,6 @@ event_texts() {
 check "the start and stop events reached the event log" event_texts
 uninstalled() { (cd "$folder" && wine helvanta.exe -service -uninstall -silent) >>"$work/install.log" 2>&1; }
 check "helvanta.exe -service -uninstall -silent" uninstalled
-check "the service is gone" sh -c '! wine sc query HelvantaService 2>/dev/null | grep -q STATE'
+gone() { ! wine sc query HelvantaService 2>/dev/null | grep -q STATE; }
+check "the service is gone" gone
 finish
