@@ -7,7 +7,7 @@
 
 #include "config/file_access.hpp"
 #include "support/file_bytes.hpp"
-#include "support/running_as_root_posix.hpp"
+#include "support/running_as_root.hpp"
 #include "support/temp_folder.hpp"
 
 namespace helvanta {

@@ -8,7 +8,7 @@
 #include "config/settings.hpp"
 #include "runtime/program_folder.hpp"
 #include "support/file_bytes.hpp"
-#include "support/running_as_root_posix.hpp"
+#include "support/running_as_root.hpp"
 #include "support/temp_folder.hpp"
 
 namespace helvanta {

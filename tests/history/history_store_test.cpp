@@ -13,7 +13,7 @@
 #include "support/clock_readings.hpp"
 #include "support/file_bytes.hpp"
 #include "support/history_fixtures.hpp"
-#include "support/running_as_root_posix.hpp"
+#include "support/running_as_root.hpp"
 #include "support/temp_folder.hpp"
 
 namespace helvanta {

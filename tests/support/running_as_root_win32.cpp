@@ -1,0 +1,7 @@
+#include "support/running_as_root.hpp"
+
+namespace helvanta::testing {
+
+bool RunningAsRoot() { return false; }
+
+}  // namespace helvanta::testing
