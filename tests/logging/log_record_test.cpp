@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
+#endif
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +19,7 @@
 #include "logging/log_record.hpp"
 #include "logging/measurand_presence.hpp"
 #include "runtime/clock.hpp"
+#include "runtime/program_folder.hpp"
 #include "support/temp_folder.hpp"
 
 namespace helvanta {
@@ -43,14 +46,16 @@ std::size_t CountOf(const std::string& text, std::string_view what) {
   return n;
 }
 
+#ifndef _WIN32
 // Runs the logger in a child process whose files cannot grow past limit bytes, as on
-// a full disk, and exits with its result.
+// a full disk, and exits with its result. Windows has no limit of a file's size.
 [[noreturn]] void WriteLogRecordWithFileSizeLimit(rlim_t limit) {
   std::signal(SIGXFSZ, SIG_IGN);
   const rlimit fileSize{limit, limit};
   if (::setrlimit(RLIMIT_FSIZE, &fileSize) != 0) ::_exit(100);
   ::_exit(WriteLogRecord());
 }
+#endif
 
 class LogRecordTest : public ::testing::Test {
  protected:
@@ -223,10 +228,13 @@ TEST_F(LogRecordTest, UnreadableTemplateLeavesTheDayFileUntouched) {
 }
 
 TEST_F(LogRecordTest, APipeInPlaceOfTheTemplateDoesNotStallTheTick) {
+#ifndef _WIN32
+  // Windows has no named pipes in its folders.
   fs::remove_all(templateFile_);
   ASSERT_EQ(mkfifo(templateFile_.c_str(), 0600), 0);
   EXPECT_EQ(WriteLogRecord(), 1);
   EXPECT_FALSE(fs::exists(DayFile()));
+#endif
 
   // A template grown past 1 MiB is not read every minute, nor copied into the log.
   fs::remove(templateFile_);
@@ -248,6 +256,7 @@ TEST_F(LogRecordTest, MissingOutputFolderIsNotCreated) {
   EXPECT_EQ(ReadFile(root_ / "NotAFolder"), "x");
 }
 
+#ifndef _WIN32
 TEST_F(LogRecordTest, DiskFullLeavesNoHalfLine) {
   WriteFile(templateFile_, "a header line\r\n%date%;%time%;%1%;%2%;%3%\r\n");
   const std::string earlier = "a header line\r\n  12.07.2026;    14:03:00;      230.00;       22.76;     2276.00\r\n";
@@ -265,6 +274,7 @@ TEST_F(LogRecordTest, DiskFullLeavesNoHalfLine) {
   EXPECT_EQ(WriteLogRecord(), 0);
   EXPECT_EQ(ReadFile(DayFile()).substr(0, 15), "a header line\r\n");
 }
+#endif
 
 TEST_F(LogRecordTest, TemplateShapes) {
   struct Case {
@@ -307,12 +317,13 @@ TEST_F(LogRecordTest, SeparatorsComeFromTheSetting) {
 }
 
 TEST_F(LogRecordTest, DailyFilePath) {
-  EXPECT_EQ(DailyLogFilePath(DateTime{2026, 12, 7}), data_.string() + "/261207.csv");
-  EXPECT_EQ(DailyLogFilePath(DateTime{2000, 1, 2}), data_.string() + "/000102.csv");
+  const std::string data = data_.string() + kPathSeparator;
+  EXPECT_EQ(DailyLogFilePath(DateTime{2026, 12, 7}), data + "261207.csv");
+  EXPECT_EQ(DailyLogFilePath(DateTime{2000, 1, 2}), data + "000102.csv");
 
   // A folder ending in a separator gets a second one; the path still works.
-  AppSettings.OutputFolder = data_.string() + "/";
-  EXPECT_EQ(DailyLogFilePath(DateTime{2026, 12, 7}), data_.string() + "//261207.csv");
+  AppSettings.OutputFolder = data;
+  EXPECT_EQ(DailyLogFilePath(DateTime{2026, 12, 7}), data + kPathSeparator + "261207.csv");
   WriteFile(templateFile_, "%1%");
   EXPECT_EQ(WriteLogRecord(), 0);
   EXPECT_EQ(ReadFile(DayFile()), "      230.00\r\n");
