@@ -9,13 +9,16 @@
 #
 # Needs the windows preset built (HELVANTA_WINDOWS_BUILD, default build/windows) and
 # the simulator of the default build (HELVANTA_SIM).
+# Checks and the cleanup are called through check() and trap.
+# shellcheck disable=SC2317
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=scripts/check-steps.sh
 . "$root/scripts/check-steps.sh"
 build=${HELVANTA_WINDOWS_BUILD:-$root/build/windows}
 sim=${HELVANTA_SIM:-$root/build/default/tools/sim/helvanta-sim}
-run_seconds=${RUN_SECONDS:-150}
+# Long enough for a minute mark after the first whole minute of values.
+run_seconds=${RUN_SECONDS:-90}
 exe=$build/src/app/helvanta.exe
 [ -f "$exe" ] || { echo "no $exe: build the windows preset first" >&2; exit 1; }
 [ -x "$sim" ] || { echo "no simulator at $sim: build the default preset first" >&2; exit 1; }
@@ -125,14 +128,14 @@ records() {
   # A record starts with its date, right-aligned in its column.
   count=$(cat "$data"/*.csv 2>/dev/null | grep -c '^[[:space:]]*[0-9]' || true)
   echo "  $count CSV records"
-  [ "$count" -ge 2 ]
+  [ "$count" -ge 1 ]
 }
 check "CSV records in Data" records
 rows() {
   local count
   count=$(sqlite3 -readonly "$data/helvanta.sqlite" 'SELECT count(*) FROM minute' 2>/dev/null || echo 0)
   echo "  $count history rows"
-  [ "$count" -ge 2 ]
+  [ "$count" -ge 1 ]
 }
 check "history rows in Data\\helvanta.sqlite" rows
 event_texts() {

@@ -6,8 +6,10 @@
 #include "config/text_keys.hpp"
 #include "link/measurands.hpp"
 #include "logging/error_registers.hpp"
+#include "mqtt/mosquitto_library.hpp"
 #include "mqtt/mqtt_payloads.hpp"
 #include "runtime/clock.hpp"
+#include "runtime/shared_library.hpp"
 
 namespace helvanta {
 
@@ -66,6 +68,7 @@ std::vector<THostMessage> TMqttFeed::Start(const THostStart& start) {
         Compose(list, Severity::kWarning, text_key::kMqttPasswordReadable, SettingsFilePath(), lineBreak));
   }
   if (!settings.Enabled()) return messages;
+  LoadEarly([] { Mosquitto(); });
   if (keptId) {
     if (const TKeptId kept = KeptId(); !kept.kept) {
       messages.push_back(Compose(list, Severity::kWarning, text_key::kMqttIdNotKept, kept.path, lineBreak));

@@ -6,7 +6,9 @@
 #include "config/mqtt_settings.hpp"
 #include "config/pvoutput_settings.hpp"
 #include "config/text_keys.hpp"
+#include "pvoutput/curl_library.hpp"
 #include "pvoutput/pvoutput_uploader.hpp"
+#include "runtime/shared_library.hpp"
 
 namespace helvanta {
 
@@ -55,6 +57,7 @@ std::vector<THostMessage> TPvoutputFeed::Start(const THostStart& start) {
         Compose(list, Severity::kWarning, text_key::kPvoutputApiKeyReadable, SettingsFilePath(), start.lineBreak));
   }
   if (!settings.Enabled()) return messages;
+  LoadEarly([] { Curl(); });
   std::vector<TReplacedSetting> historyReplaced;
   if (!LoadHistorySettings(historyReplaced).Enabled) {
     // The statuses are read from the history, which is what makes them survive an outage.

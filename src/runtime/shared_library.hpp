@@ -34,4 +34,17 @@ class SharedLibrary {
   void* handle_;
 };
 
+// Loads a part's library while the program starts, before the serial line's thread and
+// the outputs' threads run: wine damages its list of threads when a library with
+// thread-local storage is loaded while threads come and go, as they do in its serial
+// waits. A failure is left to the part's own start, which loads again and reports it.
+template <typename Load>
+void LoadEarly(Load load) noexcept {
+  try {
+    load();
+  } catch (const std::exception&) {
+    return;
+  }
+}
+
 }  // namespace helvanta

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "runtime/program_folder.hpp"
 #include "runtime/shared_library.hpp"
 #include "runtime/wide_text_win32.hpp"
 
@@ -7,14 +8,16 @@ namespace helvanta {
 
 namespace {
 
-// The program's own folder and System32 only: never the current folder or PATH, where
-// anyone could place a library of the same name.
-constexpr DWORD kSearch = LOAD_LIBRARY_SEARCH_DEFAULT_DIRS;
+// From the program's own folder by its full path, never from the current folder or PATH,
+// where anyone could place a library of the same name; the libraries it needs in turn
+// are looked for beside it first.
+HMODULE LoadBesideProgram(const std::string& name) {
+  return LoadLibraryExW(WideOf(ProgramFolder() + name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
 
 }  // namespace
 
-SharedLibrary::SharedLibrary(const std::string& name)
-    : name_(name), handle_(LoadLibraryExW(WideOf(name).c_str(), nullptr, kSearch)) {
+SharedLibrary::SharedLibrary(const std::string& name) : name_(name), handle_(LoadBesideProgram(name)) {
   if (handle_ == nullptr) throw ESharedLibrary("cannot load " + name + ": " + SystemMessage(GetLastError()));
 }
 

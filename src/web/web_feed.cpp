@@ -3,6 +3,8 @@
 #include "config/language.hpp"
 #include "config/text_keys.hpp"
 #include "logging/log_record.hpp"
+#include "runtime/shared_library.hpp"
+#include "web/microhttpd_library.hpp"
 #include "web/web_routes.hpp"
 #include "web/web_server.hpp"
 
@@ -25,6 +27,7 @@ TWebFeed::~TWebFeed() { Stop(); }
 std::vector<THostMessage> TWebFeed::Start(const THostStart& start) {
   Stop();
   settings_ = LoadWebSettings(start.replaced);
+  if (settings_.Enabled) LoadEarly([] { Microhttpd(); });
   refused_ = false;
   retry_ = RetrySchedule{};
   lastRecord_.reset();
