@@ -10,8 +10,8 @@
 #include "config/ini_text.hpp"
 #include "config/language.hpp"
 #include "config/text_keys.hpp"
-#include "runtime/serial_port_device.hpp"
 #include "config/time_of_day.hpp"
+#include "runtime/serial_port_device.hpp"
 #include "text/com_port_name.hpp"
 
 namespace helvanta {

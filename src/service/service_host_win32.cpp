@@ -8,6 +8,7 @@
 #include "config/settings.hpp"
 #include "runtime/main_loop.hpp"
 #include "runtime/program_folder.hpp"
+#include "runtime/wide_text_win32.hpp"
 #include "service/guarded_handler.hpp"
 #include "service/helvanta_service.hpp"
 #include "service/service_host.hpp"
@@ -15,7 +16,6 @@
 #include "service/service_messages.hpp"
 #include "service/service_status_win32.hpp"
 #include "service/syslog_event_log.hpp"
-#include "runtime/wide_text_win32.hpp"
 #include "service/windows_event_log.hpp"
 
 namespace helvanta {

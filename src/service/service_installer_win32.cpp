@@ -7,10 +7,10 @@
 #include <thread>
 #include <type_traits>
 
+#include "runtime/wide_text_win32.hpp"
 #include "service/service_installer.hpp"
 #include "service/service_installer_win32.hpp"
 #include "service/syslog_event_log.hpp"
-#include "runtime/wide_text_win32.hpp"
 
 namespace helvanta {
 

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "service/syslog_event_log.hpp"
 #include "runtime/wide_text_win32.hpp"
+#include "service/syslog_event_log.hpp"
 #include "service/windows_event_log.hpp"
 
 namespace helvanta {

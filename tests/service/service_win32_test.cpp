@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "runtime/wide_text_win32.hpp"
 #include "service/service_installer_win32.hpp"
 #include "service/service_status_win32.hpp"
-#include "runtime/wide_text_win32.hpp"
 #include "service/windows_event_log.hpp"
 
 namespace helvanta::testing {
