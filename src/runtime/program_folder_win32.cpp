@@ -1,17 +1,9 @@
 #include <windows.h>
 
-#include <mutex>
-
 #include "runtime/program_folder.hpp"
 #include "runtime/wide_text_win32.hpp"
 
 namespace helvanta {
-
-namespace {
-std::mutex gMutex;
-std::string gFolder;
-bool gSet = false;
-}  // namespace
 
 std::string ExecutablePath() {
   // Paths may be longer than MAX_PATH; the call says so by filling the whole buffer.
@@ -25,24 +17,6 @@ std::string ExecutablePath() {
     }
     path.resize(path.size() * 2);
   }
-}
-
-std::string ProgramFolder() {
-  std::lock_guard lock(gMutex);
-  if (!gSet) {
-    const std::string exe = ExecutablePath();
-    const auto slash = exe.rfind(kPathSeparator);
-    gFolder = slash == std::string::npos ? std::string(".\\") : exe.substr(0, slash + 1);
-    gSet = true;
-  }
-  return gFolder;
-}
-
-void SetProgramFolder(std::string folder) {
-  if (!folder.empty() && folder.back() != kPathSeparator && folder.back() != '/') folder.push_back(kPathSeparator);
-  std::lock_guard lock(gMutex);
-  gFolder = std::move(folder);
-  gSet = true;
 }
 
 }  // namespace helvanta

@@ -44,23 +44,13 @@ int Install(bool silent) {
   const bool network = !LoadMqttSettings().Host.empty() || LoadWebSettings(ignored).Enabled;
   const TServiceInstallResult result =
       InstallService(DefaultInstallPlace(), {ExecutablePath(), ProgramFolder(), AppSettings.OutputFolder, network});
-  if (!result.ok) {
-    std::fprintf(stderr, "%s\n", result.message.c_str());
-    return 1;
-  }
-  if (!silent) std::printf("%s\n", result.message.c_str());
-  return 0;
+  return ReportInstallResult(result, silent);
 }
 
 int Uninstall(bool silent) {
   if (RefusedForPackage()) return 1;
   const TServiceInstallResult result = UninstallService(DefaultInstallPlace());
-  if (!result.ok) {
-    std::fprintf(stderr, "%s\n", result.message.c_str());
-    return 1;
-  }
-  if (!silent) std::printf("%s\n", result.message.c_str());
-  return 0;
+  return ReportInstallResult(result, silent);
 }
 
 // SIGTERM (the stop control) and SIGINT (Ctrl-C) arrive through a descriptor that the

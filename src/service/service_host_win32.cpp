@@ -28,22 +28,12 @@ int Install(bool silent) {
   ValidateSettings();
   const TServiceInstallResult result =
       InstallService(DefaultInstallPlace(), {ExecutablePath(), ProgramFolder(), AppSettings.OutputFolder});
-  if (!result.ok) {
-    std::fprintf(stderr, "%s\n", result.message.c_str());
-    return 1;
-  }
-  if (!silent) std::printf("%s\n", result.message.c_str());
-  return 0;
+  return ReportInstallResult(result, silent);
 }
 
 int Uninstall(bool silent) {
   const TServiceInstallResult result = UninstallService(DefaultInstallPlace());
-  if (!result.ok) {
-    std::fprintf(stderr, "%s\n", result.message.c_str());
-    return 1;
-  }
-  if (!silent) std::printf("%s\n", result.message.c_str());
-  return 0;
+  return ReportInstallResult(result, silent);
 }
 
 // How the host tells the outside about the service's state: the control manager, or

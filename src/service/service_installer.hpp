@@ -44,6 +44,10 @@ struct TServiceInstallResult {
   std::string message;
 };
 
+// Prints the result as -install and -uninstall do (a failure on standard error, a
+// success unless silent) and gives the exit code.
+int ReportInstallResult(const TServiceInstallResult& result, bool silent);
+
 // Creates the service user when missing (a member of dialout), gives it the output
 // folder and the daily logs in it, writes the unit, reloads systemd, enables the unit
 // and restarts the service if it runs. Refuses an output folder that is not an
