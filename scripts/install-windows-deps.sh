@@ -5,19 +5,9 @@
 # 32-bit loader of a foreign architecture), nsis and zip, and the service check's
 # sqlite3 and curl.
 set -euo pipefail
+# shellcheck source=scripts/apt-install-missing.sh
+. "$(dirname "$0")/apt-install-missing.sh"
 packages=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 tcl dpkg-dev cmake ninja-build make
           autoconf automake libtool libgtest-dev libgmock-dev libcurl4-openssl-dev wine64 nsis zip
           sqlite3 curl python3)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  # Other builds on the machine may be installing too: wait for them.
-  "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 update
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get -o DPkg::Lock::Timeout=600 install -y \
-    --no-install-recommends "${missing[@]}"
-fi
+install_missing "${packages[@]}"

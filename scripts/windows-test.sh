@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 if [ ! -x "$wine" ]; then
-  echo "windows-test: $wine is missing; scripts/install-deps.sh installs wine64" >&2
+  echo "windows-test: $wine is missing; scripts/install-windows-deps.sh installs wine64" >&2
   exit 1
 fi
 

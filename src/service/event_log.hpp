@@ -13,4 +13,8 @@ class TEventLog {
   virtual void Write(TEventType type, const std::string& message) = 0;
 };
 
+// Writes an event to standard error as a service started by hand shows it:
+// "HelvantaService: Warning: <message>".
+void EchoEvent(TEventType type, const std::string& message);
+
 }  // namespace helvanta

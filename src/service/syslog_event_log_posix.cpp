@@ -1,23 +1,8 @@
 #include <syslog.h>
 
-#include <cstdio>
-
 #include "service/syslog_event_log.hpp"
 
 namespace helvanta {
-
-namespace {
-
-const char* TypeName(TEventType type) {
-  switch (type) {
-    case TEventType::etError: return "Error";
-    case TEventType::etWarning: return "Warning";
-    case TEventType::etInformation: break;
-  }
-  return "Information";
-}
-
-}  // namespace
 
 int SyslogPriority(TEventType type) {
   switch (type) {
@@ -37,7 +22,7 @@ TSyslogEventLog::~TSyslogEventLog() { closelog(); }
 void TSyslogEventLog::Write(TEventType type, const std::string& message) {
   // The message is data, never a format.
   syslog(SyslogPriority(type), "%s", message.c_str());
-  if (echoToStderr_) std::fprintf(stderr, "%s: %s: %s\n", kServiceName, TypeName(type), message.c_str());
+  if (echoToStderr_) EchoEvent(type, message);
 }
 
 }  // namespace helvanta

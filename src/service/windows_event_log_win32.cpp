@@ -8,19 +8,6 @@
 
 namespace helvanta {
 
-namespace {
-
-const char* TypeName(TEventType type) {
-  switch (type) {
-    case TEventType::etError: return "Error";
-    case TEventType::etWarning: return "Warning";
-    case TEventType::etInformation: break;
-  }
-  return "Information";
-}
-
-}  // namespace
-
 std::uint16_t EventLogType(TEventType type) {
   switch (type) {
     case TEventType::etError: return EVENTLOG_ERROR_TYPE;
@@ -57,7 +44,7 @@ TWindowsEventLog::~TWindowsEventLog() {
 }
 
 void TWindowsEventLog::Write(TEventType type, const std::string& message) {
-  if (echoToStderr_) std::fprintf(stderr, "%s: %s: %s\n", kServiceName, TypeName(type), message.c_str());
+  if (echoToStderr_) EchoEvent(type, message);
   if (source_ == nullptr) {
     source_ = RegisterEventSourceW(nullptr, WideOf(kServiceName).c_str());
     if (source_ == nullptr) {
